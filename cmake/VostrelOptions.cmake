@@ -1,0 +1,23 @@
+# Compiler settings shared by every target of the project.
+option(VOSTREL_BUILD_TESTS "Build the tests" ON)
+option(VOSTREL_BUILD_BENCH "Build the benchmarks" OFF)
+set(VOSTREL_SANITIZE "" CACHE STRING "Sanitizers for native builds: address,undefined or thread")
+
+find_package(Threads REQUIRED)
+
+add_library(vostrel_options INTERFACE)
+target_compile_options(vostrel_options INTERFACE
+  -Wall -Wextra -Wpedantic -Werror -Wno-missing-field-initializers)
+
+if(VOSTREL_SANITIZE)
+  target_compile_options(vostrel_options INTERFACE
+    -fsanitize=${VOSTREL_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  target_link_options(vostrel_options INTERFACE -fsanitize=${VOSTREL_SANITIZE})
+endif()
+
+if(WIN32)
+  # Windows binaries carry their runtime: nothing but system DLLs is needed.
+  target_compile_definitions(vostrel_options INTERFACE
+    WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 UNICODE _UNICODE)
+  target_link_options(vostrel_options INTERFACE -static -static-libgcc -static-libstdc++)
+endif()

@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# Installs everything the four build targets need. Idempotent: a second run
+# only checks what is there and takes seconds.
+#
+#   scripts/setup.sh            packages + Windows cross-built dependencies
+#
+# Cross-built libraries land in $VOSTREL_DEPS (default ~/.cache/vostrel-deps),
+# outside the source tree, keyed by target and version.
+set -euo pipefail
+
+DEPS="${VOSTREL_DEPS:-$HOME/.cache/vostrel-deps}"
+SUDO=""
+if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
+
+packages=(
+  build-essential cmake ninja-build pkg-config clang-format
+  libjpeg62-turbo-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
+  nlohmann-json3-dev libcli11-dev libtiff-tools
+  g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
+  libwine-dev wine64 wine xvfb x11-apps imagemagick dpkg-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  $SUDO apt-get update -qq
+  mkdir -p "$DEPS"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" \
+    >"$DEPS/apt.log" 2>&1 || { cat "$DEPS/apt.log"; exit 1; }
+fi
+
+# A deb-src entry derived from the configured deb entries, for apt-get source.
+ensure_deb_src() {
+  if apt-get indextargets 2>/dev/null | grep -q 'Created-By: Sources'; then return; fi
+  local src=/etc/apt/sources.list.d/vostrel-deb-src.sources
+  local found=0
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -e "$f" ] || continue
+    [ "$f" = "$src" ] && continue
+    sed -e 's/^Types:.*deb.*/Types: deb-src/' "$f"
+    echo
+    found=1
+  done > /tmp/vostrel-deb-src.$$
+  if [ -f /etc/apt/sources.list ]; then
+    grep -E '^deb ' /etc/apt/sources.list | sed -e 's/^deb /deb-src /' > /tmp/vostrel-deb-src-list.$$ || true
+    if [ -s /tmp/vostrel-deb-src-list.$$ ]; then
+      $SUDO cp /tmp/vostrel-deb-src-list.$$ /etc/apt/sources.list.d/vostrel-deb-src.list
+    fi
+    rm -f /tmp/vostrel-deb-src-list.$$
+  fi
+  if [ "$found" = 1 ]; then $SUDO cp /tmp/vostrel-deb-src.$$ "$src"; fi
+  rm -f /tmp/vostrel-deb-src.$$
+  $SUDO apt-get update -qq
+}
+
+jpeg_version=$(dpkg-query -W -f='${Version}' libjpeg62-turbo-dev | sed -e 's/^[0-9]*://')
+gtest_version=$(dpkg-query -W -f='${Version}' googletest)
+
+fetch_jpeg_source() {
+  local dir="$DEPS/src/libjpeg-turbo-$jpeg_version"
+  if [ ! -f "$dir/.done" ]; then
+    ensure_deb_src
+    rm -rf "$dir" && mkdir -p "$dir"
+    (cd "$dir" && apt-get source -qq "libjpeg-turbo=1:$jpeg_version" >/dev/null 2>&1 ||
+      apt-get source -qq libjpeg-turbo >/dev/null)
+    touch "$dir/.done"
+  fi
+  find "$dir" -maxdepth 1 -mindepth 1 -type d | head -n1
+}
+
+cross_build() { # triple name srcdir extra-cmake-args...
+  local triple=$1 name=$2 srcdir=$3
+  shift 3
+  local prefix="$DEPS/$triple/$name"
+  if [ -f "$prefix/.done" ]; then return; fi
+  local build="$DEPS/build/$triple-$name"
+  rm -rf "$build" "$prefix"
+  cmake -S "$srcdir" -B "$build" -G Ninja -Wno-dev \
+    -DCMAKE_SYSTEM_NAME=Windows \
+    -DCMAKE_SYSTEM_PROCESSOR="$triple" \
+    -DCMAKE_C_COMPILER="$triple-w64-mingw32-gcc-posix" \
+    -DCMAKE_CXX_COMPILER="$triple-w64-mingw32-g++-posix" \
+    -DCMAKE_RC_COMPILER="$triple-w64-mingw32-windres" \
+    -DCMAKE_FIND_ROOT_PATH="/usr/$triple-w64-mingw32" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" "$@" >/dev/null
+  cmake --build "$build" >/dev/null
+  cmake --install "$build" >/dev/null
+  rm -rf "$build"
+  touch "$prefix/.done"
+}
+
+jpeg_src=$(fetch_jpeg_source)
+for triple in x86_64 i686; do
+  cross_build "$triple" "libjpeg-turbo-$jpeg_version" "$jpeg_src" \
+    -DWITH_SIMD=OFF -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF \
+    -DCMAKE_POSITION_INDEPENDENT_CODE=ON
+  cross_build "$triple" "googletest-$gtest_version" /usr/src/googletest \
+    -Dgtest_disable_pthreads=OFF -DBUILD_GMOCK=ON -DCMAKE_CXX_FLAGS="-static-libgcc -static-libstdc++"
+done
+
+# Header-only libraries, visible to the Windows builds without exposing the
+# host's whole /usr/include to the cross compilers.
+for triple in x86_64 i686; do
+  mkdir -p "$DEPS/$triple/headers/include"
+  ln -sfn /usr/include/nlohmann "$DEPS/$triple/headers/include/nlohmann"
+  ln -sfn /usr/include/CLI "$DEPS/$triple/headers/include/CLI"
+done
+
+# The presets read the dependency locations from this file.
+cat > "$DEPS/paths.cmake" <<PATHS
+set(VOSTREL_JPEG_VERSION "$jpeg_version")
+set(VOSTREL_GTEST_VERSION "$gtest_version")
+PATHS
+echo "setup: ready (dependencies in $DEPS)"
