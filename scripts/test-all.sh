@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds every target and runs every test:
+#   debug   native, AddressSanitizer + UBSan
+#   win64   Windows x64 (mingw-w64), tests under Wine
+#   win32   Windows x86 (mingw-w64), built and linked only
+#   release native release build
+#   tsan    native, ThreadSanitizer (threaded test programs)
+# Usage: scripts/test-all.sh [preset...]   (default: all of them, in this order)
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+scripts/setup.sh || exit 1
+
+presets=("$@")
+[ ${#presets[@]} -gt 0 ] || presets=(debug win64 win32 release tsan)
+jobs=${VOSTREL_JOBS:-$(nproc)}
+
+failed=()
+summary=()
+start_all=$(date +%s)
+
+stop_wineserver() {
+  if [ -n "${WINEPREFIX:-}" ]; then wineserver -k 2>/dev/null || true; fi
+}
+trap stop_wineserver EXIT
+
+for preset in "${presets[@]}"; do
+  t0=$(date +%s)
+  echo "=== $preset: configure and build"
+  if ! cmake --preset "$preset" >/dev/null || ! cmake --build --preset "$preset" -j "$jobs"; then
+    failed+=("$preset (build)")
+    summary+=("$preset: BUILD FAILED")
+    continue
+  fi
+  case "$preset" in
+  win32)
+    summary+=("$preset: built ($(($(date +%s) - t0)) s)")
+    continue
+    ;;
+  win64)
+    export WINEPREFIX="$root/build/win64/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    scripts/wine-prefix.sh "$WINEPREFIX"
+    # A persistent server: without it every test waits for Wine's background
+    # processes to let go of CTest's output pipe.
+    wineserver -p
+    ;;
+  esac
+  echo "=== $preset: test"
+  if ctest --preset "$preset" -j "$jobs"; then
+    summary+=("$preset: tests passed ($(($(date +%s) - t0)) s)")
+  else
+    failed+=("$preset (tests)")
+    summary+=("$preset: TESTS FAILED")
+  fi
+  if [ "$preset" = win64 ]; then
+    wineserver -k 2>/dev/null || true
+    unset WINEPREFIX
+  fi
+done
+
+echo "=== summary ($(($(date +%s) - start_all)) s)"
+printf '  %s\n' "${summary[@]}"
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "FAILED: ${failed[*]}"
+  exit 1
+fi
+echo "all passed"
