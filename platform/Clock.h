@@ -50,6 +50,7 @@ Clock& clock();
 void sleepFor(Milliseconds duration);
 
 // Installs a clock for the lifetime of this object; restores the previous one.
+// Scopes nest: end them in the reverse order of their start.
 class ScopedClock {
 public:
   explicit ScopedClock(Clock& clock);

@@ -9,9 +9,9 @@
 namespace vostrel::platform {
 
 struct TimeZoneInfo {
-  std::int32_t bias = 0;          // minutes, standard time
-  std::int32_t standardBias = 0;  // minutes added to bias in standard time
-  std::int32_t daylightBias = 0;  // minutes added to bias in daylight time (-60 typical)
+  std::int32_t bias = 0;         // minutes, standard time
+  std::int32_t standardBias = 0; // minutes added to bias in standard time
+  std::int32_t daylightBias = 0; // minutes added to bias in daylight time (-60 typical)
   bool daylightInEffect = false;
 };
 

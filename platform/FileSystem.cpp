@@ -1,0 +1,127 @@
+#include "platform/FileSystem.h"
+
+#include "platform/Native.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace vostrel::platform {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+[[noreturn]] void throwFileError(const char* what, const std::string& path) {
+  const int code = errno != 0 ? errno : EIO;
+  throw std::system_error(code, std::generic_category(), std::string(what) + " " + path);
+}
+
+} // namespace
+
+char pathSeparator() {
+#ifdef _WIN32
+  return '\\';
+#else
+  return '/';
+#endif
+}
+
+std::optional<std::string> environmentVariable(const std::string& name) {
+  return native::getEnvironment(name);
+}
+
+void setEnvironmentVariable(const std::string& name, const std::optional<std::string>& value) {
+  native::setEnvironment(name, value);
+}
+
+std::string temporaryFolder() {
+  return withoutTrailingSeparator(native::systemTemporaryFolder());
+}
+
+void createDirectories(const std::string& path) {
+  const fs::path target = native::toFilesystemPath(path);
+  std::error_code error;
+  fs::create_directories(target, error);
+  if (error) {
+    throw std::system_error(error, "cannot create folder " + path);
+  }
+  // create_directories reports success when the path exists as a file.
+  if (!fs::is_directory(target, error)) {
+    throw std::system_error(std::make_error_code(std::errc::not_a_directory),
+                            "cannot create folder " + path);
+  }
+}
+
+bool fileExists(const std::string& path) {
+  std::error_code error;
+  const fs::file_status status = fs::status(native::toFilesystemPath(path), error);
+  return !error && fs::exists(status) && !fs::is_directory(status);
+}
+
+bool directoryExists(const std::string& path) {
+  std::error_code error;
+  return fs::is_directory(native::toFilesystemPath(path), error);
+}
+
+void removeFile(const std::string& path) {
+  std::error_code error;
+  fs::remove(native::toFilesystemPath(path), error);
+  if (error) {
+    throw std::system_error(error, "cannot remove " + path);
+  }
+}
+
+std::vector<std::uint8_t> readFile(const std::string& path) {
+  errno = 0;
+  std::ifstream in(native::toFilesystemPath(path), std::ios::binary);
+  if (!in) {
+    throwFileError("cannot open", path);
+  }
+  std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
+                                  std::istreambuf_iterator<char>()};
+  if (in.bad()) {
+    throwFileError("cannot read", path);
+  }
+  return bytes;
+}
+
+void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  errno = 0;
+  std::ofstream out(native::toFilesystemPath(path), std::ios::binary | std::ios::trunc);
+  if (!out) {
+    throwFileError("cannot create", path);
+  }
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) {
+    throwFileError("cannot write", path);
+  }
+}
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+  if (folder.empty()) {
+    return name;
+  }
+  const auto nameStart = std::find_if_not(name.begin(), name.end(), native::isPathSeparator);
+  std::string joined = withoutTrailingSeparator(folder);
+  if (!native::isPathSeparator(joined.back())) {
+    joined += pathSeparator();
+  }
+  joined.append(nameStart, name.end());
+  return joined;
+}
+
+std::string withoutTrailingSeparator(std::string path) {
+  const std::size_t keep = std::max<std::size_t>(native::rootLength(path), 1);
+  while (path.size() > keep && native::isPathSeparator(path.back())) {
+    path.pop_back();
+  }
+  return path;
+}
+
+} // namespace vostrel::platform

@@ -1,0 +1,46 @@
+#pragma once
+// The operating-system half of the platform layer. Each function has one
+// implementation in posix/ and one in win32/; the portable parts of the
+// platform layer build on these and nothing else in the system calls them.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace vostrel::platform {
+struct TimeZoneInfo;
+}
+
+namespace vostrel::platform::native {
+
+// Loads the library at exactly this path or name (a name without a folder
+// goes through the system's search). Null on failure.
+void* loadLibrary(const std::string& pathOrName);
+void* librarySymbol(void* library, const char* name);
+void freeLibrary(void* library);
+// Full file name of the module (executable or library) that holds this code.
+std::string ownModuleFileName();
+
+// True for characters that separate folders in a path ('/' and, on Windows,
+// '\\').
+bool isPathSeparator(char c);
+// Length of the root at the start of a path: 1 for "/", 3 for "C:\\" on
+// Windows, 0 for a relative path.
+std::size_t rootLength(const std::string& path);
+// True when the name says where the file is: it has a folder part or, on
+// Windows, a drive.
+bool hasFolderPart(const std::string& name);
+
+// Converts a path as the hosts pass it (8-bit, in the system's narrow
+// encoding) into a std::filesystem path.
+std::filesystem::path toFilesystemPath(const std::string& path);
+
+std::optional<std::string> getEnvironment(const std::string& name);
+void setEnvironment(const std::string& name, const std::optional<std::string>& value);
+// The system's temporary folder, possibly with a trailing separator.
+std::string systemTemporaryFolder();
+
+TimeZoneInfo systemTimeZone();
+
+} // namespace vostrel::platform::native
