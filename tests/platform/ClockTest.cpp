@@ -60,13 +60,6 @@ TEST(ScopedClock, SwapIsSafeWhileAnotherThreadWaits) {
   EXPECT_NE(&clock(), &fake);
 }
 
-TEST(SystemClock, SleepsForReal) {
-  SystemClock system;
-  const Milliseconds before = system.now();
-  system.sleep(2ms);
-  EXPECT_GE(system.now() - before, 2ms);
-}
-
 class BusyFlagTest : public ::testing::Test {
 protected:
   FakeClock fake;
