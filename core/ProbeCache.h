@@ -1,0 +1,25 @@
+#pragma once
+// The probe cache file: a backend that has probed which parameter values a
+// camera accepts may keep the result, so that a later RemoteStart can skip
+// the probing. The file holds the 32-bit little-endian format tag 285
+// followed by the 309 bytes of one SupportedParamValuesType.
+
+#include "core/CamDefines.h"
+
+#include <cstdint>
+#include <string>
+
+namespace vostrel {
+
+inline constexpr std::int32_t ProbeCacheFormatTag = 285;
+
+// Creates the file's folder with every missing parent and writes the file,
+// replacing an old one. File-layer errors (std::system_error) propagate.
+void WriteProbeCache(const std::string& fileName, const SupportedParamValuesType& values);
+
+// Fills values from the file and returns true. Returns false, leaving values
+// untouched, when the file does not exist, does not start with the format
+// tag, or is too short to hold the whole table. Read errors propagate.
+bool ReadProbeCache(const std::string& fileName, SupportedParamValuesType& values);
+
+} // namespace vostrel
