@@ -1,0 +1,537 @@
+#include "core/Vostrel.h"
+
+#include "core/DeviceLists.h"
+#include "core/ECamException.h"
+#include "core/InstanceRegistry.h"
+#include "core/RemoteParamsFile.h"
+#include "eos/EDSDKApi.h"
+#include "platform/FileSystem.h"
+#include "powershot_cd/CDSDKApi.h"
+#include "powershot_pr/PRSDKApi.h"
+
+#include <utility>
+
+namespace vostrel {
+
+namespace {
+
+// The model-name lists and the started state of the SDKs are shared by all
+// controllers of the process. The lists exist from the start of the SDKs to
+// CloseCameraEnumeration; EnumerationListsType hands out weak references.
+struct EnumerationState {
+  std::shared_ptr<NameListType> PowerShotNameList;
+  std::shared_ptr<NameListType> EOSNameList;
+  bool SDKsStarted = false;
+
+  void CreateNameLists() {
+    if (!PowerShotNameList) {
+      PowerShotNameList = std::make_shared<NameListType>();
+    }
+    if (!EOSNameList) {
+      EOSNameList = std::make_shared<NameListType>();
+    }
+  }
+};
+
+EnumerationState& Enumeration() {
+  static EnumerationState state;
+  return state;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Creation and destruction.
+
+TVostrel::TVostrel()
+    : CD(std::make_unique<TCDSDK>()), PR(std::make_unique<TPRSDK>()),
+      EOS(std::make_unique<TEDSDK>()) {
+  InstanceIndex = InstanceRegistry::Add(this);
+  CD->SetInstanceIndex(InstanceIndex);
+  PR->SetInstanceIndex(InstanceIndex);
+  EOS->SetInstanceIndex(InstanceIndex);
+}
+
+TVostrel::~TVostrel() {
+  InstanceRegistry::Remove(InstanceIndex);
+  {
+    std::lock_guard lock(PictureFileLock);
+    PictureFileStream.reset();
+  }
+  CD.reset();
+  PR.reset();
+  EOS.reset();
+}
+
+platform::BusyFlag& TVostrel::ConnectBusy() {
+  static platform::BusyFlag flag;
+  return flag;
+}
+
+// ---------------------------------------------------------------------------
+// State, guards and the choice of backend.
+
+ConnectInfoType TVostrel::GetConnectInfo() const {
+  ConnectInfoType info = ConnectInfo;
+  info.CameraModel = ConnectedModel.load();
+  return info;
+}
+
+std::size_t TVostrel::PendingReleaseItemCount() const {
+  std::lock_guard lock(PendingReleaseItemsLock);
+  return PendingReleaseItems.size();
+}
+
+void TVostrel::RequireRemoteMode() const {
+  if (!RemoteModeOn.load()) {
+    throw ECamException("Camera not in remote mode");
+  }
+}
+
+void TVostrel::RequireConnection() const {
+  if (!IsConnected()) {
+    throw ECamException("No camera is connected");
+  }
+}
+
+void TVostrel::RequireViewfinder() const {
+  if (!ViewfinderOn.load()) {
+    throw ECamException("Camera not in viewfinder mode");
+  }
+}
+
+void TVostrel::RequireNoEOSCamera() const {
+  if (ConnectedModel.load() == CamModEOS) {
+    throw ECamException("EOS cameras do not support Viewfinder mode");
+  }
+}
+
+// PowerShot cameras are numbered CD cameras first, then PR cameras. The
+// choice is made afresh at every call, from the current number of CD devices.
+TVostrel::Backend TVostrel::ConnectedBackend() const {
+  if (ConnectedModel.load() == CamModEOS) {
+    return Backend::EOS;
+  }
+  const auto cdCount = static_cast<std::int64_t>(CDDeviceList().size());
+  return CameraNumber.load() < cdCount ? Backend::CD : Backend::PR;
+}
+
+template <typename Operation>
+decltype(auto) TVostrel::Dispatch(Operation&& operation) {
+  switch (ConnectedBackend()) {
+  case Backend::CD:
+    return operation(*CD);
+  case Backend::PR:
+    return operation(*PR);
+  case Backend::EOS:
+    break;
+  }
+  return operation(*EOS);
+}
+
+template <typename Operation>
+void TVostrel::DispatchPowerShot(Operation&& operation) {
+  switch (ConnectedBackend()) {
+  case Backend::CD:
+    operation(*CD);
+    break;
+  case Backend::PR:
+    operation(*PR);
+    break;
+  case Backend::EOS:
+    break;
+  }
+}
+
+void TVostrel::StoreConnection(const ConnectInfoType& info) {
+  ConnectInfo = info;
+  ConnectedModel.store(info.CameraModel);
+}
+
+// ---------------------------------------------------------------------------
+// Enumeration and connection.
+
+void TVostrel::StartSDKs() {
+  EnumerationState& state = Enumeration();
+  if (state.SDKsStarted) {
+    return;
+  }
+  state.CreateNameLists();
+  CD->StartSDK();
+  PR->StartSDK();
+  EOS->StartSDK();
+  state.SDKsStarted = true;
+}
+
+EnumerationListsType TVostrel::OpenCameraEnumeration() {
+  StartSDKs();
+  EnumerationState& state = Enumeration();
+  // A CloseCameraEnumeration that failed half way may have freed the lists
+  // while the SDKs still count as started.
+  state.CreateNameLists();
+  state.PowerShotNameList->clear();
+  state.EOSNameList->clear();
+  CD->OpenCameraEnumeration(*state.PowerShotNameList);
+  PR->OpenCameraEnumeration(*state.PowerShotNameList);
+  EOS->OpenCameraEnumeration(*state.EOSNameList);
+  return EnumerationListsType{state.PowerShotNameList, state.EOSNameList};
+}
+
+void TVostrel::CloseCameraEnumeration() {
+  EnumerationState& state = Enumeration();
+  if (!state.SDKsStarted) {
+    return;
+  }
+  state.PowerShotNameList.reset();
+  state.EOSNameList.reset();
+  CD->CloseCameraEnumeration();
+  PR->CloseCameraEnumeration();
+  EOS->CloseCameraEnumeration();
+  state.SDKsStarted = false;
+}
+
+ConnectInfoType TVostrel::Connect(std::int32_t cameraType, std::int32_t cameraNumber) {
+  platform::BusyGuard busy(ConnectBusy());
+  if (IsConnected()) {
+    throw ECamException("Camera already connected.");
+  }
+  CameraNumber.store(cameraNumber);
+  ConnectInfoType info{};
+  switch (cameraType) {
+  case CamModPowerShot: {
+    const auto cdCount = static_cast<std::int32_t>(CDDeviceList().size());
+    if (cameraNumber < cdCount) {
+      CD->Connect(&CDCameraEventHandler, cameraNumber, InstanceIndex, info);
+    } else {
+      PR->Connect(&PREventHandler, cameraNumber - cdCount, InstanceIndex, info);
+    }
+    StoreConnection(info);
+    break;
+  }
+  case CamModEOS:
+    EOS->Connect(&EOSStateEventHandler, cameraNumber, InstanceIndex, info);
+    StoreConnection(info);
+    break;
+  default:
+    break;
+  }
+  return GetConnectInfo();
+}
+
+void TVostrel::Disconnect() {
+  RequireConnection();
+  Dispatch([](auto& backend) { backend.Disconnect(); });
+  ConnectInfo.CameraModel = CamModNone;
+  ConnectedModel.store(CamModNone);
+}
+
+void TVostrel::SetTimeInCamera(TDateTime dateTime) {
+  RequireConnection();
+  Dispatch([&](auto& backend) { backend.SetTimeInCamera(dateTime); });
+}
+
+void TVostrel::SetOwnerName(const std::string& name) {
+  RequireConnection();
+  Dispatch([&](auto& backend) { backend.SetOwnerName(name); });
+}
+
+std::uint32_t TVostrel::GetBodyID() {
+  RequireConnection();
+  switch (ConnectedBackend()) {
+  case Backend::CD:
+    return 0; // the CD cameras have no body ID
+  case Backend::PR:
+    return PR->GetBodyID();
+  case Backend::EOS:
+    break;
+  }
+  return EOS->GetBodyID();
+}
+
+void TVostrel::FormatCameraCard() {
+  RequireConnection();
+  Dispatch([](auto& backend) { backend.FormatCameraCard(); });
+}
+
+bool TVostrel::RemoteSupported() {
+  RequireConnection();
+  return Dispatch([](auto& backend) { return backend.RemoteSupported(); });
+}
+
+void TVostrel::KeepCameraAwake() {
+  RequireConnection();
+  Dispatch([](auto& backend) { backend.KeepCameraAwake(); });
+}
+
+// ---------------------------------------------------------------------------
+// Remote shooting.
+
+RemoteStartInfoType TVostrel::RemoteStart(ReleaseModeType mode, ReleaseDataKindType kind,
+                                          bool probe, const std::string& cacheDirectory) {
+  // Mode and kind are kept even when the start is refused.
+  ReleaseMode.store(mode);
+  ReleaseDataKind.store(kind);
+  RequireConnection();
+  RemoteStartInfoType info{};
+  Dispatch([&](auto& backend) {
+    backend.RemoteStart(mode, kind, probe, cacheDirectory, &ReleaseEventHandler, InstanceIndex,
+                        info);
+  });
+  RemoteModeOn.store(true);
+  return info;
+}
+
+void TVostrel::RemoteEnd() {
+  RequireRemoteMode();
+  RequireConnection();
+  // Cleared before the backend is told, so a failing end still leaves it off.
+  RemoteModeOn.store(false);
+  Dispatch([](auto& backend) { backend.RemoteEnd(); });
+}
+
+std::int32_t TVostrel::RemoteGetNumberOfAvailableShots() {
+  RequireRemoteMode();
+  RequireConnection();
+  return Dispatch([](auto& backend) { return backend.RemoteGetNumberOfAvailableShots(); });
+}
+
+void TVostrel::RemoteTakePicture() {
+  RequireRemoteMode();
+  RequireConnection();
+  switch (ConnectedBackend()) {
+  case Backend::CD:
+    CD->RemoteTakePicture(&TakePictureProgressHandler, InstanceIndex);
+    return;
+  case Backend::PR:
+    PR->RemoteTakePicture(&TakePictureProgressHandler, InstanceIndex);
+    return;
+  case Backend::EOS:
+    EOS->RemoteTakePicture(InstanceIndex);
+    return;
+  }
+}
+
+void TVostrel::RemoteGetPicture(const std::string& fileName, std::int32_t pictureType) {
+  RequireRemoteMode();
+  RequireConnection();
+  switch (ConnectedBackend()) {
+  case Backend::CD:
+    CD->RemoteGetPicture(fileName, &RemoteGetPictureProgressHandler, InstanceIndex);
+    return;
+  case Backend::PR:
+    RemoteGetPRPicture(fileName);
+    return;
+  case Backend::EOS:
+    EOS->RemoteGetPicture(fileName, pictureType, InstanceIndex);
+    return;
+  }
+}
+
+// A PR camera announces each released picture with an event whose record the
+// event handler queues; the oldest queued picture is fetched in blocks that
+// the picture data handler writes to the target file.
+void TVostrel::RemoteGetPRPicture(const std::string& fileName) {
+  PREventRecord item{};
+  {
+    std::lock_guard lock(PendingReleaseItemsLock);
+    if (PendingReleaseItems.empty()) {
+      throw ECamException("No released picture is waiting to be fetched");
+    }
+    item = PendingReleaseItems.front();
+  }
+  OpenPictureFile(fileName);
+  try {
+    PR->RemoteGetPicture(item, &PRPictureDataHandler, InstanceIndex);
+  } catch (...) {
+    ClosePictureFile();
+    throw;
+  }
+  {
+    std::lock_guard lock(PendingReleaseItemsLock);
+    PendingReleaseItems.pop_front();
+  }
+  // The transfer is over when the backend returns: a file that the data
+  // handler did not close yet is closed now, so the host finds it complete.
+  if (!ClosePictureFile()) {
+    throw ECamException("The picture could not be written to " + fileName);
+  }
+}
+
+void TVostrel::OpenPictureFile(const std::string& fileName) {
+  auto stream =
+      std::make_unique<std::ofstream>(fileName, std::ios::binary | std::ios::out | std::ios::trunc);
+  if (!stream->is_open()) {
+    throw ECamException("The picture file " + fileName + " could not be created");
+  }
+  std::lock_guard lock(PictureFileLock);
+  PictureFileStream = std::move(stream);
+  PictureFileWritten = false;
+  PictureFileFailed = false;
+}
+
+bool TVostrel::ClosePictureFile() {
+  std::lock_guard lock(PictureFileLock);
+  if (PictureFileStream) {
+    PictureFileStream->close();
+    PictureFileFailed = PictureFileFailed || PictureFileStream->fail();
+    PictureFileStream.reset();
+  }
+  PictureFileWritten = false;
+  return !PictureFileFailed;
+}
+
+void TVostrel::RemoteGetRemoteParams(RemoteParamsType& params) {
+  RequireRemoteMode();
+  RequireConnection();
+  Dispatch([&](auto& backend) { backend.RemoteGetRemoteParams(params); });
+}
+
+void TVostrel::RemoteSetRemoteParams(const RemoteParamsType& params) {
+  RequireRemoteMode();
+  RequireConnection();
+  Dispatch([&](auto& backend) { backend.RemoteSetRemoteParams(params); });
+}
+
+void TVostrel::RemoteSaveCameraRemoteParams(const std::string& fileName) {
+  RequireRemoteMode();
+  // The file is created before the parameters are read, so a refused read
+  // leaves an empty file behind.
+  platform::writeFile(fileName, {});
+  RemoteParamsType params{};
+  RemoteGetRemoteParams(params);
+  platform::writeFile(fileName, EncodeRemoteParamsFile(params));
+}
+
+void TVostrel::RemoteLoadCameraRemoteParams(const std::string& fileName) {
+  RequireRemoteMode();
+  const RemoteParamsType params = DecodeRemoteParamsFile(platform::readFile(fileName), fileName);
+  RemoteSetRemoteParams(params);
+}
+
+void TVostrel::RemoteGetZoomPos(ZoomPosType& zoom) {
+  RequireRemoteMode();
+  RequireConnection();
+  DispatchPowerShot([&](auto& backend) { backend.RemoteGetZoomPos(zoom); });
+}
+
+void TVostrel::RemoteSetZoomPos(std::int32_t position) {
+  RequireRemoteMode();
+  RequireConnection();
+  DispatchPowerShot([&](auto& backend) { backend.RemoteSetZoomPos(position); });
+}
+
+void TVostrel::RemoteAFLock(bool lock) {
+  RequireRemoteMode();
+  RequireConnection();
+  Dispatch([&](auto& backend) { backend.RemoteAFLock(lock); });
+}
+
+// ---------------------------------------------------------------------------
+// Viewfinder.
+
+void TVostrel::RemoteStartViewfinder() {
+  RequireRemoteMode();
+  RequireConnection();
+  RequireNoEOSCamera();
+  if (ConnectedBackend() == Backend::CD) {
+    CD->RemoteStartViewfinder(&CDViewfinderHandler, InstanceIndex);
+  } else {
+    PR->RemoteStartViewfinder(&PRViewfinderHandler, InstanceIndex);
+  }
+  ViewfinderOn.store(true);
+}
+
+void TVostrel::RemoteStopViewfinder() {
+  RequireViewfinder();
+  RequireConnection();
+  RequireNoEOSCamera();
+  // Cleared before the backend is told, so a failing stop still leaves it off.
+  ViewfinderOn.store(false);
+  DispatchPowerShot([](auto& backend) { backend.RemoteStopViewfinder(); });
+}
+
+void TVostrel::RemoteSetViewfinderOutput(std::int32_t output) {
+  RequireViewfinder();
+  RequireConnection();
+  RequireNoEOSCamera();
+  DispatchPowerShot([&](auto& backend) { backend.RemoteSetViewfinderOutput(output); });
+}
+
+void TVostrel::RemoteActivateViewfinderAuto() {
+  RequireViewfinder();
+  RequireConnection();
+  RequireNoEOSCamera();
+  DispatchPowerShot([](auto& backend) { backend.RemoteActivateViewfinderAuto(); });
+}
+
+// ---------------------------------------------------------------------------
+// Card collection.
+
+ImageListType TVostrel::OpenCameraCollection(const std::string& temporaryDirectory,
+                                             bool thumbnails) {
+  RequireConnection();
+  ImageListType list;
+  Dispatch(
+      [&](auto& backend) { backend.OpenCameraCollection(temporaryDirectory, thumbnails, list); });
+  return list;
+}
+
+void TVostrel::CloseCameraCollection(ImageListType& list) {
+  RequireConnection();
+  Dispatch([&](auto& backend) { backend.CloseCameraCollection(list); });
+}
+
+void TVostrel::GetPicture(std::int32_t pictureNumber, bool /*getJPEGInRaw*/,
+                          const std::string& fileName) {
+  RequireConnection();
+  switch (ConnectedBackend()) {
+  case Backend::CD:
+    CD->GetPicture(pictureNumber, fileName, &GetPictureProgressHandler, InstanceIndex);
+    return;
+  case Backend::PR:
+    PR->GetPicture(pictureNumber, fileName, &GetPictureProgressHandler, InstanceIndex);
+    return;
+  case Backend::EOS:
+    EOS->GetPicture(pictureNumber, fileName, InstanceIndex);
+    return;
+  }
+}
+
+void TVostrel::DeletePicture(ImageListType& list, std::int32_t pictureNumber) {
+  RequireConnection();
+  Dispatch([&](auto& backend) { backend.DeletePicture(list, pictureNumber); });
+}
+
+// ---------------------------------------------------------------------------
+// RAW development.
+
+RAWSupportedType TVostrel::OpenRAWObject(const std::string& fileName) {
+  StartSDKs();
+  RAWSupportedType supported{};
+  EOS->OpenRAWObject(fileName, supported);
+  return supported;
+}
+
+void TVostrel::SetRAWDevelopmentParameters(const RAWDevelopParamsType& params) {
+  EOS->SetRAWDevelopmentParameters(params);
+}
+
+void TVostrel::GetRAWDevelopmentParameters(RAWDevelopParamsType& params) {
+  EOS->GetRAWDevelopmentParameters(params);
+}
+
+void TVostrel::DevelopRAWPicture(const std::string& outputFile, std::int32_t fileFormat,
+                                 std::int32_t bitsPerPixel, const std::string& iccProfileFile,
+                                 std::int32_t jpegQuality) {
+  EOS->DevelopRAWPicture(outputFile, fileFormat, bitsPerPixel, iccProfileFile, jpegQuality);
+}
+
+// Without a connected camera nothing needs the SDKs any more.
+void TVostrel::CloseRAWObject() {
+  EOS->CloseRAWObject();
+  if (!IsConnected()) {
+    CloseCameraEnumeration();
+  }
+}
+
+} // namespace vostrel

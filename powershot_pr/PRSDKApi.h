@@ -1,0 +1,81 @@
+#pragma once
+// TPRSDK: the backend that serves the newer PowerShot cameras through
+// PRSDK.DLL.
+//
+// The controller creates one instance, gives it its InstanceIndex and calls
+// the operations named after its own public methods. The binding of the SDK
+// is not built yet: until it is, the SDK start and finish do nothing and the
+// enumeration finds no camera, so that the other families can be enumerated;
+// every operation that needs the SDK raises "<operation> is not available
+// yet" after the refusals that need no SDK.
+
+#include "core/CamDefines.h"
+#include "core/CamEvents.h"
+#include "powershot_pr/PRTYPE.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vostrel {
+
+class TPRSDK {
+public:
+  TPRSDK() = default;
+  TPRSDK(const TPRSDK&) = delete;
+  TPRSDK& operator=(const TPRSDK&) = delete;
+
+  // Called once by the controller right after creation.
+  void SetInstanceIndex(std::int32_t instanceIndex) { InstanceIndex = instanceIndex; }
+  std::int32_t GetInstanceIndex() const { return InstanceIndex; }
+  // Passes the percentage of a running parameter probe to the controller.
+  void ReportProbeProgress(std::int32_t percent);
+
+  // Connection and the camera as a whole.
+  void StartSDK();
+  void OpenCameraEnumeration(std::vector<std::string>& nameList);
+  void CloseCameraEnumeration();
+  void Connect(PREventHandlerFn handler, std::int32_t cameraNumber, std::int32_t instanceIndex,
+               ConnectInfoType& info);
+  void Disconnect();
+  void SetTimeInCamera(TDateTime dateTime);
+  void SetOwnerName(const std::string& name);
+  std::uint32_t GetBodyID();
+  void FormatCameraCard();
+  bool RemoteSupported();
+  void KeepCameraAwake();
+
+  // Remote shooting.
+  void RemoteStart(ReleaseModeType mode, ReleaseDataKindType kind, bool probe,
+                   const std::string& cacheDirectory, ReleaseEventHandlerFn handler,
+                   std::int32_t instanceIndex, RemoteStartInfoType& info);
+  void RemoteEnd();
+  std::int32_t RemoteGetNumberOfAvailableShots();
+  void RemoteTakePicture(TakePictureProgressHandlerFn handler, std::int32_t instanceIndex);
+  void RemoteGetPicture(const PREventRecord& releasedItem, PRPictureDataHandlerFn handler,
+                        std::int32_t instanceIndex);
+  void RemoteGetRemoteParams(RemoteParamsType& params);
+  void RemoteSetRemoteParams(RemoteParamsType params);
+  void RemoteGetZoomPos(ZoomPosType& zoom);
+  void RemoteSetZoomPos(std::int32_t position);
+  void RemoteAFLock(bool lock);
+  void RemoteStartViewfinder(PRViewfinderHandlerFn handler, std::int32_t instanceIndex);
+  void RemoteStopViewfinder();
+  void RemoteSetViewfinderOutput(std::int32_t output);
+  void RemoteActivateViewfinderAuto();
+
+  // Card collection: the PR cameras refuse it.
+  void OpenCameraCollection(const std::string& temporaryDirectory, bool thumbnails,
+                            ImageListType& list);
+  void CloseCameraCollection(ImageListType& list);
+  void GetPicture(std::int32_t pictureNumber, const std::string& fileName,
+                  GetPictureProgressHandlerFn handler, std::int32_t instanceIndex);
+  void DeletePicture(ImageListType& list, std::int32_t pictureNumber);
+
+private:
+  // The owning controller's position in the instance registry; the context
+  // of every SDK callback registration.
+  std::int32_t InstanceIndex = 0;
+};
+
+} // namespace vostrel
