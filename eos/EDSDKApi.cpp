@@ -1,0 +1,320 @@
+#include "eos/EDSDKApi.h"
+
+#include "core/BackendChecks.h"
+#include "core/DeviceLists.h"
+#include "core/ECamException.h"
+#include "core/Vostrel.h"
+#include "eos/CameraTime.h"
+#include "eos/EDSDK.h"
+#include "eos/TryFinally.h"
+#include "platform/TimeZone.h"
+
+#include <array>
+#include <cstring>
+
+namespace vostrel {
+
+namespace {
+
+using namespace edsdk;
+
+constexpr std::size_t OwnerNameBufferSize = 256;
+constexpr std::size_t MaximumOwnerNameLength = OwnerNameBufferSize - 2;
+
+constexpr std::uint8_t LowByte(std::uint32_t value) {
+  return static_cast<std::uint8_t>(value);
+}
+
+// The zero-terminated text of a fixed-size SDK buffer; a buffer without a
+// terminator is taken whole.
+template <std::size_t N>
+std::string TextOf(const char (&buffer)[N]) {
+  const void* zero = std::memchr(buffer, 0, N);
+  return std::string(buffer, zero ? static_cast<const char*>(zero) - buffer : N);
+}
+
+struct BatteryState {
+  TxBatterySourceType source;
+  TxBatteryStatusType status;
+};
+
+// The battery level property: 255 means mains power, 80/50/30 a battery that
+// is full, weak or nearly empty.
+BatteryState BatteryStateOf(std::uint8_t level) {
+  switch (level) {
+  case 255:
+    return {BatterySourceAC, BatteryStatusNormal};
+  case 80:
+    return {BatterySourceLitium, BatteryStatusNormal};
+  case 50:
+    return {BatterySourceLitium, BatteryStatusWeak};
+  case 30:
+    return {BatterySourceLitium, BatteryStatusSafetyLow};
+  default:
+    return {BatterySourceUnknown, BatteryStatusUnknown};
+  }
+}
+
+// Minutes to add to a local time for the camera clock: during daylight saving
+// time the daylight bias (usually -60) is taken off.
+std::int64_t DaylightCorrectionMinutes() {
+  const platform::TimeZoneInfo zone = platform::currentTimeZone();
+  return zone.daylightInEffect ? -static_cast<std::int64_t>(zone.daylightBias) : 0;
+}
+
+} // namespace
+
+void TEDSDK::SetInstanceIndex(std::int32_t instanceIndex) {
+  InstanceIndex = instanceIndex;
+}
+
+void TEDSDK::ReportProbeProgress(std::int32_t percent) {
+  TVostrel::ReportProbeProgress(InstanceIndex, percent);
+}
+
+// ---------------------------------------------------------------------------
+// Starting and stopping the SDK, enumeration
+
+void TEDSDK::StartSDK() {
+  LoadEDSDK();
+  EdsInitializeSDK.checked();
+}
+
+void TEDSDK::OpenCameraEnumeration(std::vector<std::string>& nameList) {
+  nameList.clear();
+  std::vector<EOSCameraRef>& devices = EOSDeviceList();
+  devices.clear();
+
+  EdsCameraListRef cameraList = nullptr;
+  EdsGetCameraList.checked(&cameraList);
+  TryFinally(
+      [&] {
+        EdsUInt32 count = 0;
+        EdsGetChildCount.checked(cameraList, &count);
+        for (EdsUInt32 i = 0; i < count; ++i) {
+          EdsCameraRef camera = nullptr;
+          EdsGetChildAtIndex.checked(cameraList, static_cast<EdsInt32>(i), &camera);
+          DeviceInfoType info{};
+          EdsGetDeviceInfo.checked(camera, &info);
+          nameList.push_back(TextOf(info.deviceDescription));
+          devices.push_back(camera);
+        }
+      },
+      [&] {
+        if (cameraList != nullptr) {
+          EdsRelease.checked(cameraList);
+        }
+      });
+}
+
+void TEDSDK::CloseCameraEnumeration() {
+  // Shutting the SDK down cannot fail in a way the caller could act on.
+  static_cast<void>(EdsTerminateSDK());
+}
+
+// ---------------------------------------------------------------------------
+// Connection
+
+void TEDSDK::Connect(EOSStateEventHandlerFn /*handler*/, std::int32_t cameraNumber,
+                     std::int32_t /*instanceIndex*/, ConnectInfoType& info) {
+  LoadEDSDK();
+  const std::vector<EOSCameraRef>& devices = EOSDeviceList();
+  CheckConnectCameraNumber(cameraNumber, devices.size(), "EOS",
+                           "There seems to be no connected EOS cameras connected. Have you called "
+                           "the EnumerateCameras function before calling Connect?");
+
+  ConnectInfo = ConnectInfoType{};
+  Camera = devices[static_cast<std::size_t>(cameraNumber)];
+
+  // The SDK hands the address of InstanceIndex back to the handlers, which
+  // find the controller through it.
+  EdsSetObjectEventHandler.checked(Camera, EdsObjectEventAll, &TVostrel::EOSObjectEventHandler,
+                                   static_cast<void*>(&InstanceIndex));
+  EdsSetPropertyEventHandler.checked(Camera, EdsPropertyEventAll,
+                                     &TVostrel::EOSPropertyEventHandler,
+                                     static_cast<void*>(&InstanceIndex));
+  EdsSetCameraStateEventHandler.checked(Camera, EdsStateEventAll, &TVostrel::EOSStateEventHandler,
+                                        static_cast<void*>(&InstanceIndex));
+
+  EdsOpenSession.checked(Camera);
+  ConnectInfo.CameraModel = CamModEOS;
+
+  DeviceInfoType device{};
+  EdsGetDeviceInfo.checked(Camera, &device);
+  ConnectInfo.CameraModelName = TextOf(device.deviceDescription);
+
+  char owner[OwnerNameBufferSize] = {};
+  EdsGetPropertyData.checked(Camera, EdsPropOwnerName, 0, EdsUInt32{sizeof owner}, owner);
+  ConnectInfo.OwnerName = TextOf(owner);
+
+  EdsUInt32 batteryLevel = 0;
+  EdsGetPropertyData.checked(Camera, EdsPropBatteryLevel, 0, EdsUInt32{sizeof batteryLevel},
+                             &batteryLevel);
+  const BatteryState battery = BatteryStateOf(LowByte(batteryLevel));
+  ConnectInfo.BatterySource = static_cast<std::uint8_t>(battery.source);
+  ConnectInfo.BatteryStatus = static_cast<std::uint8_t>(battery.status);
+
+  info = ConnectInfo;
+}
+
+void TEDSDK::Disconnect() {
+  // The handlers stay registered and Camera keeps its value.
+  EdsCloseSession.checked(Camera);
+}
+
+// ---------------------------------------------------------------------------
+// The camera as a whole
+
+void TEDSDK::SetTimeInCamera(TDateTime dateTime) {
+  EdsUInt32 dataType = 0;
+  EdsUInt32 size = 0;
+  EdsGetPropertySize.checked(Camera, EdsPropDateTime, 0, &dataType, &size);
+  if (LowByte(dataType) != EdsDataTypeTime) {
+    throw ECamException("SetTimeInCamera : Date/Time is of incorrect type");
+  }
+  const CameraTimeType time = CameraTimeFromDateTime(dateTime, DaylightCorrectionMinutes());
+  EdsSetPropertyData.checked(Camera, EdsPropDateTime, 0, EdsUInt32{sizeof time}, &time);
+}
+
+void TEDSDK::SetOwnerName(const std::string& name) {
+  if (name.size() > MaximumOwnerNameLength) {
+    throw ECamException("The owner name to set is too long");
+  }
+  std::array<char, OwnerNameBufferSize> buffer{};
+  std::memcpy(buffer.data(), name.data(), name.size());
+
+  EdsUInt32 dataType = 0;
+  EdsUInt32 size = 0;
+  EdsGetPropertySize.checked(Camera, EdsPropOwnerName, 0, &dataType, &size);
+  if (LowByte(dataType) != EdsDataTypeString) {
+    throw ECamException("SetOwnerName : Owner name is of incorrect type");
+  }
+  if (name.size() > size) {
+    throw ECamException("The owner name to set is too long");
+  }
+  // The terminating zero is written too.
+  EdsSetPropertyData.checked(Camera, EdsPropOwnerName, 0, static_cast<EdsUInt32>(name.size() + 1),
+                             buffer.data());
+}
+
+std::uint32_t TEDSDK::GetBodyID() {
+  EdsUInt32 bodyId = 0;
+  EdsGetPropertyData.checked(Camera, EdsPropBodyID, 0, EdsUInt32{sizeof bodyId}, &bodyId);
+  return bodyId;
+}
+
+void TEDSDK::FormatCameraCard() {
+  EdsUInt32 volumes = 0;
+  EdsGetChildCount.checked(Camera, &volumes);
+  if (volumes == 0) {
+    throw ECamException("FormatCameraCard : No volumes found");
+  }
+  // Only the first volume is formatted.
+  EdsVolumeRef volume = nullptr;
+  EdsGetChildAtIndex.checked(Camera, 0, &volume);
+  TryFinally([&] { EdsFormatVolume.checked(volume); }, [&] { EdsRelease.checked(volume); });
+}
+
+bool TEDSDK::RemoteSupported() {
+  return true;
+}
+
+void TEDSDK::KeepCameraAwake() {
+  EdsSendCommand.checked(Camera, EdsCommandExtendShutDownTimer, 0);
+}
+
+// ---------------------------------------------------------------------------
+// Backend side of the controller's handlers
+
+void TEDSDK::QueueReleasedItem(void* item) noexcept {
+  try {
+    const std::lock_guard<std::mutex> lock(DownloadQueueLock);
+    DownloadQueue.push_back(item);
+  } catch (...) {
+    // Out of memory: the picture cannot be fetched, but the SDK's thread
+    // must not see an exception.
+    ReleaseEventObject(item);
+  }
+}
+
+void TEDSDK::ReleaseEventObject(void* object) noexcept {
+  if (object == nullptr || !EdsRelease.bound()) {
+    return;
+  }
+  // Nobody could act on a failure here; the result is not looked at.
+  static_cast<void>(EdsRelease(object));
+}
+
+// ---------------------------------------------------------------------------
+// Operations whose SDK work is not built yet
+
+void TEDSDK::RemoteStart(ReleaseModeType, ReleaseDataKindType, bool, const std::string&,
+                         ReleaseEventHandlerFn, std::int32_t, RemoteStartInfoType&) {
+  RaiseNotAvailableYet("RemoteStart");
+}
+
+// An EOS camera needs nothing to leave remote mode.
+void TEDSDK::RemoteEnd() {}
+
+std::int32_t TEDSDK::RemoteGetNumberOfAvailableShots() {
+  RaiseNotAvailableYet("RemoteGetNumberOfAvailableShots");
+}
+
+void TEDSDK::RemoteTakePicture(std::int32_t) {
+  RaiseNotAvailableYet("RemoteTakePicture");
+}
+
+void TEDSDK::RemoteGetPicture(const std::string&, std::int32_t, std::int32_t) {
+  RaiseNotAvailableYet("RemoteGetPicture");
+}
+
+void TEDSDK::RemoteGetRemoteParams(RemoteParamsType&) {
+  RaiseNotAvailableYet("RemoteGetRemoteParams");
+}
+
+void TEDSDK::RemoteSetRemoteParams(RemoteParamsType) {
+  RaiseNotAvailableYet("RemoteSetRemoteParams");
+}
+
+void TEDSDK::RemoteAFLock(bool /*lock*/) {
+  throw ECamException("RemoteAFLock is not supported for your EOS camera.");
+}
+
+void TEDSDK::OpenCameraCollection(const std::string&, bool, ImageListType&) {
+  RaiseNotAvailableYet("OpenCameraCollection");
+}
+
+void TEDSDK::CloseCameraCollection(ImageListType&) {
+  RaiseNotAvailableYet("CloseCameraCollection");
+}
+
+void TEDSDK::GetPicture(std::int32_t, const std::string&, std::int32_t) {
+  RaiseNotAvailableYet("GetPicture");
+}
+
+void TEDSDK::DeletePicture(ImageListType&, std::int32_t) {
+  RaiseNotAvailableYet("DeletePicture");
+}
+
+void TEDSDK::OpenRAWObject(const std::string&, RAWSupportedType&) {
+  RaiseNotAvailableYet("OpenRAWObject");
+}
+
+void TEDSDK::SetRAWDevelopmentParameters(RAWDevelopParamsType) {
+  RaiseNotAvailableYet("SetRAWDevelopmentParameters");
+}
+
+void TEDSDK::GetRAWDevelopmentParameters(RAWDevelopParamsType&) {
+  RaiseNotAvailableYet("GetRAWDevelopmentParameters");
+}
+
+void TEDSDK::DevelopRAWPicture(const std::string&, std::int32_t, std::int32_t, const std::string&,
+                               std::int32_t) {
+  RaiseNotAvailableYet("DevelopRAWPicture");
+}
+
+void TEDSDK::CloseRAWObject() {
+  RaiseNotAvailableYet("CloseRAWObject");
+}
+
+} // namespace vostrel
