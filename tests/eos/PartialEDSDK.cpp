@@ -1,0 +1,77 @@
+// A stand-in for EDSDK.DLL that exports the first twelve entry points and
+// then skips EdsGetDeviceInfo; EdsOpenSession and EdsCloseSession are
+// exported again after the gap. Every function succeeds. The camera list
+// holds one camera.
+
+#include "eos/EDSDKTYPES.h"
+
+#if defined(_WIN32)
+#define PARTIAL_EXPORT extern "C" __declspec(dllexport)
+#else
+#define PARTIAL_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
+namespace {
+int CameraList;
+int Camera;
+} // namespace
+
+PARTIAL_EXPORT EdsError EDSAPI EdsInitializeSDK() {
+  return EdsErrOK;
+}
+PARTIAL_EXPORT EdsError EDSAPI EdsTerminateSDK() {
+  return EdsErrOK;
+}
+PARTIAL_EXPORT EdsError EDSAPI EdsRetain(EdsBaseRef) {
+  return EdsErrOK;
+}
+PARTIAL_EXPORT EdsError EDSAPI EdsRelease(EdsBaseRef) {
+  return EdsErrOK;
+}
+
+PARTIAL_EXPORT EdsError EDSAPI EdsGetChildCount(EdsBaseRef, EdsUInt32* outCount) {
+  *outCount = 1;
+  return EdsErrOK;
+}
+
+PARTIAL_EXPORT EdsError EDSAPI EdsGetChildAtIndex(EdsBaseRef, EdsInt32, EdsBaseRef* outChild) {
+  *outChild = &Camera;
+  return EdsErrOK;
+}
+
+PARTIAL_EXPORT EdsError EDSAPI EdsGetParent(EdsBaseRef, EdsBaseRef*) {
+  return EdsErrOK;
+}
+
+PARTIAL_EXPORT EdsError EDSAPI EdsGetPropertySize(EdsBaseRef, EdsUInt32, EdsInt32, EdsUInt32*,
+                                                  EdsUInt32*) {
+  return EdsErrOK;
+}
+
+PARTIAL_EXPORT EdsError EDSAPI EdsGetPropertyData(EdsBaseRef, EdsUInt32, EdsInt32, EdsUInt32,
+                                                  void*) {
+  return EdsErrOK;
+}
+
+PARTIAL_EXPORT EdsError EDSAPI EdsSetPropertyData(EdsBaseRef, EdsUInt32, EdsInt32, EdsUInt32,
+                                                  const void*) {
+  return EdsErrOK;
+}
+
+PARTIAL_EXPORT EdsError EDSAPI EdsGetPropertyDesc(EdsBaseRef, EdsUInt32, PropertyDescType*) {
+  return EdsErrOK;
+}
+
+PARTIAL_EXPORT EdsError EDSAPI EdsGetCameraList(EdsCameraListRef* outCameraList) {
+  *outCameraList = &CameraList;
+  return EdsErrOK;
+}
+
+// EdsGetDeviceInfo is missing.
+
+PARTIAL_EXPORT EdsError EDSAPI EdsOpenSession(EdsCameraRef) {
+  return EdsErrOK;
+}
+PARTIAL_EXPORT EdsError EDSAPI EdsCloseSession(EdsCameraRef) {
+  return EdsErrOK;
+}
