@@ -219,7 +219,9 @@ constexpr EdsUInt32 EdsDataTypeTime = 23;
 constexpr EdsUInt32 EdsDataTypeInt32Array = 40;
 
 // Form and access of a PropertyDescType.
+constexpr EdsInt32 EdsPropertyFormNone = 0;
 constexpr EdsInt32 EdsPropertyFormEnumeration = 1;
+constexpr EdsInt32 EdsPropertyAccessRead = 1;
 constexpr EdsInt32 EdsPropertyAccessReadWrite = 3;
 
 // ---------------------------------------------------------------------------
@@ -278,6 +280,7 @@ constexpr EdsUInt32 EdsProgressPeriodically = 2;
 
 constexpr EdsError EdsErrOK = 0x00000000;
 constexpr EdsError EdsErrInternalError = 0x00000002;
+constexpr EdsError EdsErrMemoryAllocationFailed = 0x00000003;
 constexpr EdsError EdsErrOperationCancelled = 0x00000005;
 constexpr EdsError EdsErrNotSupported = 0x00000007;
 constexpr EdsError EdsErrFileIO = 0x00000020;

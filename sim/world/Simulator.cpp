@@ -1,0 +1,132 @@
+#include "sim/world/Simulator.h"
+
+#include "platform/FileSystem.h"
+#include "sim/world/DefaultScenario.h"
+
+#include <stdexcept>
+#include <system_error>
+
+namespace vostrel::sim {
+
+namespace {
+
+constexpr const char* ScenarioVariable = "VOSTREL_SIM_SCENARIO";
+
+std::string readScenarioFile(const std::string& path) {
+  try {
+    const Bytes bytes = platform::readFile(path);
+    return std::string(bytes.begin(), bytes.end());
+  } catch (const std::system_error& error) {
+    throw ScenarioError("cannot read scenario file " + path + ": " + error.what());
+  }
+}
+
+} // namespace
+
+Simulator::Simulator(const CameraFamily& family) : family_(family) {
+  const auto path = platform::environmentVariable(ScenarioVariable);
+  try {
+    world_ = parseScenario(path && !path->empty() ? readScenarioFile(*path) : defaultScenarioText(),
+                           family_);
+  } catch (const std::exception& error) {
+    startupError_ = std::string(ScenarioVariable) + ": " + error.what();
+    lastError_ = startupError_;
+  }
+  events_.setSynchronous(world_.synchronousCallbacks);
+}
+
+void Simulator::loadScenario(const std::string& jsonText) {
+  replaceWorld(parseScenario(jsonText, family_));
+}
+
+void Simulator::loadScenarioFile(const std::string& path) {
+  loadScenario(readScenarioFile(path));
+}
+
+void Simulator::resetScenario() {
+  loadScenario(defaultScenarioText());
+}
+
+void Simulator::replaceWorld(World world) {
+  // Callbacks of the old world go out before it is replaced.
+  events_.waitIdle();
+  const bool synchronous = world.synchronousCallbacks;
+  {
+    std::lock_guard lock(mutex_);
+    world_ = std::move(world);
+    worldReplaced();
+  }
+  std::lock_guard lock(errorMutex_);
+  startupError_.clear();
+  events_.setSynchronous(synchronous);
+}
+
+void Simulator::setSynchronousCallbacks(bool synchronous) {
+  events_.setSynchronous(synchronous);
+  std::lock_guard lock(mutex_);
+  world_.synchronousCallbacks = synchronous;
+}
+
+std::string Simulator::describeWorld() {
+  std::lock_guard lock(mutex_);
+  return sim::describeWorld(world_, family_);
+}
+
+std::shared_ptr<Camera> Simulator::requireCamera(std::int32_t camera) const {
+  auto found = world_.camera(camera);
+  if (!found) {
+    throw std::invalid_argument("there is no camera " + std::to_string(camera));
+  }
+  return found;
+}
+
+const Volume& Simulator::requireVolume(const Camera& camera, std::int32_t volume) const {
+  if (volume < 0 || static_cast<std::size_t>(volume) >= camera.volumes.size()) {
+    throw std::invalid_argument("camera " + camera.model + " has no volume " +
+                                std::to_string(volume));
+  }
+  return camera.volumes[static_cast<std::size_t>(volume)];
+}
+
+std::optional<Bytes> Simulator::propertyValue(std::int32_t camera, std::uint32_t id) {
+  std::lock_guard lock(mutex_);
+  const Property* property = requireCamera(camera)->property(id);
+  return property ? std::optional(property->value) : std::nullopt;
+}
+
+std::string Simulator::listFiles(std::int32_t camera, std::int32_t volume) {
+  std::lock_guard lock(mutex_);
+  std::string text;
+  forEachFile(*requireVolume(*requireCamera(camera), volume).root,
+              [&](const std::string& path, const Entry& file) {
+                text += path + "\t" + std::to_string(file.content.size()) + "\n";
+              });
+  return text;
+}
+
+std::optional<Bytes> Simulator::readFile(std::int32_t camera, std::int32_t volume,
+                                         const std::string& path) {
+  std::lock_guard lock(mutex_);
+  const auto entry = findEntry(requireVolume(*requireCamera(camera), volume), path);
+  if (!entry || entry->isFolder()) {
+    return std::nullopt;
+  }
+  return entry->content;
+}
+
+void Simulator::setLastError(const std::string& text) {
+  std::lock_guard lock(errorMutex_);
+  lastError_ = text;
+}
+
+std::string Simulator::lastError() const {
+  std::lock_guard lock(errorMutex_);
+  return lastError_;
+}
+
+std::string Simulator::startupError() const {
+  std::lock_guard lock(errorMutex_);
+  return startupError_;
+}
+
+} // namespace vostrel::sim

@@ -1,0 +1,83 @@
+#include "sim/world/TestPattern.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+namespace vostrel::sim {
+
+namespace {
+
+constexpr int GlyphWidth = 5;
+constexpr int GlyphHeight = 7;
+
+// Digits 0 to 9, one row per byte, the leftmost pixel in bit 4.
+constexpr std::array<std::array<std::uint8_t, GlyphHeight>, 10> Digits = {{
+    {0x0E, 0x11, 0x13, 0x15, 0x19, 0x11, 0x0E},
+    {0x04, 0x0C, 0x04, 0x04, 0x04, 0x04, 0x0E},
+    {0x0E, 0x11, 0x01, 0x02, 0x04, 0x08, 0x1F},
+    {0x1F, 0x02, 0x04, 0x02, 0x01, 0x11, 0x0E},
+    {0x02, 0x06, 0x0A, 0x12, 0x1F, 0x02, 0x02},
+    {0x1F, 0x10, 0x1E, 0x01, 0x01, 0x11, 0x0E},
+    {0x06, 0x08, 0x10, 0x1E, 0x11, 0x11, 0x0E},
+    {0x1F, 0x01, 0x02, 0x04, 0x08, 0x08, 0x08},
+    {0x0E, 0x11, 0x11, 0x0E, 0x11, 0x11, 0x0E},
+    {0x0E, 0x11, 0x11, 0x0F, 0x01, 0x02, 0x0C},
+}};
+
+bool glyphPixel(char digit, int column, int row) {
+  const auto& glyph = Digits[static_cast<std::size_t>(digit - '0')];
+  return ((glyph[static_cast<std::size_t>(row)] >> (GlyphWidth - 1 - column)) & 1) != 0;
+}
+
+void fillGradient(Rgb8Image& image, std::uint8_t blue) {
+  for (int y = 0; y < image.height; ++y) {
+    for (int x = 0; x < image.width; ++x) {
+      image.at(x, y, 0) = static_cast<std::uint8_t>(x * 255 / std::max(1, image.width - 1));
+      image.at(x, y, 1) = static_cast<std::uint8_t>(y * 255 / std::max(1, image.height - 1));
+      image.at(x, y, 2) = blue;
+    }
+  }
+}
+
+// Writes the text in white on a black box, centred, as large as it fits.
+void drawNumber(Rgb8Image& image, const std::string& text) {
+  const int cells = static_cast<int>(text.size()) * (GlyphWidth + 1) + 1;
+  const int scale = std::max(1, std::min(image.width / cells, image.height / (2 * GlyphHeight)));
+  const int boxWidth = cells * scale;
+  const int boxHeight = (GlyphHeight + 2) * scale;
+  const int left = (image.width - boxWidth) / 2;
+  const int top = (image.height - boxHeight) / 2;
+  for (int y = std::max(0, top); y < std::min(image.height, top + boxHeight); ++y) {
+    for (int x = std::max(0, left); x < std::min(image.width, left + boxWidth); ++x) {
+      const int cellX = (x - left) / scale - 1;
+      const int cellY = (y - top) / scale - 1;
+      const int glyph = cellX / (GlyphWidth + 1);
+      const int column = cellX % (GlyphWidth + 1);
+      const bool lit = cellX >= 0 && cellY >= 0 && cellY < GlyphHeight && column < GlyphWidth &&
+                       glyph < static_cast<int>(text.size()) &&
+                       glyphPixel(text[static_cast<std::size_t>(glyph)], column, cellY);
+      const std::uint8_t level = lit ? 255 : 0;
+      for (int channel = 0; channel < 3; ++channel) {
+        image.at(x, y, channel) = level;
+      }
+    }
+  }
+}
+
+} // namespace
+
+std::uint8_t patternBlue(std::uint32_t number) {
+  return static_cast<std::uint8_t>((number * 53u + 40u) % 256u);
+}
+
+Rgb8Image testPattern(int width, int height, std::uint32_t number) {
+  Rgb8Image image(width, height);
+  fillGradient(image, patternBlue(number));
+  std::string text = std::to_string(number % 10000);
+  text.insert(0, 4 - text.size(), '0');
+  drawNumber(image, text);
+  return image;
+}
+
+} // namespace vostrel::sim

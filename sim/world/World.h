@@ -1,0 +1,74 @@
+#pragma once
+// The world of the simulated camera libraries: the cameras attached to the
+// PC, each with its identity, battery, clock, card and properties. One model
+// serves every simulated SDK; each SDK reads and writes it through its own
+// property identifiers and maps the common attributes (owner, body ID,
+// battery, clock, shots) to its own calls.
+
+#include "sim/world/Card.h"
+#include "sim/world/Property.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vostrel::sim {
+
+// The camera's clock. It does not run: it shows what was last set.
+struct CameraClock {
+  std::uint32_t year = 2024;
+  std::uint32_t month = 1;
+  std::uint32_t day = 1;
+  std::uint32_t hour = 12;
+  std::uint32_t minute = 0;
+  std::uint32_t second = 0;
+  std::uint32_t millisecond = 0;
+
+  bool valid() const;
+  bool operator==(const CameraClock&) const = default;
+};
+
+struct Camera {
+  std::string model;
+  std::string owner;
+  std::string port;
+  std::uint32_t bodyId = 0;
+  // The family's battery code (EOS: the battery property, 255 on mains).
+  std::uint32_t battery = 0;
+  CameraClock clock;
+  std::int32_t availableShots = 0;
+  std::int32_t shotsOnEmptyCard = 0; // after formatting
+  std::string captureFolder;         // where released pictures go, on the first volume
+  std::string filePrefix = "IMG_";
+  std::uint32_t nextFileNumber = 1;
+  std::vector<Volume> volumes;
+  std::map<std::uint32_t, Property> properties;
+  // The picture taken last, on the card or waiting to be transferred.
+  std::shared_ptr<Entry> newestPicture;
+  bool attached = true;
+  // What the host did to the camera, for inspection.
+  bool sessionOpen = false;
+  std::uint32_t keepAwakeCount = 0;
+  std::uint32_t releaseCount = 0;
+
+  Property* property(std::uint32_t id);
+  const Property* property(std::uint32_t id) const;
+  // The next picture name with the extension given ("IMG_0007.JPG"), without
+  // advancing the number.
+  std::string pictureName(const std::string& extension) const;
+  // Stores a picture in the capture folder of the first volume.
+  void storePicture(const std::shared_ptr<Entry>& picture);
+};
+
+struct World {
+  std::vector<std::shared_ptr<Camera>> cameras;
+  // Callbacks on the calling thread instead of the simulator's own.
+  bool synchronousCallbacks = false;
+
+  // The camera at an index, or null.
+  std::shared_ptr<Camera> camera(std::int32_t index) const;
+};
+
+} // namespace vostrel::sim
