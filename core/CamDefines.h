@@ -502,8 +502,8 @@ struct RAWSupportedType {
 
 static_assert(sizeof(RAWSupportedType) == 17);
 
-// A card picture's JPEG thumbnail: keeps the bytes it was loaded from and
-// saves them unchanged.
+// A card picture's JPEG thumbnail (core/JPEGImage.h): keeps the bytes it was
+// loaded from and saves them unchanged.
 class TJPEGImage;
 
 struct ImageDataType {

@@ -1,6 +1,7 @@
 #include "core/DeviceLists.h"
 
 #include <memory>
+#include <mutex>
 
 namespace vostrel {
 
@@ -17,8 +18,18 @@ std::unique_ptr<DeviceListSet>& Lists() {
   return lists;
 }
 
+// Serialises creating and freeing the set; the lists themselves are used
+// from the host's thread without a lock.
+std::mutex& ListsLock() {
+  static std::mutex lock;
+  return lock;
+}
+
 DeviceListSet& ExistingLists() {
-  CreateDeviceLists();
+  std::lock_guard lock(ListsLock());
+  if (!Lists()) {
+    Lists() = std::make_unique<DeviceListSet>();
+  }
   return *Lists();
 }
 
@@ -37,16 +48,16 @@ std::vector<EOSCameraRef>& EOSDeviceList() {
 }
 
 void CreateDeviceLists() {
-  if (!Lists()) {
-    Lists() = std::make_unique<DeviceListSet>();
-  }
+  ExistingLists();
 }
 
 void FreeDeviceLists() {
+  std::lock_guard lock(ListsLock());
   Lists().reset();
 }
 
 bool DeviceListsExist() {
+  std::lock_guard lock(ListsLock());
   return Lists() != nullptr;
 }
 

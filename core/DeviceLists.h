@@ -10,7 +10,8 @@
 // the instance registry when the last controller goes. A backend used on its
 // own (without a controller) gets them created on first use.
 //
-// The lists are used from the host's thread; they take no lock.
+// Creating and freeing the lists is serialised; their contents are used from
+// the host's thread without a lock.
 
 #include <array>
 #include <cstddef>
