@@ -66,12 +66,10 @@ void EventDispatcher::waitIdle() {
   if (onDispatcherThread()) {
     return;
   }
-  std::uint64_t ticket = 0;
-  {
-    std::lock_guard lock(mutex_);
-    ticket = posted_;
-  }
-  waitDelivered(ticket);
+  // Callbacks posted by callbacks count too: idle is an empty queue with no
+  // callback running.
+  std::unique_lock lock(mutex_);
+  delivered_.wait(lock, [&] { return done_ == posted_; });
 }
 
 void EventDispatcher::stop() {

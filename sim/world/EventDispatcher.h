@@ -35,8 +35,8 @@ public:
   // thread after everything posted before it, or now when synchronous or
   // when called on the simulator's thread itself.
   void deliver(Callback callback);
-  // Returns once every callback posted so far has run. Returns at once when
-  // called from a callback.
+  // Returns once every callback posted has run, those posted meanwhile by
+  // callbacks included. Returns at once when called from a callback.
   void waitIdle();
   // Delivers what is queued and ends the thread; a later post starts it anew.
   void stop();

@@ -483,10 +483,14 @@ Json writeVolume(const Volume& volume) {
   collectFolders(*volume.root, "", folders);
   Json files = Json::array();
   forEachFile(*volume.root, [&](const std::string& path, const Entry& file) {
-    files.push_back({{"path", path},
-                     {"kind", kindName(file.kind)},
-                     {"number", file.number},
-                     {"size", file.content.size()}});
+    Json entry = {{"path", path},
+                  {"kind", kindName(file.kind)},
+                  {"number", file.number},
+                  {"size", file.content.size()}};
+    if (file.kind == FileKind::Data) {
+      entry["text"] = std::string(file.content.begin(), file.content.end());
+    }
+    files.push_back(entry);
   });
   return {{"label", volume.label},
           {"capacityKilobytes", volume.capacityKilobytes},
@@ -678,7 +682,7 @@ std::string describeWorld(const World& world, const CameraFamily& family) {
   const Json root = {
       {family.section(),
        {{"synchronousCallbacks", world.synchronousCallbacks}, {"cameras", cameras}}}};
-  return root.dump(2);
+  return root.dump(2, ' ', false, Json::error_handler_t::replace);
 }
 
 } // namespace vostrel::sim

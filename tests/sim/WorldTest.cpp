@@ -1,0 +1,249 @@
+// The pieces of the simulated cameras' world on their own: properties,
+// scenarios, failure injection, callback delivery, references and the file
+// formats.
+
+#include "sim/world/EventDispatcher.h"
+#include "sim/world/FailureInjector.h"
+#include "sim/world/HandleTable.h"
+#include "sim/world/Jpeg.h"
+#include "sim/world/Pictures.h"
+#include "sim/world/RawFormat.h"
+#include "sim/world/Scenario.h"
+#include "sim/world/TestPattern.h"
+#include "sim/world/Tiff.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace vostrel::sim {
+namespace {
+
+TEST(PropertyTest, WritesAsACameraDoes) {
+  Property av;
+  av.value = u32Bytes(40);
+  av.accepted = std::vector<Bytes>{u32Bytes(40), u32Bytes(48), u32Bytes(56)};
+  av.ignored = {u32Bytes(56)};
+  EXPECT_EQ(av.write(u32Bytes(48)), WriteOutcome::Applied);
+  EXPECT_EQ(av.write(u32Bytes(48)), WriteOutcome::Unchanged);
+  EXPECT_EQ(av.write(u32Bytes(56)), WriteOutcome::Unchanged);
+  EXPECT_EQ(av.write(u32Bytes(50)), WriteOutcome::Refused);
+  EXPECT_EQ(av.write(Bytes{1, 2}), WriteOutcome::WrongSize);
+  EXPECT_EQ(av.value, u32Bytes(48));
+  av.readBackAsWritten = false;
+  EXPECT_EQ(av.write(u32Bytes(40)), WriteOutcome::Unchanged);
+  av.writable = false;
+  EXPECT_EQ(av.write(u32Bytes(40)), WriteOutcome::ReadOnly);
+
+  Property text;
+  text.kind = ValueKind::Text;
+  text.capacity = 4;
+  text.value = textBytes("ab");
+  EXPECT_EQ(text.write(Bytes{'x', 'y', 'z', 0}), WriteOutcome::Applied);
+  EXPECT_EQ(text.write(Bytes{'x', 'y', 'z', 'w'}), WriteOutcome::WrongSize); // no terminating zero
+  EXPECT_EQ(text.write(Bytes{'q', 0, 'j', 'k'}), WriteOutcome::Applied); // text ends at the zero
+  EXPECT_EQ(text.value, textBytes("q"));
+}
+
+class TestFamily final : public CameraFamily {
+public:
+  std::string section() const override { return "test"; }
+  Camera defaultCamera(std::size_t index) const override {
+    Camera camera;
+    camera.bodyId = 100 + static_cast<std::uint32_t>(index);
+    camera.availableShots = 10;
+    Property mode;
+    mode.value = u32Bytes(1);
+    camera.properties[7] = mode;
+    return camera;
+  }
+  std::optional<std::uint32_t> propertyId(const std::string& name) const override {
+    return name == "Mode" ? std::optional<std::uint32_t>(7) : std::nullopt;
+  }
+  std::string propertyName(std::uint32_t id) const override {
+    return id == 7 ? "Mode" : "0x" + std::to_string(id);
+  }
+  std::uint32_t dataTypeFor(ValueKind kind) const override {
+    return 50 + static_cast<std::uint32_t>(kind);
+  }
+  RawShot defaultRawShot() const override { return {1, 5200, 0xFF}; }
+  std::string rawExtension() const override { return ".RAW"; }
+};
+
+TEST(ScenarioTest, ReadsCamerasOverTheFamilysDefaults) {
+  const TestFamily family;
+  const World world = parseScenario(R"({"other": 1, "test": {"cameras": [
+      {"model": "One", "properties": {"Mode": {"accepted": {"min": 1, "max": 9, "step": 4}}}},
+      {"model": "Two", "availableShots": 3, "properties": {"Mode": null,
+          "0x20": {"value": "abc", "capacity": 8}, "0x21": [1, -2]},
+       "volumes": [{"files": ["A/P_0005.RAW", "A/P_0009.JPG", {"path": "B/X.BIN", "kind": "data"}]}]}]}})",
+                                    family);
+  ASSERT_EQ(world.cameras.size(), 2u);
+  const Camera& one = *world.cameras[0];
+  EXPECT_EQ(one.bodyId, 100u);
+  ASSERT_TRUE(one.property(7)->accepted.has_value());
+  EXPECT_EQ(*one.property(7)->accepted,
+            (std::vector<Bytes>{u32Bytes(1), u32Bytes(5), u32Bytes(9)}));
+
+  const Camera& two = *world.cameras[1];
+  EXPECT_EQ(two.bodyId, 101u);
+  EXPECT_EQ(two.property(7), nullptr);
+  EXPECT_EQ(two.property(0x20)->kind, ValueKind::Text);
+  EXPECT_EQ(two.property(0x20)->capacity, 8u);
+  EXPECT_EQ(two.property(0x20)->dataType, 52u);
+  EXPECT_EQ(two.property(0x21)->value.size(), 8u);
+  EXPECT_EQ(two.nextFileNumber, 10u); // after the highest picture number
+  EXPECT_EQ(two.shotsOnEmptyCard, 6);
+  const auto raw = findEntry(two.volumes[0], "A/P_0005.RAW");
+  ASSERT_TRUE(raw);
+  EXPECT_EQ(raw->kind, FileKind::Raw);
+  EXPECT_EQ(decodeRaw(raw->content).supportedWhiteBalances, 0xFFu);
+  EXPECT_EQ(findEntry(two.volumes[0], "A/P_0009.JPG")->number, 9u);
+  EXPECT_TRUE(findEntry(two.volumes[0], "B/X.BIN")->content.empty());
+
+  EXPECT_TRUE(parseScenario(R"({"eos": {}})", family).cameras.empty());
+  EXPECT_THROW(parseScenario(R"({"test": {"cameras": [{"model": "A",
+      "properties": {"Mode": {"accepted": {"min": 5, "max": 1}}}}]}})",
+                             family),
+               ScenarioError);
+  EXPECT_THROW(parseScenario(R"({"test": {"cameras": [{"model": "A",
+      "properties": {"0x30": {"value": "a", "capacity": 1}}}]}})",
+                             family),
+               ScenarioError);
+}
+
+TEST(FailureInjectorTest, CountsCallsPerEntryPoint) {
+  FailureInjector injector;
+  injector.inject("A", 7, 1, 2);
+  EXPECT_EQ(injector.check("B"), std::nullopt);
+  EXPECT_EQ(injector.check("A"), std::nullopt);
+  EXPECT_EQ(injector.check("A"), 7u);
+  EXPECT_EQ(injector.check("A"), 7u);
+  EXPECT_EQ(injector.check("A"), std::nullopt);
+  injector.inject("A", 9, 0, FailureInjector::Always);
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(injector.check("A"), 9u);
+  }
+  injector.clear();
+  EXPECT_EQ(injector.check("A"), std::nullopt);
+}
+
+TEST(EventDispatcherTest, DeliversInOrderOnItsOwnThreadAndWaitsWhenAsked) {
+  EventDispatcher dispatcher;
+  std::mutex mutex;
+  std::vector<int> order;
+  std::vector<std::thread::id> threads;
+  for (int i = 0; i < 50; ++i) {
+    dispatcher.post([&, i] {
+      std::lock_guard lock(mutex);
+      order.push_back(i);
+      threads.push_back(std::this_thread::get_id());
+    });
+  }
+  // deliver() waits for its own callback, after everything posted before.
+  dispatcher.deliver([&] {
+    std::lock_guard lock(mutex);
+    order.push_back(50);
+  });
+  {
+    std::lock_guard lock(mutex);
+    ASSERT_EQ(order.size(), 51u);
+    for (int i = 0; i <= 50; ++i) {
+      EXPECT_EQ(order[static_cast<std::size_t>(i)], i);
+    }
+    EXPECT_NE(threads.front(), std::this_thread::get_id());
+  }
+  // From a callback, a posted callback waits its turn, while deliver()
+  // runs at once and waitIdle() returns at once instead of blocking.
+  std::vector<std::string> nested;
+  dispatcher.post([&] {
+    dispatcher.post([&] { nested.push_back("posted"); });
+    dispatcher.waitIdle();
+    dispatcher.deliver([&] { nested.push_back("delivered"); });
+  });
+  dispatcher.waitIdle();
+  EXPECT_EQ(nested, (std::vector<std::string>{"delivered", "posted"}));
+
+  dispatcher.stop();
+  dispatcher.setSynchronous(true);
+  std::thread::id where;
+  dispatcher.post([&] { where = std::this_thread::get_id(); });
+  EXPECT_EQ(where, std::this_thread::get_id());
+}
+
+TEST(HandleTableTest, NeverHandsOutAReleasedReferenceAgain) {
+  HandleTable<int> table;
+  void* first = table.add(std::make_shared<int>(1));
+  EXPECT_TRUE(table.retain(first));
+  EXPECT_TRUE(table.release(first));
+  EXPECT_TRUE(table.release(first));
+  EXPECT_FALSE(table.release(first));
+  void* second = table.add(std::make_shared<int>(2));
+  EXPECT_NE(first, second);
+  EXPECT_EQ(table.find(first), nullptr);
+  EXPECT_EQ(*table.find(second), 2);
+  int unrelated = 0;
+  EXPECT_EQ(table.find(&unrelated), nullptr);
+  EXPECT_EQ(table.find(nullptr), nullptr);
+}
+
+TEST(FileFormatTest, RawFilesRoundTripAndRejectDamage) {
+  const PictureFile file = makeRawPicture(12, {3, 3200, 0x1F});
+  const RawPicture raw = decodeRaw(file.content);
+  EXPECT_EQ(raw.number, 12u);
+  EXPECT_EQ(raw.whiteBalance, 3u);
+  EXPECT_EQ(raw.kelvin, 3200u);
+  EXPECT_EQ(raw.pixels.width, RawWidth);
+  EXPECT_EQ(raw.thumbnail, file.thumbnail);
+  EXPECT_EQ(encodeRaw(raw), file.content);
+
+  Bytes truncated = file.content;
+  truncated.pop_back();
+  EXPECT_THROW(decodeRaw(truncated), RawFormatError);
+  Bytes wrongSignature = file.content;
+  wrongSignature[0] = 'X';
+  EXPECT_THROW(decodeRaw(wrongSignature), RawFormatError);
+  Bytes hugeWidth = file.content;
+  writeU32(hugeWidth, 8, 0x7FFFFFFF);
+  EXPECT_THROW(decodeRaw(hugeWidth), RawFormatError);
+}
+
+TEST(FileFormatTest, TiffAndJpegCarryPixelsAndProfiles) {
+  Rgb16Image image(3, 2);
+  for (std::size_t i = 0; i < image.samples.size(); ++i) {
+    image.samples[i] = static_cast<std::uint16_t>(i * 1000);
+  }
+  const Bytes profile = {1, 2, 3};
+  const TiffContent tiff = readTiff(encodeTiff(image, profile));
+  EXPECT_EQ(tiff.bitsPerSample, 16);
+  EXPECT_EQ(tiff.pixels.samples, image.samples);
+  EXPECT_EQ(tiff.iccProfile, profile);
+  EXPECT_THROW(readTiff(Bytes{'I', 'I', 42, 0, 200, 0, 0, 0}), TiffError);
+
+  // A profile longer than one JPEG marker is split and joined again.
+  Bytes large(70000);
+  for (std::size_t i = 0; i < large.size(); ++i) {
+    large[i] = static_cast<std::uint8_t>(i * 7);
+  }
+  const Bytes jpeg = encodeJpeg(testPattern(64, 48, 5), 75, large);
+  EXPECT_EQ(jpegIccProfile(jpeg), large);
+  EXPECT_EQ(decodeJpeg(jpeg).width, 64);
+  EXPECT_THROW(decodeJpeg(Bytes{'n', 'o', 't'}), JpegError);
+}
+
+TEST(TestPatternTest, ShowsThePictureNumber) {
+  const Rgb8Image one = testPattern(PictureWidth, PictureHeight, 1);
+  const Rgb8Image two = testPattern(PictureWidth, PictureHeight, 2);
+  const Rgb8Image again = testPattern(PictureWidth, PictureHeight, 1);
+  EXPECT_EQ(one.samples, again.samples);
+  // The last digit differs; the gradient is the same but for its blue.
+  int differentCentre = 0;
+  for (int x = 0; x < PictureWidth; ++x) {
+    differentCentre += one.at(x, 120, 0) != two.at(x, 120, 0); // red: digits only
+  }
+  EXPECT_GT(differentCentre, 5);
+}
+
+} // namespace
+} // namespace vostrel::sim
