@@ -95,7 +95,14 @@ void TEDSDK::OpenCameraEnumeration(std::vector<std::string>& nameList) {
           EdsCameraRef camera = nullptr;
           EdsGetChildAtIndex.checked(cameraList, static_cast<EdsInt32>(i), &camera);
           DeviceInfoType info{};
-          EdsGetDeviceInfo.checked(camera, &info);
+          try {
+            EdsGetDeviceInfo.checked(camera, &info);
+          } catch (...) {
+            // The camera does not make it into the list, so nobody else
+            // would give its reference back; the first failure is reported.
+            static_cast<void>(EdsRelease(camera));
+            throw;
+          }
           nameList.push_back(TextOf(info.deviceDescription));
           devices.push_back(camera);
         }
@@ -125,20 +132,37 @@ void TEDSDK::Connect(EOSStateEventHandlerFn /*handler*/, std::int32_t cameraNumb
 
   ConnectInfo = ConnectInfoType{};
   Camera = devices[static_cast<std::size_t>(cameraNumber)];
-
-  // The SDK hands the address of InstanceIndex back to the handlers, which
-  // find the controller through it.
-  EdsSetObjectEventHandler.checked(Camera, EdsObjectEventAll, &TVostrel::EOSObjectEventHandler,
-                                   static_cast<void*>(&InstanceIndex));
-  EdsSetPropertyEventHandler.checked(Camera, EdsPropertyEventAll,
-                                     &TVostrel::EOSPropertyEventHandler,
-                                     static_cast<void*>(&InstanceIndex));
-  EdsSetCameraStateEventHandler.checked(Camera, EdsStateEventAll, &TVostrel::EOSStateEventHandler,
-                                        static_cast<void*>(&InstanceIndex));
+  RegisterEventHandlers();
 
   EdsOpenSession.checked(Camera);
   ConnectInfo.CameraModel = CamModEOS;
+  try {
+    ReadConnectInfo();
+  } catch (...) {
+    // The controller stays unconnected, so nobody would close this session
+    // and the camera could not be connected again.
+    ConnectInfo.CameraModel = CamModNone;
+    if (EdsCloseSession.bound()) {
+      static_cast<void>(EdsCloseSession(Camera));
+    }
+    throw;
+  }
+  info = ConnectInfo;
+}
 
+void TEDSDK::RegisterEventHandlers() {
+  // The SDK hands the address of InstanceIndex back to the handlers, which
+  // find the controller through it.
+  void* context = &InstanceIndex;
+  EdsSetObjectEventHandler.checked(Camera, EdsObjectEventAll, &TVostrel::EOSObjectEventHandler,
+                                   context);
+  EdsSetPropertyEventHandler.checked(Camera, EdsPropertyEventAll,
+                                     &TVostrel::EOSPropertyEventHandler, context);
+  EdsSetCameraStateEventHandler.checked(Camera, EdsStateEventAll, &TVostrel::EOSStateEventHandler,
+                                        context);
+}
+
+void TEDSDK::ReadConnectInfo() {
   DeviceInfoType device{};
   EdsGetDeviceInfo.checked(Camera, &device);
   ConnectInfo.CameraModelName = TextOf(device.deviceDescription);
@@ -153,8 +177,6 @@ void TEDSDK::Connect(EOSStateEventHandlerFn /*handler*/, std::int32_t cameraNumb
   const BatteryState battery = BatteryStateOf(LowByte(batteryLevel));
   ConnectInfo.BatterySource = static_cast<std::uint8_t>(battery.source);
   ConnectInfo.BatteryStatus = static_cast<std::uint8_t>(battery.status);
-
-  info = ConnectInfo;
 }
 
 void TEDSDK::Disconnect() {
@@ -189,7 +211,8 @@ void TEDSDK::SetOwnerName(const std::string& name) {
   if (LowByte(dataType) != EdsDataTypeString) {
     throw ECamException("SetOwnerName : Owner name is of incorrect type");
   }
-  if (name.size() > size) {
+  // The name and its terminating zero must fit into the property.
+  if (name.size() + 1 > size) {
     throw ECamException("The owner name to set is too long");
   }
   // The terminating zero is written too.

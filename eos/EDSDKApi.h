@@ -84,6 +84,11 @@ public:
   std::uint8_t CurrentProgressMode() const noexcept { return ProgressMode.load(); }
 
 private:
+  // Connect's registration of the controller's three camera handlers.
+  void RegisterEventHandlers();
+  // Connect's reading of model name, owner name and battery state.
+  void ReadConnectInfo();
+
   // The owning controller's position in the instance registry. Its address is
   // the context of every handler registration, so it must not move.
   std::int32_t InstanceIndex = 0;

@@ -1,7 +1,8 @@
 // The life of the EDSDK.DLL binding in one process: no library at first,
 // then a library that lacks one of the exports. This program runs from a
 // folder of its own, next to PartialEDSDK.dll, which it copies to EDSDK.DLL
-// when the library is to appear.
+// when the library is to appear. With that library in place, the property
+// type checks of the backend meet the data types the test chooses.
 
 #include "core/ECamException.h"
 #include "eos/EDSDK.h"
@@ -18,20 +19,29 @@
 namespace vostrel {
 namespace {
 
+// The message of the ECamException the operation raises, "" for none.
 std::string MessageOf(const std::function<void()>& operation) {
   try {
     operation();
   } catch (const ECamException& e) {
     return e.message();
   }
-  return "(nothing raised)";
+  return "";
 }
 
 std::string LibraryPath() {
   return platform::joinPath(platform::ownModuleFolder(), "EDSDK.DLL");
 }
 
+void CopyPartialLibrary() {
+  std::filesystem::copy_file(platform::joinPath(platform::ownModuleFolder(), "PartialEDSDK.dll"),
+                             LibraryPath());
+}
+
 TEST(EDSDKBinding, LoadsOnceAndNeverCallsAnUnboundEntryPoint) {
+  if (edsdk::EDSDKLoaded()) {
+    GTEST_SKIP() << "needs a process in which the binding was not loaded yet";
+  }
   if (platform::fileExists(LibraryPath())) {
     platform::removeFile(LibraryPath()); // left over from an earlier run
   }
@@ -50,8 +60,7 @@ TEST(EDSDKBinding, LoadsOnceAndNeverCallsAnUnboundEntryPoint) {
 
   // The library appears; the next load finds it and stops at the missing
   // export with an assertion naming this unit.
-  std::filesystem::copy_file(platform::joinPath(platform::ownModuleFolder(), "PartialEDSDK.dll"),
-                             LibraryPath());
+  CopyPartialLibrary();
   const std::string assertion = MessageOf([&] { backend.StartSDK(); });
   EXPECT_EQ(assertion.rfind("Assertion failure (EDSDK.cpp, line ", 0), 0u) << assertion;
   EXPECT_NE(assertion.find("): EDSDK.DLL does not export EdsGetDeviceInfo"), std::string::npos)
@@ -75,6 +84,53 @@ TEST(EDSDKBinding, LoadsOnceAndNeverCallsAnUnboundEntryPoint) {
   EXPECT_TRUE(names.empty());
   EXPECT_EQ(MessageOf([&] { backend.Disconnect(); }), "EDSDK.DLL does not provide EdsCloseSession");
   EXPECT_NO_THROW(backend.CloseCameraEnumeration());
+}
+
+// What EdsGetPropertySize of the partial library reports.
+struct ReportedProperty {
+  EdsUInt32* dataType;
+  EdsUInt32* size;
+};
+
+ReportedProperty PartialLibraryProperty() {
+  if (!edsdk::EDSDKLoaded()) {
+    if (!platform::fileExists(LibraryPath())) {
+      CopyPartialLibrary();
+    }
+    MessageOf([] { edsdk::LoadEDSDK(); }); // stops at the missing export
+  }
+  static const auto library = platform::DynamicLibrary::open(LibraryPath());
+  return {static_cast<EdsUInt32*>(library->symbol("PartialEDSDK_DataType")),
+          static_cast<EdsUInt32*>(library->symbol("PartialEDSDK_Size"))};
+}
+
+TEST(EDSDKPropertyTypes, OnlyTheLowByteOfTheDataTypeCounts) {
+  const ReportedProperty reported = PartialLibraryProperty();
+  ASSERT_TRUE(reported.dataType && reported.size);
+  TEDSDK backend;
+  struct Case {
+    EdsUInt32 dataType;
+    bool accepted;
+  };
+
+  const Case timeCases[] = {{23, true},  {0x0117, true},  {0xFFFFFF17, true},
+                            {22, false}, {0x1700, false}, {2, false}};
+  for (const Case& c : timeCases) {
+    *reported.dataType = c.dataType;
+    *reported.size = 28;
+    EXPECT_EQ(MessageOf([&] { backend.SetTimeInCamera(45413.5); }),
+              c.accepted ? "" : "SetTimeInCamera : Date/Time is of incorrect type")
+        << std::hex << c.dataType;
+  }
+
+  const Case ownerCases[] = {{2, true}, {0x0302, true}, {0x0200, false}, {8, false}, {23, false}};
+  for (const Case& c : ownerCases) {
+    *reported.dataType = c.dataType;
+    *reported.size = 32;
+    EXPECT_EQ(MessageOf([&] { backend.SetOwnerName("Ann"); }),
+              c.accepted ? "" : "SetOwnerName : Owner name is of incorrect type")
+        << std::hex << c.dataType;
+  }
 }
 
 } // namespace

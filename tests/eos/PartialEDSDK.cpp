@@ -1,20 +1,27 @@
 // A stand-in for EDSDK.DLL that exports the first twelve entry points and
 // then skips EdsGetDeviceInfo; EdsOpenSession and EdsCloseSession are
 // exported again after the gap. Every function succeeds. The camera list
-// holds one camera.
+// holds one camera. EdsGetPropertySize reports the data type and size that
+// the test stores in the two exported variables.
 
 #include "eos/EDSDKTYPES.h"
 
 #if defined(_WIN32)
-#define PARTIAL_EXPORT extern "C" __declspec(dllexport)
+#define PARTIAL_DATA __declspec(dllexport)
 #else
-#define PARTIAL_EXPORT extern "C" __attribute__((visibility("default")))
+#define PARTIAL_DATA __attribute__((visibility("default")))
 #endif
+#define PARTIAL_EXPORT extern "C" PARTIAL_DATA
 
 namespace {
 int CameraList;
 int Camera;
 } // namespace
+
+extern "C" {
+PARTIAL_DATA EdsUInt32 PartialEDSDK_DataType = 0;
+PARTIAL_DATA EdsUInt32 PartialEDSDK_Size = 0;
+}
 
 PARTIAL_EXPORT EdsError EDSAPI EdsInitializeSDK() {
   return EdsErrOK;
@@ -43,8 +50,10 @@ PARTIAL_EXPORT EdsError EDSAPI EdsGetParent(EdsBaseRef, EdsBaseRef*) {
   return EdsErrOK;
 }
 
-PARTIAL_EXPORT EdsError EDSAPI EdsGetPropertySize(EdsBaseRef, EdsUInt32, EdsInt32, EdsUInt32*,
-                                                  EdsUInt32*) {
+PARTIAL_EXPORT EdsError EDSAPI EdsGetPropertySize(EdsBaseRef, EdsUInt32, EdsInt32,
+                                                  EdsUInt32* outDataType, EdsUInt32* outSize) {
+  *outDataType = PartialEDSDK_DataType;
+  *outSize = PartialEDSDK_Size;
   return EdsErrOK;
 }
 
