@@ -1,6 +1,7 @@
 #include "activex/Thumbnails.h"
 
 #include "core/ECamException.h"
+#include "core/JPEGImage.h"
 
 namespace vostrel {
 
@@ -26,9 +27,8 @@ const ImageDataType& ThumbnailEntry(const ImageListType& list, bool thumbnailsRe
   return entry;
 }
 
-void SaveThumbnail(const ImageDataType& /*entry*/, const std::string& /*FileName*/) {
-  // The thumbnail image class arrives with the card collection.
-  throw ECamException("OpenCameraCollection_GetThumbnail is not available yet");
+void SaveThumbnail(const ImageDataType& entry, const std::string& FileName) {
+  entry.Thumbnail->SaveToFile(FileName);
 }
 
 } // namespace vostrel

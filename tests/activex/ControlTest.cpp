@@ -6,6 +6,7 @@
 #include "activex/Thumbnails.h"
 #include "activex/VostrelActiveX.h"
 #include "core/ECamException.h"
+#include "core/JPEGImage.h"
 #include "core/TempFolder.h"
 #include "core/Vostrel.h"
 #include "platform/Clock.h"
@@ -13,10 +14,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
+// The library's header needs the size and file types declared first.
+#include <jpeglib.h>
 
 namespace vostrel {
 namespace {
@@ -114,6 +119,46 @@ TEST(ThumbnailTest, ErrorsInTheirOrder) {
   // A picture the camera made no thumbnail for.
   EXPECT_EQ(ErrorOf([&] { ThumbnailEntry(list, true, 1); }),
             "Picture 1 (IMG_0002.CR2) has no thumbnail");
+}
+
+// A grey JPEG picture of the given size.
+std::vector<std::uint8_t> EncodeGrey(int width, int height) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &buffer, &size);
+  info.image_width = static_cast<JDIMENSION>(width);
+  info.image_height = static_cast<JDIMENSION>(height);
+  info.input_components = 1;
+  info.in_color_space = JCS_GRAYSCALE;
+  jpeg_set_defaults(&info);
+  jpeg_start_compress(&info, TRUE);
+  std::vector<unsigned char> row(static_cast<std::size_t>(width), 128);
+  while (info.next_scanline < info.image_height) {
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&info, rows, 1);
+  }
+  jpeg_finish_compress(&info);
+  std::vector<std::uint8_t> bytes(buffer, buffer + size);
+  jpeg_destroy_compress(&info);
+  std::free(buffer);
+  return bytes;
+}
+
+TEST(ThumbnailTest, TheEntryOfTheNumberSavesItsOwnBytes) {
+  const std::vector<std::uint8_t> first = EncodeGrey(4, 3);
+  const std::vector<std::uint8_t> second = EncodeGrey(16, 12);
+  const ImageListType list{{"IMG_0001.JPG", 0, TJPEGImage::FromBytes(first)},
+                           {"IMG_0002.JPG", 0, TJPEGImage::FromBytes(second)}};
+  test::TempFolder folder;
+  const std::string file = folder.file("thumb.jpg");
+  SaveThumbnail(ThumbnailEntry(list, true, 1), file);
+  EXPECT_EQ(platform::readFile(file), second);
+  SaveThumbnail(ThumbnailEntry(list, true, 0), file);
+  EXPECT_EQ(platform::readFile(file), first);
 }
 
 // ---------------------------------------------------------------------------

@@ -1,0 +1,88 @@
+// list, info, set-clock, set-owner: the camera as a whole.
+
+#include "tools/CameraReport.h"
+#include "tools/CameraSession.h"
+#include "tools/ClockParts.h"
+#include "tools/Commands.h"
+
+#include <iostream>
+
+namespace vostrel::tools {
+
+namespace {
+
+void ListCameras(ToolHost& host) {
+  TVostrelActiveX& control = host.Control();
+  CameraSession session(control);
+  if (PrintCameraList(control, std::cout) == 0) {
+    std::cout << "No camera found.\n";
+  }
+  session.Close();
+}
+
+void ShowInfo(ToolHost& host, const CameraChoice& camera) {
+  TVostrelActiveX& control = host.Control();
+  CameraSession session(control);
+  session.Connect(camera);
+  std::cout << "camera:   " << CameraName(control.Connect_CameraModel(), camera.Number) << '\n';
+  PrintConnectInfo(control, std::cout);
+  std::cout << "body ID:  " << control.GetBodyID() << '\n';
+  std::cout << "remote:   " << (control.RemoteSupported() ? "supported" : "not supported") << '\n';
+  session.Close();
+}
+
+void SetClock(ToolHost& host, const CameraChoice& camera, const ClockParts& time) {
+  TVostrelActiveX& control = host.Control();
+  CameraSession session(control);
+  session.Connect(camera);
+  control.SetTimeInCamera(time.Year, time.Month, time.Day, time.Hour, time.Minute, time.Second,
+                          time.Millisecond);
+  session.Close();
+}
+
+void SetOwner(ToolHost& host, const CameraChoice& camera, const std::string& owner) {
+  TVostrelActiveX& control = host.Control();
+  CameraSession session(control);
+  session.Connect(camera);
+  control.SetOwnerName(owner);
+  session.Close();
+}
+
+} // namespace
+
+void AddCameraCommands(CommandLine& commandLine) {
+  CLI::App& app = commandLine.App;
+  const GlobalOptions& global = commandLine.Global;
+  auto& run = commandLine.Run;
+
+  app.add_subcommand("list", "List the attached cameras")->callback([&run] {
+    run = [](ToolHost& host) { ListCameras(host); };
+  });
+
+  app.add_subcommand("info", "Show the camera's model, owner, battery and body ID")
+      ->callback(
+          [&run, &global] { run = [&global](ToolHost& host) { ShowInfo(host, global.Camera); }; });
+
+  auto time = std::make_shared<std::string>();
+  CLI::App* setClock = app.add_subcommand("set-clock", "Set the camera's clock");
+  setClock
+      ->add_option("--time", *time,
+                   "Local date and time, \"YYYY-MM-DD HH:MM:SS[.mmm]\" (default: now)")
+      ->check([](const std::string& text) {
+        return ParseClockParts(text) ? std::string() : "expected \"YYYY-MM-DD HH:MM:SS[.mmm]\"";
+      });
+  setClock->callback([&run, &global, time] {
+    run = [&global, time](ToolHost& host) {
+      SetClock(host, global.Camera, time->empty() ? LocalClockNow() : *ParseClockParts(*time));
+    };
+  });
+
+  auto owner = std::make_shared<std::string>();
+  CLI::App* setOwner = app.add_subcommand("set-owner", "Set the camera's owner name");
+  setOwner->add_option("name", *owner, "The new owner name")->required();
+  setOwner->callback([&run, &global, owner] {
+    run = [&global, owner](ToolHost& host) { SetOwner(host, global.Camera, *owner); };
+  });
+}
+
+} // namespace vostrel::tools

@@ -1,0 +1,167 @@
+// card list|get|delete|thumbnails: the pictures on the camera's card.
+
+#include "platform/FileSystem.h"
+#include "tools/CameraSession.h"
+#include "tools/Commands.h"
+#include "tools/ToolError.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <vector>
+
+namespace vostrel::tools {
+
+namespace {
+
+// The card's picture list of the connected camera, released at the end.
+class CollectionScope {
+public:
+  CollectionScope(TVostrelActiveX& control, bool thumbnails) : control_(control) {
+    control_.OpenCameraCollection(platform::temporaryFolder(), thumbnails);
+  }
+  ~CollectionScope() {
+    try {
+      control_.CloseCameraCollection();
+    } catch (...) {
+      // A failure that matters was reported by the command already.
+    }
+  }
+  CollectionScope(const CollectionScope&) = delete;
+  CollectionScope& operator=(const CollectionScope&) = delete;
+
+private:
+  TVostrelActiveX& control_;
+};
+
+// Runs the work with the card's list of the chosen camera.
+void WithCollection(ToolHost& host, const CameraChoice& camera, bool thumbnails,
+                    const std::function<void(TVostrelActiveX&)>& work) {
+  CameraSession session(host.Control());
+  session.Connect(camera);
+  {
+    const CollectionScope collection(host.Control(), thumbnails);
+    work(host.Control());
+  }
+  session.Close();
+}
+
+// The file name of a card picture without any folder the camera puts in it.
+std::string PlainName(const std::string& name) {
+  return std::filesystem::path(name).filename().string();
+}
+
+void CheckNumber(const TVostrelActiveX& control, std::int32_t number) {
+  if (number >= control.OpenCameraCollection_GetNrOfPictures()) {
+    throw ToolError("The card has no picture " + std::to_string(number) + " (it holds " +
+                    std::to_string(control.OpenCameraCollection_GetNrOfPictures()) + ")");
+  }
+}
+
+std::vector<std::int32_t> AllNumbers(const TVostrelActiveX& control) {
+  std::vector<std::int32_t> numbers(
+      static_cast<std::size_t>(control.OpenCameraCollection_GetNrOfPictures()));
+  for (std::size_t i = 0; i < numbers.size(); ++i) {
+    numbers[i] = static_cast<std::int32_t>(i);
+  }
+  return numbers;
+}
+
+struct TransferOptions {
+  std::vector<std::int32_t> Numbers;
+  bool All = false;
+  std::string Folder = ".";
+};
+
+void GetPictures(ToolHost& host, const CameraChoice& camera, const TransferOptions& options) {
+  CreateOutputFolder(options.Folder);
+  WithCollection(host, camera, false, [&](TVostrelActiveX& control) {
+    for (const std::int32_t number : options.All ? AllNumbers(control) : options.Numbers) {
+      CheckNumber(control, number);
+      const std::string name = PlainName(control.OpenCameraCollection_NameOfImage(number));
+      const std::string file = (std::filesystem::path(options.Folder) / name).string();
+      {
+        const ProgressScope progress(host.Progress(), name);
+        control.GetPicture(number, false, file);
+      }
+      std::cout << "saved " << file << '\n';
+    }
+  });
+}
+
+void SaveThumbnails(ToolHost& host, const CameraChoice& camera, const TransferOptions& options) {
+  CreateOutputFolder(options.Folder);
+  WithCollection(host, camera, true, [&](TVostrelActiveX& control) {
+    for (const std::int32_t number : options.All ? AllNumbers(control) : options.Numbers) {
+      CheckNumber(control, number);
+      const std::filesystem::path name =
+          PlainName(control.OpenCameraCollection_NameOfImage(number));
+      const std::string file =
+          (std::filesystem::path(options.Folder) / (name.stem().string() + "-thumb.jpg")).string();
+      control.OpenCameraCollection_GetThumbnail(number, file);
+      std::cout << "saved " << file << '\n';
+    }
+  });
+}
+
+} // namespace
+
+void AddCardCommands(CommandLine& commandLine) {
+  const GlobalOptions& global = commandLine.Global;
+  auto& run = commandLine.Run;
+  CLI::App* card = commandLine.App.add_subcommand("card", "Browse the pictures on the card");
+  card->require_subcommand(1);
+
+  card->add_subcommand("list", "List the pictures, numbered from 0")->callback([&run, &global] {
+    run = [&global](ToolHost& host) {
+      WithCollection(host, global.Camera, false, [](TVostrelActiveX& control) {
+        const std::int32_t count = control.OpenCameraCollection_GetNrOfPictures();
+        for (std::int32_t number = 0; number < count; ++number) {
+          std::cout << number << '\t' << control.OpenCameraCollection_NameOfImage(number) << '\n';
+        }
+      });
+    };
+  });
+
+  const auto addTransfer = [&](const char* name, const char* description, auto action) {
+    auto options = std::make_shared<TransferOptions>();
+    CLI::App* command = card->add_subcommand(name, description);
+    command->add_option("numbers", options->Numbers, "Picture numbers (see card list)")
+        ->check(CLI::NonNegativeNumber);
+    command->add_flag("--all", options->All, "Every picture on the card");
+    command->add_option("-o,--out", options->Folder, "Folder for the files");
+    command->callback([&run, &global, options, action] {
+      if (options->Numbers.empty() && !options->All) {
+        throw CLI::ValidationError("numbers", "name the pictures or give --all");
+      }
+      run = [&global, options, action](ToolHost& host) { action(host, global.Camera, *options); };
+    });
+  };
+  addTransfer("get", "Download pictures", GetPictures);
+  addTransfer("thumbnails", "Save the pictures' thumbnails (NAME-thumb.jpg)", SaveThumbnails);
+
+  auto numbers = std::make_shared<std::vector<std::int32_t>>();
+  CLI::App* remove = card->add_subcommand("delete", "Delete pictures from the card");
+  remove->add_option("numbers", *numbers, "Picture numbers (see card list)")
+      ->required()
+      ->check(CLI::NonNegativeNumber);
+  remove->callback([&run, &global, numbers] {
+    run = [&global, numbers](ToolHost& host) {
+      WithCollection(host, global.Camera, false, [&](TVostrelActiveX& control) {
+        std::vector<std::int32_t> descending = *numbers;
+        std::sort(descending.rbegin(), descending.rend());
+        descending.erase(std::unique(descending.begin(), descending.end()), descending.end());
+        // From the last to the first, so the numbers of the others stay valid.
+        for (const std::int32_t number : descending) {
+          CheckNumber(control, number);
+          const std::string name = control.OpenCameraCollection_NameOfImage(number);
+          control.DeletePicture(number);
+          std::cout << "deleted " << name << '\n';
+        }
+      });
+    };
+  });
+}
+
+} // namespace vostrel::tools

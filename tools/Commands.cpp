@@ -1,0 +1,18 @@
+#include "tools/Commands.h"
+
+#include "platform/FileSystem.h"
+#include "tools/ToolError.h"
+
+#include <system_error>
+
+namespace vostrel::tools {
+
+void CreateOutputFolder(const std::string& folder) {
+  try {
+    platform::createDirectories(folder);
+  } catch (const std::system_error& error) {
+    throw ToolError("Cannot create the folder " + folder + ": " + error.what());
+  }
+}
+
+} // namespace vostrel::tools

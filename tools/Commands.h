@@ -1,0 +1,43 @@
+#pragma once
+// The subcommands of the command-line host. Each group registers its
+// subcommands on the application; the one the user chose leaves its body in
+// CommandLine::Run, which main runs once the whole command line is read.
+
+#include "tools/CameraChoice.h"
+#include "tools/ToolHost.h"
+
+#include <CLI/CLI.hpp>
+
+#include <functional>
+#include <string>
+
+namespace vostrel::tools {
+
+struct GlobalOptions {
+  CameraChoice Camera;
+  bool Quiet = false;
+  bool Verbose = false;
+  double TimeoutSeconds = 10;
+};
+
+struct CommandLine {
+  CLI::App& App;
+  const GlobalOptions& Global;
+  std::function<void(ToolHost&)>& Run;
+};
+
+// list, info, set-clock, set-owner
+void AddCameraCommands(CommandLine& commandLine);
+// shoot, viewfinder, demo
+void AddShootingCommands(CommandLine& commandLine);
+// params get|set|save|load|supported
+void AddParamsCommands(CommandLine& commandLine);
+// card list|get|delete|thumbnails
+void AddCardCommands(CommandLine& commandLine);
+// raw info|develop
+void AddRawCommands(CommandLine& commandLine);
+
+// Creates the folder (and its parents) for files the command writes.
+void CreateOutputFolder(const std::string& folder);
+
+} // namespace vostrel::tools

@@ -1,0 +1,271 @@
+// params get|set|save|load|supported: the shooting parameters in remote mode.
+
+#include "tools/CameraSession.h"
+#include "tools/Commands.h"
+#include "tools/ParamNames.h"
+#include "tools/TextTools.h"
+#include "tools/ToolError.h"
+
+#include <iostream>
+#include <vector>
+
+namespace vostrel::tools {
+
+namespace {
+
+// A parameter as the user names it: a plain kind ("ISO"), or one field of
+// the picture style or white-balance shift group ("PictureStyle.Contrast").
+struct ParamField {
+  enum class Group { Plain, PictureStyle, WhitebalanceShift };
+  Group FieldGroup = Group::Plain;
+  std::int32_t Kind = 0;
+  std::string Name;
+};
+
+constexpr const char* PictureStylePrefix = "PictureStyle.";
+constexpr const char* WhitebalanceShiftPrefix = "WhiteBalanceShift.";
+
+const std::vector<ParamName>& NamesOf(ParamField::Group group) {
+  switch (group) {
+  case ParamField::Group::PictureStyle:
+    return PictureStyleNames();
+  case ParamField::Group::WhitebalanceShift:
+    return WhitebalanceShiftNames();
+  default:
+    return RemoteParamNames();
+  }
+}
+
+std::string PrefixOf(ParamField::Group group) {
+  switch (group) {
+  case ParamField::Group::PictureStyle:
+    return PictureStylePrefix;
+  case ParamField::Group::WhitebalanceShift:
+    return WhitebalanceShiftPrefix;
+  default:
+    return {};
+  }
+}
+
+ParamField FieldOf(ParamField::Group group, std::int32_t kind) {
+  for (const ParamName& name : NamesOf(group)) {
+    if (name.Kind == kind) {
+      return {group, kind, PrefixOf(group) + name.Name};
+    }
+  }
+  return {group, kind, PrefixOf(group) + std::to_string(kind)};
+}
+
+ParamField ParseField(const std::string& text) {
+  const std::string lower = Lowercase(text);
+  for (const ParamField::Group group :
+       {ParamField::Group::PictureStyle, ParamField::Group::WhitebalanceShift}) {
+    const std::string prefix = Lowercase(PrefixOf(group));
+    if (lower.rfind(prefix, 0) == 0) {
+      if (const auto kind = FindParamKind(NamesOf(group), text.substr(prefix.size()))) {
+        return FieldOf(group, *kind);
+      }
+      throw ToolError("Unknown parameter " + text);
+    }
+  }
+  if (const auto kind = FindParamKind(RemoteParamNames(), text)) {
+    return FieldOf(ParamField::Group::Plain, *kind);
+  }
+  throw ToolError("Unknown parameter " + text);
+}
+
+// Every field with a value of its own, in the order of the names.
+std::vector<ParamField> AllFields() {
+  std::vector<ParamField> fields;
+  for (const ParamName& name : RemoteParamNames()) {
+    if (name.Kind != RemoteParamWhiteBalanceShift && name.Kind != RemoteParamPictureStyle) {
+      fields.push_back(FieldOf(ParamField::Group::Plain, name.Kind));
+    }
+  }
+  for (const ParamField::Group group :
+       {ParamField::Group::WhitebalanceShift, ParamField::Group::PictureStyle}) {
+    for (const ParamName& name : NamesOf(group)) {
+      fields.push_back(FieldOf(group, name.Kind));
+    }
+  }
+  return fields;
+}
+
+std::int32_t ReadField(TVostrelActiveX& control, const ParamField& field) {
+  switch (field.FieldGroup) {
+  case ParamField::Group::PictureStyle:
+    return control.RemoteGetRemoteParams_PictureStyle(field.Kind);
+  case ParamField::Group::WhitebalanceShift:
+    return control.RemoteGetRemoteParams_WhitebalanceShift(field.Kind);
+  default:
+    return control.RemoteGetRemoteParams(field.Kind);
+  }
+}
+
+// A group is set as a whole: the fields not given keep the camera's values.
+void WriteGroupField(TVostrelActiveX& control, const ParamField& field, std::int32_t value) {
+  std::vector<std::int32_t> values;
+  for (const ParamName& name : NamesOf(field.FieldGroup)) {
+    values.push_back(
+        name.Kind == field.Kind ? value : ReadField(control, FieldOf(field.FieldGroup, name.Kind)));
+  }
+  const auto small = [&](std::size_t kind) { return static_cast<std::int16_t>(values[kind]); };
+  if (field.FieldGroup == ParamField::Group::WhitebalanceShift) {
+    control.RemoteSetRemoteParams_WhitebalanceShift(
+        values[RemoteParamWhitebalanceShiftWBShiftEnabled] != 0,
+        small(RemoteParamWhitebalanceShiftAmberBlue),
+        small(RemoteParamWhitebalanceShiftGreenMagenta));
+    return;
+  }
+  control.RemoteSetRemoteParams_PictureStyle(
+      values[RemoteParamPictureStyleEnabled] != 0, small(RemoteParamPictureStyleContrast),
+      small(RemoteParamPictureStyleSharpness), small(RemoteParamPictureStyleSaturation),
+      values[RemoteParamPictureStyleSaturationUsed] != 0, small(RemoteParamPictureStyleColorTone),
+      values[RemoteParamPictureStyleColorToneUsed] != 0,
+      values[RemoteParamPictureStyleMonochromeFilter],
+      values[RemoteParamPictureStyleMonochromeFilterUsed] != 0,
+      values[RemoteParamPictureStyleMonochromeTone],
+      values[RemoteParamPictureStyleMonochromeToneUsed] != 0);
+}
+
+void WriteField(TVostrelActiveX& control, const ParamField& field, std::int32_t value) {
+  if (field.FieldGroup == ParamField::Group::Plain) {
+    control.RemoteSetRemoteParams(field.Kind, value);
+  } else {
+    WriteGroupField(control, field, value);
+  }
+}
+
+struct Assignment {
+  ParamField Field;
+  std::int32_t Value;
+};
+
+Assignment ParseAssignment(const std::string& text) {
+  const std::string::size_type equals = text.find('=');
+  if (equals == std::string::npos) {
+    throw ToolError("Expected NAME=VALUE, not " + text);
+  }
+  const std::optional<std::int32_t> value = ParseInteger(text.substr(equals + 1));
+  if (!value) {
+    throw ToolError("The value of " + text.substr(0, equals) + " is not a whole number");
+  }
+  return {ParseField(text.substr(0, equals)), *value};
+}
+
+// Runs the work in remote mode on the chosen camera.
+template <typename Work>
+void InRemoteMode(ToolHost& host, const CameraChoice& camera, Work&& work, bool probe = false,
+                  const std::string& cacheDirectory = {}) {
+  CameraSession session(host.Control());
+  session.Connect(camera);
+  {
+    const ProgressScope progress(host.Progress(), probe ? "probing" : "");
+    session.StartRemote(ReleaseModeOnlyToPC, ReleaseDataKindTakeOnlyPicture, probe, cacheDirectory);
+  }
+  work(host.Control());
+  session.Close();
+}
+
+} // namespace
+
+void AddParamsCommands(CommandLine& commandLine) {
+  const GlobalOptions& global = commandLine.Global;
+  auto& run = commandLine.Run;
+  CLI::App* params =
+      commandLine.App.add_subcommand("params", "Read, set, save and load shooting parameters");
+  params->require_subcommand(1);
+
+  auto names = std::make_shared<std::vector<std::string>>();
+  CLI::App* get = params->add_subcommand("get", "Show parameters (all when none are named)");
+  get->add_option("names", *names, "Parameters, e.g. ISO Av PictureStyle.Contrast");
+  get->callback([&run, &global, names] {
+    run = [&global, names](ToolHost& host) {
+      std::vector<ParamField> fields;
+      for (const std::string& name : *names) {
+        fields.push_back(ParseField(name));
+      }
+      if (fields.empty()) {
+        fields = AllFields();
+      }
+      InRemoteMode(host, global.Camera, [&](TVostrelActiveX& control) {
+        for (const ParamField& field : fields) {
+          std::cout << field.Name << " = " << ReadField(control, field) << '\n';
+        }
+      });
+    };
+  });
+
+  auto assignments = std::make_shared<std::vector<std::string>>();
+  CLI::App* set = params->add_subcommand("set", "Set parameters");
+  set->add_option("assignments", *assignments, "NAME=VALUE pairs, e.g. ISO=5 Tv=20")->required();
+  set->callback([&run, &global, assignments] {
+    run = [&global, assignments](ToolHost& host) {
+      std::vector<Assignment> parsed;
+      for (const std::string& text : *assignments) {
+        parsed.push_back(ParseAssignment(text));
+      }
+      InRemoteMode(host, global.Camera, [&](TVostrelActiveX& control) {
+        for (const Assignment& assignment : parsed) {
+          WriteField(control, assignment.Field, assignment.Value);
+        }
+      });
+    };
+  });
+
+  auto file = std::make_shared<std::string>();
+  CLI::App* save = params->add_subcommand("save", "Save the current parameters to a file");
+  save->add_option("file", *file, "Parameter file")->required();
+  save->callback([&run, &global, file] {
+    run = [&global, file](ToolHost& host) {
+      InRemoteMode(host, global.Camera,
+                   [&](TVostrelActiveX& control) { control.RemoteSaveCameraRemoteParams(*file); });
+    };
+  });
+
+  CLI::App* load = params->add_subcommand("load", "Apply the parameters of a file");
+  load->add_option("file", *file, "Parameter file")->required()->check(CLI::ExistingFile);
+  load->callback([&run, &global, file] {
+    run = [&global, file](ToolHost& host) {
+      InRemoteMode(host, global.Camera,
+                   [&](TVostrelActiveX& control) { control.RemoteLoadCameraRemoteParams(*file); });
+    };
+  });
+
+  auto cache = std::make_shared<std::string>();
+  CLI::App* supported = params->add_subcommand(
+      "supported", "Probe the camera and show the values it accepts, one 0/1 per value code");
+  auto supportedNames = std::make_shared<std::vector<std::string>>();
+  supported->add_option("names", *supportedNames, "Parameters (all when none are named)");
+  supported->add_option("--cache", *cache, "Folder that keeps the probe result per camera");
+  supported->callback([&run, &global, supportedNames, cache] {
+    run = [&global, supportedNames, cache](ToolHost& host) {
+      std::vector<std::int32_t> kinds;
+      for (const std::string& name : *supportedNames) {
+        const ParamField field = ParseField(name);
+        if (field.FieldGroup != ParamField::Group::Plain) {
+          throw ToolError("Supported values are listed per parameter, not for " + name);
+        }
+        kinds.push_back(field.Kind);
+      }
+      if (kinds.empty()) {
+        for (const ParamName& name : RemoteParamNames()) {
+          kinds.push_back(name.Kind);
+        }
+      }
+      InRemoteMode(
+          host, global.Camera,
+          [&](TVostrelActiveX& control) {
+            for (const std::int32_t kind : kinds) {
+              const std::string values = control.RemoteStart_GetRemoteParamSupported(kind);
+              if (!values.empty()) {
+                std::cout << FieldOf(ParamField::Group::Plain, kind).Name << ": " << values << '\n';
+              }
+            }
+          },
+          true, *cache);
+    };
+  });
+}
+
+} // namespace vostrel::tools

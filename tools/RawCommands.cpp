@@ -1,0 +1,119 @@
+// raw info|develop: RAW files, developed on the PC without a camera.
+
+#include "tools/Commands.h"
+
+#include <iostream>
+#include <map>
+#include <optional>
+
+namespace vostrel::tools {
+
+namespace {
+
+// An opened RAW file, closed at the end. Closing also stops the camera SDKs
+// again, since no camera is connected.
+class RAWScope {
+public:
+  RAWScope(TVostrelActiveX& control, const std::string& fileName) : control_(control) {
+    control_.OpenRAWObject(fileName);
+    open_ = true;
+  }
+  ~RAWScope() {
+    try {
+      Close();
+    } catch (...) {
+      // The failure that ended the command early is the one reported.
+    }
+  }
+  RAWScope(const RAWScope&) = delete;
+  RAWScope& operator=(const RAWScope&) = delete;
+
+  void Close() {
+    if (open_) {
+      open_ = false;
+      control_.CloseRAWObject();
+    }
+  }
+
+private:
+  TVostrelActiveX& control_;
+  bool open_ = false;
+};
+
+struct DevelopOptions {
+  std::string Input;
+  std::string Output;
+  TxFileFormatType Format = FileFormatTIFF;
+  TxBitsPerPixelType Bits = BitsPerPixel24Bits;
+  std::optional<std::int32_t> WhiteBalance;
+  std::optional<std::int32_t> Kelvin;
+  std::string ICCProfile;
+  std::int32_t Quality = 90;
+};
+
+void ShowRAW(ToolHost& host, const std::string& fileName) {
+  TVostrelActiveX& control = host.Control();
+  RAWScope raw(control, fileName);
+  std::cout << "white balances: "
+            << control.OpenRAWObject_GetRemoteParamSupported(RAWParamWhiteBalanceSetting) << '\n'
+            << "white balance:  "
+            << control.GetRAWDevelopmentParameters(RAWParamWhiteBalanceSetting) << '\n'
+            << "kelvin:         " << control.GetRAWDevelopmentParameters(RAWParamWhiteBalanceKelvin)
+            << '\n';
+  raw.Close();
+}
+
+void Develop(ToolHost& host, const DevelopOptions& options) {
+  TVostrelActiveX& control = host.Control();
+  RAWScope raw(control, options.Input);
+  if (options.WhiteBalance) {
+    control.SetRAWDevelopmentParameters(RAWParamWhiteBalanceSetting, *options.WhiteBalance);
+  }
+  if (options.Kelvin) {
+    control.SetRAWDevelopmentParameters(RAWParamWhiteBalanceKelvin, *options.Kelvin);
+  }
+  control.DevelopRAWPicture(options.Output, options.Format, options.Bits, options.ICCProfile,
+                            options.Quality);
+  raw.Close();
+  std::cout << "saved " << options.Output << '\n';
+}
+
+const std::map<std::string, TxFileFormatType> FileFormats{{"tiff", FileFormatTIFF},
+                                                          {"thumbnail", FileFormatThumbnail},
+                                                          {"jpeg-in-raw", FileFormatJPEGInRaw},
+                                                          {"jpeg", FileFormatJPEG}};
+
+const std::map<std::string, TxBitsPerPixelType> BitsPerPixel{{"24", BitsPerPixel24Bits},
+                                                             {"48", BitsPerPixel48Bits}};
+
+} // namespace
+
+void AddRawCommands(CommandLine& commandLine) {
+  auto& run = commandLine.Run;
+  CLI::App* raw = commandLine.App.add_subcommand("raw", "Develop RAW files (no camera needed)");
+  raw->require_subcommand(1);
+
+  auto file = std::make_shared<std::string>();
+  CLI::App* info = raw->add_subcommand("info", "Show the white balances of a RAW file");
+  info->add_option("file", *file, "RAW file")->required()->check(CLI::ExistingFile);
+  info->callback([&run, file] { run = [file](ToolHost& host) { ShowRAW(host, *file); }; });
+
+  auto options = std::make_shared<DevelopOptions>();
+  CLI::App* develop = raw->add_subcommand("develop", "Develop a RAW file into a TIFF or JPEG");
+  develop->add_option("file", options->Input, "RAW file")->required()->check(CLI::ExistingFile);
+  develop->add_option("output", options->Output, "Developed picture")->required();
+  develop->add_option("--format", options->Format, "tiff, jpeg, thumbnail or jpeg-in-raw")
+      ->transform(CLI::CheckedTransformer(FileFormats, CLI::ignore_case));
+  develop->add_option("--bits", options->Bits, "Bits per pixel of a TIFF: 24 or 48")
+      ->transform(CLI::CheckedTransformer(BitsPerPixel));
+  develop->add_option("--white-balance", options->WhiteBalance,
+                      "White-balance setting 0 to 16 (13: colour temperature)");
+  develop->add_option("--kelvin", options->Kelvin, "Colour temperature in Kelvin");
+  develop->add_option("--icc", options->ICCProfile, "ICC profile to embed")
+      ->check(CLI::ExistingFile);
+  develop->add_option("--quality", options->Quality, "JPEG quality")->check(CLI::Range(1, 100));
+  develop->callback(
+      [&run, options] { run = [options](ToolHost& host) { Develop(host, *options); }; });
+}
+
+} // namespace vostrel::tools

@@ -1,0 +1,164 @@
+// shoot, viewfinder and demo: remote shooting with transfers to the PC.
+
+#include "tools/CameraReport.h"
+#include "tools/CameraSession.h"
+#include "tools/Commands.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <vector>
+
+namespace vostrel::tools {
+
+namespace {
+
+struct ShootOptions {
+  std::int32_t Count = 1;
+  std::string Folder = ".";
+  TxReleaseModeType Mode = ReleaseModeOnlyToPC;
+  bool Thumbnails = false;
+};
+
+std::string PictureFileName(std::int64_t number, bool thumbnail) {
+  char name[40];
+  std::snprintf(name, sizeof name, "%s-%03lld.jpg", thumbnail ? "thumb" : "shot",
+                static_cast<long long>(number));
+  return name;
+}
+
+// Releases the shutter count times and, unless the pictures stay in the
+// camera, fetches every picture the camera announces into the folder. The
+// session must be in remote mode. Returns the files written.
+std::vector<std::string> ShootAndFetch(ToolHost& host, const ShootOptions& options) {
+  TVostrelActiveX& control = host.Control();
+  const bool toPC = options.Mode != ReleaseModeOnlyToCamera;
+  if (toPC) {
+    CreateOutputFolder(options.Folder);
+  }
+  std::vector<std::string> files;
+  std::int64_t fetched = host.AnnouncedPictures();
+  for (std::int32_t shot = 1; shot <= options.Count; ++shot) {
+    const std::int64_t before = host.AnnouncedPictures();
+    control.RemoteTakePicture();
+    if (!toPC) {
+      std::cout << "shot " << shot << " kept in the camera\n";
+      continue;
+    }
+    host.WaitForPictures(before + 1);
+    while (fetched < host.AnnouncedPictures()) {
+      const std::string name =
+          PictureFileName(static_cast<std::int64_t>(files.size()) + 1, options.Thumbnails);
+      const std::string file = (std::filesystem::path(options.Folder) / name).string();
+      {
+        const ProgressScope progress(host.Progress(), name);
+        control.RemoteGetPicture(file, options.Thumbnails ? PictureTypeThumbnail : PictureTypeFull);
+      }
+      ++fetched;
+      files.push_back(file);
+      std::cout << "saved " << file << '\n';
+    }
+  }
+  return files;
+}
+
+void Shoot(ToolHost& host, const CameraChoice& camera, const ShootOptions& options) {
+  CameraSession session(host.Control());
+  session.Connect(camera);
+  session.StartRemote(options.Mode, ReleaseDataKindTakeOnlyPicture);
+  ShootAndFetch(host, options);
+  session.Close();
+}
+
+void RunViewfinder(ToolHost& host, const CameraChoice& camera, std::int32_t frames,
+                   const std::string& folder) {
+  CreateOutputFolder(folder);
+  CameraSession session(host.Control());
+  session.Connect(camera);
+  session.StartRemote(ReleaseModeOnlyToPC, ReleaseDataKindTakeOnlyPicture);
+  session.StartViewfinder();
+  host.CaptureFrames(folder, frames);
+  session.Close();
+  std::cout << frames << " viewfinder frames in " << folder << '\n';
+}
+
+void RunDemo(ToolHost& host, const CameraChoice& camera, const ShootOptions& options) {
+  TVostrelActiveX& control = host.Control();
+  std::cout << "Enumerating cameras\n";
+  CameraSession session(control);
+  PrintCameraList(control, std::cout, "  ");
+
+  std::cout << "Connecting " << CameraName(camera.Family, camera.Number) << '\n';
+  session.Connect(camera);
+  PrintConnectInfo(control, std::cout, "  ");
+  std::cout << "  body ID:  " << control.GetBodyID() << '\n';
+
+  std::cout << "Starting remote control\n";
+  session.StartRemote(options.Mode, ReleaseDataKindTakeOnlyPicture);
+  std::cout << "  shots available: " << control.RemoteGetNumberOfAvailableShots() << '\n';
+
+  std::cout << "Taking " << options.Count << " pictures\n";
+  const std::vector<std::string> files = ShootAndFetch(host, options);
+
+  std::cout << "Ending remote control, disconnecting, stopping the camera SDKs\n";
+  session.Close();
+  std::cout << files.size() << " pictures are in "
+            << std::filesystem::absolute(options.Folder).lexically_normal().string() << '\n';
+}
+
+const std::map<std::string, TxReleaseModeType> ReleaseModes{{"pc", ReleaseModeOnlyToPC},
+                                                            {"both", ReleaseModeBothPCAndCamera},
+                                                            {"camera", ReleaseModeOnlyToCamera}};
+
+} // namespace
+
+void AddShootingCommands(CommandLine& commandLine) {
+  CLI::App& app = commandLine.App;
+  const GlobalOptions& global = commandLine.Global;
+  auto& run = commandLine.Run;
+
+  auto shoot = std::make_shared<ShootOptions>();
+  CLI::App* shootCommand =
+      app.add_subcommand("shoot", "Take pictures by remote control and fetch them");
+  shootCommand->add_option("-n,--count", shoot->Count, "Number of pictures")
+      ->check(CLI::Range(1, 9999));
+  shootCommand->add_option("-o,--out", shoot->Folder, "Folder for the pictures");
+  shootCommand->add_option("--mode", shoot->Mode, "Where pictures go: pc, both or camera")
+      ->transform(CLI::CheckedTransformer(ReleaseModes, CLI::ignore_case));
+  shootCommand->add_flag("--thumbnails", shoot->Thumbnails,
+                         "Fetch each picture's thumbnail instead of the picture");
+  shootCommand->callback([&run, &global, shoot] {
+    run = [&global, shoot](ToolHost& host) { Shoot(host, global.Camera, *shoot); };
+  });
+
+  struct ViewfinderOptions {
+    std::int32_t Frames = 10;
+    std::string Folder = ".";
+  };
+  auto viewfinder = std::make_shared<ViewfinderOptions>();
+  CLI::App* viewfinderCommand =
+      app.add_subcommand("viewfinder", "Save frames of the live viewfinder (PowerShot cameras)");
+  viewfinderCommand->add_option("-n,--frames", viewfinder->Frames, "Number of frames")
+      ->check(CLI::Range(1, 100000));
+  viewfinderCommand->add_option("-o,--out", viewfinder->Folder, "Folder for the frames");
+  viewfinderCommand->callback([&run, &global, viewfinder] {
+    run = [&global, viewfinder](ToolHost& host) {
+      RunViewfinder(host, global.Camera, viewfinder->Frames, viewfinder->Folder);
+    };
+  });
+
+  auto demo = std::make_shared<ShootOptions>();
+  demo->Count = 3;
+  demo->Folder = "vostrel-demo-pictures";
+  CLI::App* demoCommand = app.add_subcommand(
+      "demo", "Run a whole session: enumerate, connect, shoot, fetch, disconnect");
+  demoCommand->add_option("-n,--count", demo->Count, "Number of pictures")
+      ->check(CLI::Range(1, 99));
+  demoCommand->add_option("-o,--out", demo->Folder, "Folder for the pictures");
+  demoCommand->callback([&run, &global, demo] {
+    run = [&global, demo](ToolHost& host) { RunDemo(host, global.Camera, *demo); };
+  });
+}
+
+} // namespace vostrel::tools
