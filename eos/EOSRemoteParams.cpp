@@ -133,7 +133,8 @@ const CodeProperty PhotoEffect{EdsPropPhotoEffect, &Params::PhotoEffect, PhotoEf
 const std::array<const ParamProperty*, 15> PropertiesInOrder{
     &ImageQuality, &ImageMode,        &Aperture,          &ShutterSpeed, &ExposureCompensation,
     &WhiteBalance, &ColorTemperature, &WhiteBalanceShift, &AFMode,       &DriveMode,
-    &MeteringMode, &ColorSpace,       &Sensitivity,       &PictureStyle, &PhotoEffect};
+    &MeteringMode, &ColorSpace,       &Sensitivity,       &PictureStyle, &PhotoEffect,
+};
 
 } // namespace
 
