@@ -5,7 +5,6 @@
 #include "SimulatedEOS.h"
 
 #include "core/DeviceLists.h"
-#include "eos/EDSDK.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -105,14 +104,6 @@ TEST_F(EOSEnumeration, StartingAndStoppingTheSDK) {
   // A failing shutdown is not reported.
   FailCall("EdsTerminateSDK", Busy);
   EXPECT_EQ(MessageOf([&] { controller->CloseCameraEnumeration(); }), "");
-}
-
-TEST_F(EOSEnumeration, TheBindingIsCompleteAndLoadedOnce) {
-  EXPECT_TRUE(edsdk::EDSDKLoaded());
-  EXPECT_TRUE(edsdk::EdsInitializeSDK.bound());
-  EXPECT_TRUE(edsdk::EdsRetain.bound());
-  EXPECT_TRUE(edsdk::EdsCreateFileStreamEx.bound());
-  EXPECT_TRUE(edsdk::EdsSetCameraStateEventHandler.bound());
 }
 
 // ---------------------------------------------------------------------------
