@@ -1,5 +1,6 @@
-// The EOS parameters that travel as records: image quality (with the JPEG
-// beside a RAW), colour temperature, white-balance shift and picture style.
+// The rules of the image-quality record: JPEG or RAW, with the JPEG beside a
+// RAW, for every combination of public values. (The other records are
+// tested through the simulated camera.)
 
 #include "eos/EOSParamRecords.h"
 
@@ -117,95 +118,6 @@ TEST(EOSImageQuality, EveryWrittenSettingReadsBack) {
       EXPECT_EQ(QualityOf(read), fields);
     }
   }
-}
-
-TEST(EOSColorTemperature, IsWrittenInWholeHundredsWithTheColorTemperatureSetting) {
-  RemoteParamsType params{};
-  params.WhiteBalanceSetting = 13;
-  const std::vector<std::pair<std::int32_t, std::int32_t>> cases{
-      {5550, 5500}, {5599, 5500}, {5500, 5500}, {2800, 2800}, {99, 0}};
-  for (const auto& [kelvin, written] : cases) {
-    params.WhiteBalanceKelvin = kelvin;
-    EXPECT_EQ(ColorTemperatureFromParams(params), written) << kelvin;
-  }
-  params.WhiteBalanceSetting = 12;
-  EXPECT_FALSE(UsesColorTemperature(params));
-  EXPECT_EQ(ColorTemperatureFromParams(params), std::nullopt);
-}
-
-TEST(EOSWhiteBalanceShift, TravelsAsSignedBytes) {
-  RemoteParamsType params{};
-  WhiteBalanceShiftToParams({-3, 9}, params);
-  EXPECT_EQ(params.WBShiftEnabled, 1);
-  EXPECT_EQ(params.WBShiftAmberBlue, -3);
-  EXPECT_EQ(params.WBShiftGreenMagenta, 9);
-
-  const auto written = WhiteBalanceShiftFromParams(params);
-  ASSERT_TRUE(written.has_value());
-  EXPECT_EQ(written->amberBlue, -3);
-  EXPECT_EQ(written->greenMagenta, 9);
-
-  params.WBShiftEnabled = 0;
-  EXPECT_FALSE(WhiteBalanceShiftFromParams(params).has_value());
-}
-
-TEST(EOSWhiteBalanceShift, IsDisabledWhenTheCameraHasNone) {
-  for (const WhiteBalanceShiftType shift :
-       {WhiteBalanceShiftType{0x7FFFFFFF, 0}, WhiteBalanceShiftType{2, 0x7FFFFFFF}}) {
-    RemoteParamsType params{};
-    params.WBShiftEnabled = 1;
-    params.WBShiftAmberBlue = 5;
-    WhiteBalanceShiftToParams(shift, params);
-    EXPECT_EQ(params.WBShiftEnabled, 0);
-    EXPECT_EQ(params.WBShiftAmberBlue, 0);
-    EXPECT_EQ(params.WBShiftGreenMagenta, 0);
-  }
-}
-
-TEST(EOSPictureStyle, PartsThatAreNotUsedTravelAsNotApplicable) {
-  const PictureStyleValueType camera{-4, 7, 0x7FFFFFFF, -2, 0xFFFFFFFF, 3};
-  RemoteParamsType params{};
-  PictureStyleToParams(camera, params);
-  EXPECT_EQ(params.PictureStyleEnabled, 1);
-  EXPECT_EQ(params.PictureStyleContrast, -4);
-  EXPECT_EQ(params.PictureStyleSharpness, 7);
-  EXPECT_EQ(params.PictureStyleSaturation, 0);
-  EXPECT_EQ(params.PictureStyleSaturationUsed, 0);
-  EXPECT_EQ(params.PictureStyleColorTone, -2);
-  EXPECT_EQ(params.PictureStyleColorToneUsed, 1);
-  EXPECT_EQ(params.PictureStyleMonochromeFilter, 0);
-  EXPECT_EQ(params.PictureStyleMonochromeFilterUsed, 0);
-  EXPECT_EQ(params.PictureStyleMonochromeTone, 3);
-  EXPECT_EQ(params.PictureStyleMonochromeToneUsed, 1);
-
-  const auto written = PictureStyleFromParams(params);
-  ASSERT_TRUE(written.has_value());
-  EXPECT_EQ(written->contrast, -4);
-  EXPECT_EQ(written->sharpness, 7);
-  EXPECT_EQ(written->saturation, 0x7FFFFFFF);
-  EXPECT_EQ(written->colorTone, -2);
-  EXPECT_EQ(written->filterEffect, 0xFFFFFFFFu);
-  EXPECT_EQ(written->toningEffect, 3u);
-}
-
-TEST(EOSPictureStyle, UsedPartsAreWrittenEvenWhenZero) {
-  RemoteParamsType params{};
-  params.PictureStyleEnabled = 1;
-  params.PictureStyleSharpness = 200; // unsigned: zero-extended
-  params.PictureStyleSaturationUsed = 1;
-  params.PictureStyleSaturation = -1; // signed: sign-extended
-  params.PictureStyleMonochromeFilterUsed = 1;
-  const auto written = PictureStyleFromParams(params);
-  ASSERT_TRUE(written.has_value());
-  EXPECT_EQ(written->contrast, 0);
-  EXPECT_EQ(written->sharpness, 200);
-  EXPECT_EQ(written->saturation, -1);
-  EXPECT_EQ(written->colorTone, 0x7FFFFFFF);
-  EXPECT_EQ(written->filterEffect, 0u);
-  EXPECT_EQ(written->toningEffect, 0xFFFFFFFFu);
-
-  params.PictureStyleEnabled = 0;
-  EXPECT_FALSE(PictureStyleFromParams(params).has_value());
 }
 
 } // namespace

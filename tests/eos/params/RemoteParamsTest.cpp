@@ -410,14 +410,16 @@ const WriteCase WriteCases[] = {
     {"MonochromePictureStyle",
      [](RemoteParamsType& p) {
        p.PictureStyleEnabled = 1;
+       p.PictureStyleSharpness = 200; // unsigned
        p.PictureStyleMonochromeFilter = 3;
        p.PictureStyleMonochromeFilterUsed = 1;
        p.PictureStyleMonochromeTone = 1;
        p.PictureStyleMonochromeToneUsed = 1;
      },
-     {{0x0115, Words({0, 0, 0x7FFFFFFF, 0x7FFFFFFF, 3, 1})}},
+     {{0x0115, Words({0, 200, 0x7FFFFFFF, 0x7FFFFFFF, 3, 1})}},
      [](const RemoteParamsType& p) {
        EXPECT_EQ(p.PictureStyleSaturationUsed, 0);
+       EXPECT_EQ(p.PictureStyleSharpness, 200);
        EXPECT_EQ(p.PictureStyleMonochromeFilter, 3);
        EXPECT_EQ(p.PictureStyleMonochromeTone, 1);
      }},
