@@ -1,0 +1,217 @@
+// The vostrel program end to end: it runs as a process of its own, next to
+// the simulated EDSDK.DLL, on scenario files, and is judged by its exit
+// status, its output and the files it leaves.
+
+#include "core/TempFolder.h"
+#include "platform/DynamicLibrary.h"
+#include "platform/FileSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace vostrel {
+namespace {
+
+struct Result {
+  int ExitCode = -1;
+  std::string Out;
+  std::string Err;
+};
+
+// The text of a file, with the line ends of Windows programs as '\n'.
+std::string ReadText(const std::string& fileName) {
+  std::ifstream file(fileName, std::ios::binary);
+  std::ostringstream contents;
+  contents << file.rdbuf();
+  std::string text = contents.str();
+  std::erase(text, '\r');
+  return text;
+}
+
+// Sets an environment variable for the processes started by one test.
+class ScopedVariable {
+public:
+  ScopedVariable(const std::string& name, const std::string& value)
+      : name_(name), previous_(platform::environmentVariable(name)) {
+    platform::setEnvironmentVariable(name, value);
+  }
+  ~ScopedVariable() { platform::setEnvironmentVariable(name_, previous_); }
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+  std::string name_;
+  std::optional<std::string> previous_;
+};
+
+class CommandLineTest : public ::testing::Test {
+protected:
+  // Runs vostrel from the folder of this test program with the arguments
+  // and the scenario, in the test's own folder.
+  Result Run(const std::vector<std::string>& arguments) {
+    const std::string outFile = folder.file("stdout.txt");
+    const std::string errFile = folder.file("stderr.txt");
+    const std::string codeFile = folder.file("exit.txt");
+    std::string command = Quote(platform::joinPath(platform::ownModuleFolder(), Program));
+    for (const std::string& argument : arguments) {
+      command += " " + Quote(argument);
+    }
+    command += " > " + Quote(outFile) + " 2> " + Quote(errFile);
+    Result result;
+#ifdef _WIN32
+    // cmd.exe takes the whole line in one more pair of quotes and returns
+    // the program's exit status.
+    result.ExitCode = std::system(("\"" + command + "\"").c_str());
+#else
+    // The shell writes the exit status where the test can read it.
+    command += "; echo $? > " + Quote(codeFile);
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    result.ExitCode = std::stoi(ReadText(codeFile));
+#endif
+    result.Out = ReadText(outFile);
+    result.Err = ReadText(errFile);
+    return result;
+  }
+
+  void UseScenario(const std::string& json) {
+    const std::string file = folder.file("scenario.json");
+    std::ofstream(file, std::ios::binary) << json;
+    scenario.emplace("VOSTREL_SIM_SCENARIO", file);
+  }
+
+  static std::string Quote(const std::string& text) {
+    return "\"" + text + "\"";
+  }
+
+#ifdef _WIN32
+  static constexpr const char* Program = "vostrel.exe";
+#else
+  static constexpr const char* Program = "vostrel";
+#endif
+
+  test::TempFolder folder;
+  std::optional<ScopedVariable> scenario;
+};
+
+const char* const OneCamera = R"json({
+  "eos": {
+    "cameras": [
+      {
+        "model": "EOS Bench",
+        "owner": "Lab 4",
+        "bodyId": 4242,
+        "battery": 50,
+        "availableShots": 20,
+        "captureFolder": "DCIM/100EOSBE",
+        "volumes": [{ "label": "CF", "files": ["DCIM/100EOSBE/IMG_0001.JPG"] }]
+      }
+    ]
+  }
+})json";
+
+// Commands whose camera side may not be built yet answer with the
+// component's refusal; then nothing may be left behind.
+bool NotAvailableYet(const Result& result) {
+  return result.ExitCode == 1 && result.Err.find("is not available yet") != std::string::npos;
+}
+
+TEST_F(CommandLineTest, ListsAndDescribesTheScenarioCamera) {
+  UseScenario(OneCamera);
+  const Result list = Run({"list"});
+  EXPECT_EQ(list.ExitCode, 0) << list.Err;
+  EXPECT_EQ(list.Out, "eos:0\tEOS Bench\n");
+
+  const Result info = Run({"--camera", "eos:0", "info"});
+  EXPECT_EQ(info.ExitCode, 0) << info.Err;
+  EXPECT_NE(info.Out.find("model:    EOS Bench\n"), std::string::npos) << info.Out;
+  EXPECT_NE(info.Out.find("owner:    Lab 4\n"), std::string::npos) << info.Out;
+  EXPECT_NE(info.Out.find("battery:  lithium battery, weak\n"), std::string::npos) << info.Out;
+  EXPECT_NE(info.Out.find("body ID:  4242\n"), std::string::npos) << info.Out;
+
+  const Result owner = Run({"set-owner", "Lab 5"});
+  EXPECT_EQ(owner.ExitCode, 0) << owner.Err;
+  const Result clock = Run({"set-clock", "--time", "2024-02-29 23:59:59.5"});
+  EXPECT_EQ(clock.ExitCode, 0) << clock.Err;
+}
+
+TEST_F(CommandLineTest, NoCameraIsNotAnError) {
+  UseScenario(R"json({ "eos": { "cameras": [] } })json");
+  const Result list = Run({"list"});
+  EXPECT_EQ(list.ExitCode, 0) << list.Err;
+  EXPECT_EQ(list.Out, "No camera found.\n");
+}
+
+TEST_F(CommandLineTest, ComponentErrorsEndWithTheirMessageAndStatusOne) {
+  UseScenario(OneCamera);
+  const Result date = Run({"set-clock", "--time", "2023-02-29 10:00:00"});
+  EXPECT_EQ(date.ExitCode, 1);
+  EXPECT_EQ(date.Err, "vostrel: Invalid date or time: 2023-02-29 10:00:00.000\n");
+
+  const Result missing = Run({"--camera", "eos:3", "info"});
+  EXPECT_EQ(missing.ExitCode, 1);
+  EXPECT_EQ(missing.Err.rfind("vostrel: ", 0), 0U) << missing.Err;
+  EXPECT_EQ(missing.Out, "");
+
+  const Result viewfinder = Run({"viewfinder", "-n", "1", "-o", folder.file("frames")});
+  EXPECT_EQ(viewfinder.ExitCode, 1);
+  EXPECT_FALSE(platform::fileExists(folder.file("frames/frame-001.jpg")));
+}
+
+TEST_F(CommandLineTest, WrongCommandLinesAreRefusedBeforeAnyCameraWork) {
+  for (const std::vector<std::string>& arguments : {std::vector<std::string>{"frobnicate"},
+                                                    {"--camera", "nikon:0", "list"},
+                                                    {"set-clock", "--time", "yesterday"},
+                                                    {"shoot", "-n", "0"},
+                                                    {"card", "get"}}) {
+    const Result result = Run(arguments);
+    EXPECT_NE(result.ExitCode, 0) << arguments.front();
+    EXPECT_NE(result.ExitCode, 1) << arguments.front() << ": " << result.Err;
+  }
+}
+
+TEST_F(CommandLineTest, ShootFetchesEachPictureIntoTheFolder) {
+  UseScenario(OneCamera);
+  const std::string pictures = folder.file("pictures");
+  const Result shoot = Run({"--quiet", "shoot", "-n", "2", "-o", pictures});
+  const std::string first = platform::joinPath(pictures, "shot-001.jpg");
+  const std::string second = platform::joinPath(pictures, "shot-002.jpg");
+  if (NotAvailableYet(shoot)) {
+    EXPECT_FALSE(platform::fileExists(first));
+    return;
+  }
+  ASSERT_EQ(shoot.ExitCode, 0) << shoot.Err;
+  for (const std::string& file : {first, second}) {
+    ASSERT_TRUE(platform::fileExists(file)) << file;
+    const std::vector<std::uint8_t> bytes = platform::readFile(file);
+    ASSERT_GE(bytes.size(), 4U);
+    EXPECT_EQ(bytes[0], 0xFF); // a JPEG picture
+    EXPECT_EQ(bytes[1], 0xD8);
+    EXPECT_NE(shoot.Out.find("saved " + file), std::string::npos) << shoot.Out;
+  }
+}
+
+TEST_F(CommandLineTest, DemoRunsAWholeSession) {
+  UseScenario(OneCamera);
+  const std::string pictures = folder.file("demo");
+  const Result demo = Run({"demo", "-n", "2", "-o", pictures});
+  EXPECT_NE(demo.Out.find("eos:0\tEOS Bench"), std::string::npos) << demo.Out;
+  EXPECT_NE(demo.Out.find("body ID:  4242"), std::string::npos) << demo.Out;
+  if (NotAvailableYet(demo)) {
+    EXPECT_FALSE(platform::fileExists(platform::joinPath(pictures, "shot-001.jpg")));
+    return;
+  }
+  ASSERT_EQ(demo.ExitCode, 0) << demo.Err;
+  EXPECT_TRUE(platform::fileExists(platform::joinPath(pictures, "shot-002.jpg")));
+  EXPECT_NE(demo.Out.find("2 pictures are in "), std::string::npos) << demo.Out;
+  // The progress bar of each transfer went to stderr.
+  EXPECT_NE(demo.Err.find("shot-001.jpg ["), std::string::npos) << demo.Err;
+}
+
+} // namespace
+} // namespace vostrel
