@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 #include "sim/world/DefaultScenario.h"
 
+#include <cstdio>
 #include <stdexcept>
 #include <system_error>
 
@@ -31,6 +32,9 @@ Simulator::Simulator(const CameraFamily& family) : family_(family) {
   } catch (const std::exception& error) {
     startupError_ = std::string(ScenarioVariable) + ": " + error.what();
     lastError_ = startupError_;
+    // The host sees only a failing SDK start; a developer reads this.
+    std::fprintf(stderr, "simulated %s library: %s\n", family_.section().c_str(),
+                 startupError_.c_str());
   }
   events_.setSynchronous(world_.synchronousCallbacks);
 }

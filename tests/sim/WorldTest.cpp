@@ -2,6 +2,7 @@
 // scenarios, failure injection, callback delivery, references and the file
 // formats.
 
+#include "platform/FileSystem.h"
 #include "sim/world/EventDispatcher.h"
 #include "sim/world/FailureInjector.h"
 #include "sim/world/HandleTable.h"
@@ -9,6 +10,7 @@
 #include "sim/world/Pictures.h"
 #include "sim/world/RawFormat.h"
 #include "sim/world/Scenario.h"
+#include "sim/world/Simulator.h"
 #include "sim/world/TestPattern.h"
 #include "sim/world/Tiff.h"
 
@@ -111,6 +113,49 @@ TEST(ScenarioTest, ReadsCamerasOverTheFamilysDefaults) {
       "properties": {"0x30": {"value": "a", "capacity": 1}}}]}})",
                              family),
                ScenarioError);
+}
+
+// A simulator of the test family, to start as a library would.
+class TestSimulator final : public Simulator {
+public:
+  using Simulator::Simulator;
+  void raiseEvent(std::int32_t, std::int32_t, std::uint32_t, std::uint32_t,
+                  std::uint32_t) override {}
+  void detachCamera(std::int32_t) override {}
+  std::size_t liveReferences() override { return 0; }
+  std::string problem() const { return startupError(); }
+
+private:
+  void worldReplaced() override {}
+};
+
+TEST(SimulatorTest, StartsWithTheScenarioNamedByTheEnvironment) {
+  const TestFamily family;
+  const std::string path =
+      platform::joinPath(platform::temporaryFolder(), "vostrel-sim-start.json");
+  const auto start = [&](const std::string& text) {
+    platform::writeFile(path, Bytes(text.begin(), text.end()));
+    platform::setEnvironmentVariable("VOSTREL_SIM_SCENARIO", path);
+    auto simulator = std::make_unique<TestSimulator>(family);
+    platform::setEnvironmentVariable("VOSTREL_SIM_SCENARIO", std::nullopt);
+    platform::removeFile(path);
+    return simulator;
+  };
+  const auto good =
+      start(R"({"test": {"synchronousCallbacks": true, "cameras": [{"model": "From file"}]}})");
+  EXPECT_EQ(good->problem(), "");
+  EXPECT_NE(good->describeWorld().find("From file"), std::string::npos);
+  EXPECT_TRUE(good->events().synchronous());
+
+  const auto broken = start(R"({"test": {"cameras": [{"model": "A", "battery": -1}]}})");
+  EXPECT_NE(broken->problem().find("VOSTREL_SIM_SCENARIO: scenario test.cameras[0].battery"),
+            std::string::npos)
+      << broken->problem();
+  EXPECT_EQ(broken->lastError(), broken->problem());
+  EXPECT_EQ(broken->describeWorld().find("\"model\""), std::string::npos);
+  // A scenario loaded later replaces the failed one.
+  broken->loadScenario(R"({"test": {"cameras": [{"model": "Later"}]}})");
+  EXPECT_EQ(broken->problem(), "");
 }
 
 TEST(FailureInjectorTest, CountsCallsPerEntryPoint) {
