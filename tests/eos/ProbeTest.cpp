@@ -36,7 +36,7 @@ TEST_F(ProbeTest, ReportsEveryStepWaitsOnlyAfterTakenQualitiesAndRestoresTheCame
   // One wait before each read-back of an image quality the camera took;
   // the restore of the settings is the last image-quality write.
   std::size_t takenQualities = 0;
-  for (const LoggedCall& call : Calls()) {
+  for (const LoggedCall& call : LoggedCalls()) {
     if (call.function == "EdsSetPropertyData" && call.property() == EdsPropImageQuality &&
         call.result == 0) {
       ++takenQualities;
@@ -115,7 +115,7 @@ TEST_F(ProbeTest, DescriptorRowsConvertEveryListedCode) {
   EXPECT_EQ(Row(RemoteParamISO), RowWith(RemoteParamISO, {1, 5}));
 
   std::vector<EdsUInt32> described;
-  for (const LoggedCall& call : Calls()) {
+  for (const LoggedCall& call : LoggedCalls()) {
     if (call.function == "EdsGetPropertyDesc") {
       described.push_back(call.property());
     }
@@ -141,12 +141,8 @@ TEST_F(ProbeTest, AFailingDescriptorRaisesAndTheCameraIsRestored) {
     const auto before = Settings();
     Sim().injectFailure("EdsGetPropertyDesc", 0x00FF0081, c.passing, 1);
 
-    try {
-      Probe(cacheFolder);
-      ADD_FAILURE() << "the probe did not raise";
-    } catch (const ECamException& error) {
-      EXPECT_EQ(error.message(), "EdsGetPropertyDesc errorcode 0x00FF0081, Device busy");
-    }
+    EXPECT_EQ(MessageOf([&] { Probe(cacheFolder); }),
+              "EdsGetPropertyDesc errorcode 0x00FF0081, Device busy");
     EXPECT_THAT(progress,
                 ElementsAreArray(AllPercentages.begin(),
                                  AllPercentages.begin() + static_cast<std::ptrdiff_t>(c.reports)));
@@ -156,12 +152,8 @@ TEST_F(ProbeTest, AFailingDescriptorRaisesAndTheCameraIsRestored) {
 
   // A camera without the property fails the same way.
   UseCamera(DefaultModel, {{"Tv", nullptr}});
-  try {
-    Probe();
-    ADD_FAILURE() << "the probe did not raise";
-  } catch (const ECamException& error) {
-    EXPECT_EQ(error.message(), "EdsGetPropertyDesc errorcode 0x00000050, Properties unavailable");
-  }
+  EXPECT_EQ(MessageOf([&] { Probe(); }),
+            "EdsGetPropertyDesc errorcode 0x00000050, Properties unavailable");
 }
 
 TEST_F(ProbeTest, TrialKindsKeepTheValuesTheCameraTakes) {

@@ -65,7 +65,7 @@ TEST_F(ProbeTest, AProbedTableIsCachedAndAnswersTheNextProbeWithoutTouchingTheCa
   const std::string cacheFile = ProbeCacheFileName(cacheFolder, modelName, DefaultImageMode);
   EXPECT_EQ(platform::readFile(cacheFile), CacheBytes(ProbeCacheFormatTag, table));
   // The image mode of the cache key is read before anything else.
-  const std::vector<LoggedCall> probing = Calls();
+  const std::vector<LoggedCall> probing = LoggedCalls();
   ASSERT_FALSE(probing.empty());
   EXPECT_EQ(probing.front().function, "EdsGetPropertyData");
   EXPECT_EQ(probing.front().property(), EdsPropShootingMode);
@@ -76,7 +76,7 @@ TEST_F(ProbeTest, AProbedTableIsCachedAndAnswersTheNextProbeWithoutTouchingTheCa
   Probe(cacheFolder);
   EXPECT_TRUE(progress.empty());
   EXPECT_EQ(table.Flags, probed.Flags);
-  const std::vector<LoggedCall> cached = Calls();
+  const std::vector<LoggedCall> cached = LoggedCalls();
   ASSERT_THAT(cached, SizeIs(1));
   EXPECT_EQ(cached.front().function, "EdsGetPropertyData");
   EXPECT_EQ(cached.front().property(), EdsPropShootingMode);
@@ -108,7 +108,7 @@ TEST_F(ProbeTest, WithoutACacheFolderNoImageModeIsReadFirstAndNoFileWritten) {
   EXPECT_THAT(progress, SizeIs(16));
   // The first call is the saved settings' image quality; the image mode is
   // read once, for the saved settings.
-  const std::vector<LoggedCall> calls = Calls();
+  const std::vector<LoggedCall> calls = LoggedCalls();
   ASSERT_FALSE(calls.empty());
   EXPECT_EQ(calls.front().function, "EdsGetPropertyData");
   EXPECT_EQ(calls.front().property(), EdsPropImageQuality);

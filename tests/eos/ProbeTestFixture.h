@@ -1,35 +1,27 @@
 #pragma once
 // Common ground of the parameter-probe tests: one simulated EOS camera with
-// the properties a test gives it, connected through a controller, a fake
-// clock for the waits, a cache folder of the test's own, and the simulator's
-// call log taken apart into calls.
+// the properties a test gives it, connected through a controller, a cache
+// folder of the test's own, and the simulator's call log taken apart into
+// calls. The waits run on the fake clock of SimulatedEOS.
+
+#include "SimulatedEOS.h"
 
 #include "core/CamDefines.h"
 #include "core/DeviceLists.h"
-#include "core/ECamException.h"
-#include "core/Vostrel.h"
 #include "eos/EOSParameterProbe.h"
-#include "platform/Clock.h"
-#include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
-#include "sim/SimControlClient.h"
-
-#include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <initializer_list>
-#include <map>
-#include <memory>
-#include <optional>
 #include <random>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace vostrel::eos::test {
+
+using vostrel::test::MessageOf;
 
 // One SDK call as the simulator logged it.
 struct LoggedCall {
@@ -67,50 +59,22 @@ inline std::string RowWith(TxRemoteParamType kind, std::initializer_list<int> va
   return row;
 }
 
-// Every property behind RemoteParamsType, for before-and-after comparisons.
-inline constexpr EdsUInt32 SettingProperties[] = {EdsPropImageQuality,
-                                                  EdsPropShootingMode,
-                                                  EdsPropAv,
-                                                  EdsPropTv,
-                                                  EdsPropExposureCompensation,
-                                                  EdsPropWhiteBalance,
-                                                  EdsPropColorTemperature,
-                                                  EdsPropWhiteBalanceShift,
-                                                  EdsPropAFMode,
-                                                  EdsPropDriveMode,
-                                                  EdsPropMeteringMode,
-                                                  EdsPropColorSpace,
-                                                  EdsPropIsoSpeed,
-                                                  EdsPropPictureStyle,
-                                                  EdsPropPhotoEffect};
-
-class ProbeTest : public ::testing::Test {
+class ProbeTest : public vostrel::test::SimulatedEOS {
 protected:
   static constexpr const char* DefaultModel = "EOS Probe";
 
-  static sim::SimControlClient& Sim() {
-    static const std::unique_ptr<platform::DynamicLibrary> library =
-        platform::DynamicLibrary::open("EDSDK.DLL");
-    if (!library) {
-      throw std::runtime_error("EDSDK.DLL is not next to the test program");
-    }
-    static sim::SimControlClient client(*library);
-    return client;
-  }
-
   void SetUp() override {
+    SimulatedEOS::SetUp();
     const std::string testName = ::testing::UnitTest::GetInstance()->current_test_info()->name();
     root =
         platform::joinPath(platform::temporaryFolder(), "vostrel-probe-" + testName + "-" +
                                                             std::to_string(std::random_device{}()));
     cacheFolder = platform::joinPath(root, "cache");
-    Sim().setSynchronousCallbacks(true);
     UseCamera(DefaultModel, nlohmann::json::object());
   }
 
   void TearDown() override {
-    CloseController();
-    Sim().clearFailures();
+    SimulatedEOS::TearDown();
     std::error_code ignored;
     std::filesystem::remove_all(std::filesystem::path(root), ignored);
   }
@@ -119,7 +83,7 @@ protected:
   // the simulator's defaults as given (scenario format), connected through a
   // new controller. The call log starts empty.
   void UseCamera(const std::string& model, const nlohmann::json& properties) {
-    CloseController();
+    controller->CloseCameraEnumeration();
     Sim().clearFailures();
     const nlohmann::json camera = {{"model", model}, {"properties", properties}};
     Sim().loadScenario(nlohmann::json{{"eos", {{"cameras", {camera}}}}}.dump());
@@ -150,7 +114,7 @@ protected:
   }
 
   // The logged SDK calls, callbacks left out.
-  static std::vector<LoggedCall> Calls() {
+  static std::vector<LoggedCall> LoggedCalls() {
     std::vector<LoggedCall> calls;
     for (const std::string& line : Sim().callLogLines()) {
       const std::size_t open = line.find('(');
@@ -175,10 +139,10 @@ protected:
     return calls;
   }
 
-  // The data written to one property, in call order, accepted or not.
+  // The data written to one property, in call order, taken or not.
   static std::vector<std::string> WrittenTo(EdsUInt32 property) {
     std::vector<std::string> data;
-    for (const LoggedCall& call : Calls()) {
+    for (const LoggedCall& call : LoggedCalls()) {
       if (call.function == "EdsSetPropertyData" && call.property() == property) {
         data.push_back(call.arguments.at(4));
       }
@@ -186,14 +150,8 @@ protected:
     return data;
   }
 
-  // The current bytes of the camera's setting properties.
-  static std::map<EdsUInt32, std::optional<std::vector<std::uint8_t>>> Settings() {
-    std::map<EdsUInt32, std::optional<std::vector<std::uint8_t>>> settings;
-    for (const EdsUInt32 id : SettingProperties) {
-      settings[id] = Sim().property(0, id);
-    }
-    return settings;
-  }
+  // The camera's properties with their values, as the simulator shows them.
+  static nlohmann::json Settings() { return WorldCamera(0).at("properties"); }
 
   // The files below the test's own folder, as paths relative to it.
   std::vector<std::string> FilesBelowRoot() const {
@@ -209,9 +167,6 @@ protected:
     return files;
   }
 
-  platform::FakeClock clock;
-  platform::ScopedClock useClock{clock};
-  std::unique_ptr<TVostrel> controller;
   std::string modelName;
   EdsCameraRef camera = nullptr;
   SupportedParamValuesType table{};
@@ -219,14 +174,6 @@ protected:
   // The test's own folder, and the cache folder inside it.
   std::string root;
   std::string cacheFolder;
-
-private:
-  void CloseController() {
-    if (controller) {
-      controller->CloseCameraEnumeration();
-      controller.reset();
-    }
-  }
 };
 
 } // namespace vostrel::eos::test
