@@ -97,6 +97,8 @@ void TVostrelActiveX::BridgeCameraEvent(EventCallbackType event) {
   }
 }
 
+// Every frame replaces the same file, which the host reads during the event.
+// A frame that cannot be written raises, and the host hears nothing of it.
 void TVostrelActiveX::BridgeViewfinderEvent(std::istream& jpegdata) {
   if (!OnViewfinderEvent) {
     return;
