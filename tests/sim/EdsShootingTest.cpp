@@ -7,6 +7,8 @@
 #include "sim/world/Jpeg.h"
 #include "sim/world/RawFormat.h"
 
+#include <atomic>
+
 namespace vostrel::sim::test {
 namespace {
 
@@ -137,6 +139,28 @@ TEST_F(EdsShootingTest, RawWithJpegGivesTwoFilesOfOneNumberInReleaseOrder) {
   const auto raw = control().readFile(0, 0, "DCIM/101EOSST/IMG_0007.CR2");
   ASSERT_TRUE(raw.has_value());
   EXPECT_EQ(decodeRaw(*raw).number, 7u);
+}
+
+// An object handler that gives the announced reference straight back.
+EdsError EDSCALLBACK releaseOnArrival(EdsUInt32, void* object, void* context) {
+  if (eds().EdsRelease(object) == EdsErrOK) {
+    ++*static_cast<std::atomic<int>*>(context);
+  }
+  return 0;
+}
+
+TEST_F(EdsShootingTest, HandlersMayCallTheSdkWhileTheHostKeepsCalling) {
+  EdsCameraRef camera = shootingCamera(EdsSaveToBoth);
+  std::atomic<int> released{0};
+  ASSERT_EQ(eds().EdsSetObjectEventHandler(camera, EdsObjectEventAll, releaseOnArrival, &released),
+            EdsErrOK);
+  for (int shot = 0; shot < 10; ++shot) {
+    ASSERT_EQ(eds().EdsSendCommand(camera, EdsCommandTakePicture, 0), EdsErrOK);
+    EXPECT_EQ(property32(camera, EdsPropAvailableShots), 311u - static_cast<EdsUInt32>(shot));
+  }
+  control().waitIdle();
+  EXPECT_EQ(released.load(), 10);
+  EXPECT_EQ(control().liveReferences(), 1u); // the camera
 }
 
 TEST_F(EdsShootingTest, AFullCardOrAMissingCardRefusesTheRelease) {
