@@ -44,6 +44,11 @@ for preset in "${presets[@]}"; do
     # A persistent server: without it every test waits for Wine's background
     # processes to let go of CTest's output pipe.
     wineserver -p
+    # The first program of a server session starts Wine's background services
+    # (winedevice, ...), which inherit that program's output handles and live
+    # as long as the server: start them here, not inside a test whose output
+    # pipe CTest would then wait for until the timeout.
+    wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
     ;;
   esac
   echo "=== $preset: test"
