@@ -303,41 +303,4 @@ void TEDSDK::RemoteAFLock(bool /*lock*/) {
   throw ECamException("RemoteAFLock is not supported for your EOS camera.");
 }
 
-void TEDSDK::OpenCameraCollection(const std::string&, bool, ImageListType&) {
-  RaiseNotAvailableYet("OpenCameraCollection");
-}
-
-void TEDSDK::CloseCameraCollection(ImageListType&) {
-  RaiseNotAvailableYet("CloseCameraCollection");
-}
-
-void TEDSDK::GetPicture(std::int32_t, const std::string&, std::int32_t) {
-  RaiseNotAvailableYet("GetPicture");
-}
-
-void TEDSDK::DeletePicture(ImageListType&, std::int32_t) {
-  RaiseNotAvailableYet("DeletePicture");
-}
-
-void TEDSDK::OpenRAWObject(const std::string&, RAWSupportedType&) {
-  RaiseNotAvailableYet("OpenRAWObject");
-}
-
-void TEDSDK::SetRAWDevelopmentParameters(RAWDevelopParamsType) {
-  RaiseNotAvailableYet("SetRAWDevelopmentParameters");
-}
-
-void TEDSDK::GetRAWDevelopmentParameters(RAWDevelopParamsType&) {
-  RaiseNotAvailableYet("GetRAWDevelopmentParameters");
-}
-
-void TEDSDK::DevelopRAWPicture(const std::string&, std::int32_t, std::int32_t, const std::string&,
-                               std::int32_t) {
-  RaiseNotAvailableYet("DevelopRAWPicture");
-}
-
-void TEDSDK::CloseRAWObject() {
-  RaiseNotAvailableYet("CloseRAWObject");
-}
-
 } // namespace vostrel

@@ -89,6 +89,23 @@ private:
   // Connect's reading of model name, owner name and battery state.
   void ReadConnectInfo();
 
+  // The card collection: the depth-first walk of a volume or folder, which
+  // appends every file to the list and to CollectionItems, and the release
+  // of the volume and of the files' references.
+  void WalkChildren(void* parent, bool thumbnails, ImageListType& list);
+  void WalkDirectoryItem(void* item, bool thumbnails, ImageListType& list);
+  bool CollectionOpen() const;
+  void ReleaseCollection();
+
+  // RAW development: the refusal of an operation while no RAW object is
+  // open, and the release of RAWImage and RAWStream.
+  bool RAWObjectOpen() const;
+  void RequireRAWObject(const std::string& operation) const;
+  void ReleaseRAWObject();
+
+  // Raises "<what><name> too long" for a file name longer than the SDK takes.
+  static void CheckNameLength(const std::string& what, const std::string& name);
+
   // The owning controller's position in the instance registry. Its address is
   // the context of every handler registration, so it must not move.
   std::int32_t InstanceIndex = 0;

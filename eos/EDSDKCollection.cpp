@@ -1,0 +1,248 @@
+// The card collection of an EOS camera: the pictures on the first volume,
+// listed depth first with their thumbnails, downloaded and deleted by their
+// position in the list.
+
+#include "core/ECamException.h"
+#include "core/JPEGImage.h"
+#include "core/Vostrel.h"
+#include "eos/EDSDK.h"
+#include "eos/EDSDKApi.h"
+#include "eos/TryFinally.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vostrel {
+
+namespace {
+
+using namespace edsdk;
+
+// What ProgressMode says while a card picture is transferred, and after.
+constexpr std::uint8_t NoTransfer = 0;
+constexpr std::uint8_t CardPictureTransfer = 2;
+
+constexpr EdsUInt32 FolderFlag = 1;
+
+// Only files with exactly this extension get a thumbnail; the case counts.
+constexpr const char* ThumbnailExtension = ".JPG";
+
+std::string FileNameOf(const DirectoryItemInfoType& info) {
+  const char* end = std::find(std::begin(info.fileName), std::end(info.fileName), '\0');
+  return std::string(info.fileName, end);
+}
+
+DirectoryItemInfoType DirectoryItemInfoOf(EdsDirectoryItemRef item) {
+  DirectoryItemInfoType info{};
+  EdsGetDirectoryItemInfo.checked(item, &info);
+  return info;
+}
+
+bool IsFolder(const DirectoryItemInfoType& info) {
+  return info.isFolder == FolderFlag;
+}
+
+// The extension runs from the last dot, the dot included.
+bool HasThumbnailExtension(const std::string& fileName) {
+  const std::size_t dot = fileName.rfind('.');
+  return dot != std::string::npos &&
+         fileName.compare(dot, std::string::npos, ThumbnailExtension) == 0;
+}
+
+// Copies the stream from its beginning, one byte per read, for as long as
+// each read delivers a byte.
+std::vector<std::uint8_t> ReadWholeStream(EdsStreamRef stream) {
+  EdsSeek.checked(stream, 0, EdsSeekBegin);
+  EdsUInt32 length = 0;
+  EdsGetLength.checked(stream, &length);
+
+  std::vector<std::uint8_t> bytes;
+  for (;;) {
+    std::uint8_t byte = 0;
+    EdsUInt32 read = 0;
+    EdsRead.checked(stream, EdsUInt32{1}, &byte, &read);
+    if (read != 1) {
+      return bytes;
+    }
+    bytes.push_back(byte);
+  }
+}
+
+// The camera's thumbnail of a JPEG file on the card, or none for any other
+// file. Data that is not JPEG raises ECamException.
+std::shared_ptr<TJPEGImage> ThumbnailOf(EdsDirectoryItemRef item, const std::string& fileName) {
+  EdsStreamRef stream = nullptr;
+  EdsCreateMemoryStream.checked(EdsUInt32{0}, &stream);
+  std::shared_ptr<TJPEGImage> thumbnail;
+  TryFinally(
+      [&] {
+        if (!HasThumbnailExtension(fileName)) {
+          return;
+        }
+        EdsDownloadThumbnail.checked(item, stream);
+        thumbnail = TJPEGImage::FromBytes(ReadWholeStream(stream));
+      },
+      [&] { EdsRelease.checked(stream); });
+  return thumbnail;
+}
+
+// Refuses a picture number outside the collection before any SDK call.
+// `action` is "download" or "delete".
+void CheckPictureNumber(const char* action, std::int32_t number, std::size_t count) {
+  const std::string request =
+      std::string("Requested ") + action + " of picture " + std::to_string(number);
+  if (number < 0) {
+    throw ECamException(request + " but picture numbers start at 0");
+  }
+  if (static_cast<std::size_t>(number) >= count) {
+    throw ECamException(request + " but max is only " +
+                        std::to_string(static_cast<std::int64_t>(count) - 1));
+  }
+}
+
+} // namespace
+
+void TEDSDK::OpenCameraCollection(const std::string& /*temporaryDirectory*/, bool thumbnails,
+                                  ImageListType& list) {
+  // Picture numbers must match the list handed out last, so an open
+  // collection is closed before a new one is built.
+  if (CollectionOpen()) {
+    ReleaseCollection();
+  }
+
+  EdsUInt32 volumes = 0;
+  EdsGetChildCount.checked(Camera, &volumes);
+  if (volumes == 0) {
+    throw ECamException("OpenCameraCollection : No volumes found");
+  }
+  // Only the first volume (the card) is walked.
+  EdsVolumeRef volume = nullptr;
+  EdsGetChildAtIndex.checked(Camera, 0, &volume);
+  Volume = volume;
+
+  ImageListType found;
+  try {
+    WalkChildren(Volume, thumbnails, found);
+  } catch (...) {
+    // The caller receives no list, so no picture number may reach the
+    // references taken so far; the walk's failure is the one reported.
+    try {
+      ReleaseCollection();
+    } catch (const ECamException&) {
+    }
+    throw;
+  }
+  list = std::move(found);
+}
+
+void TEDSDK::WalkChildren(EdsBaseRef parent, bool thumbnails, ImageListType& list) {
+  EdsUInt32 count = 0;
+  EdsGetChildCount.checked(parent, &count);
+  for (EdsUInt32 i = 0; i < count; ++i) {
+    EdsDirectoryItemRef child = nullptr;
+    EdsGetChildAtIndex.checked(parent, static_cast<EdsInt32>(i), &child);
+    // Files stay referenced in CollectionItems; folders are given back once
+    // walked.
+    TryFinally([&] { WalkDirectoryItem(child, thumbnails, list); },
+               [&] {
+                 if (IsFolder(DirectoryItemInfoOf(child))) {
+                   EdsRelease.checked(child);
+                 }
+               });
+  }
+}
+
+void TEDSDK::WalkDirectoryItem(EdsDirectoryItemRef item, bool thumbnails, ImageListType& list) {
+  if (IsFolder(DirectoryItemInfoOf(item))) {
+    WalkChildren(item, thumbnails, list);
+    return;
+  }
+  // Position k of CollectionItems is picture number k of the list.
+  CollectionItems.push_back(item);
+  ImageDataType& picture = list.emplace_back();
+  picture.Name = FileNameOf(DirectoryItemInfoOf(item));
+  picture.BackendData = 0;
+  if (thumbnails) {
+    picture.Thumbnail = ThumbnailOf(item, picture.Name);
+  }
+}
+
+void TEDSDK::CloseCameraCollection(ImageListType& list) {
+  if (!CollectionOpen()) {
+    throw ECamException("CloseCameraCollection : No collection is open");
+  }
+  ReleaseCollection();
+  // The thumbnails go with their elements.
+  list.clear();
+}
+
+bool TEDSDK::CollectionOpen() const {
+  return Volume != nullptr || !CollectionItems.empty();
+}
+
+// Every reference is forgotten before it is given back, so a failing release
+// is never repeated and a later close goes on with the rest.
+void TEDSDK::ReleaseCollection() {
+  if (Volume != nullptr) {
+    EdsRelease.checked(std::exchange(Volume, nullptr));
+  }
+  while (!CollectionItems.empty()) {
+    EdsDirectoryItemRef item = CollectionItems.back();
+    CollectionItems.pop_back();
+    EdsRelease.checked(item);
+  }
+}
+
+void TEDSDK::GetPicture(std::int32_t pictureNumber, const std::string& fileName,
+                        std::int32_t /*instanceIndex*/) {
+  CheckNameLength("Filename ", fileName);
+  CheckPictureNumber("download", pictureNumber, CollectionItems.size());
+  EdsDirectoryItemRef item = CollectionItems[static_cast<std::size_t>(pictureNumber)];
+
+  EdsStreamRef stream = nullptr;
+  EdsCreateFileStream.checked(fileName.c_str(), EdsFileCreateAlways, EdsAccessWrite, &stream);
+  TryFinally(
+      [&] {
+        const DirectoryItemInfoType info = DirectoryItemInfoOf(item);
+        // The progress reaches the host as OnGetPictureEvent.
+        EdsSetProgressCallback.checked(stream, &TVostrel::EOSProgressHandler,
+                                       EdsProgressPeriodically, &InstanceIndex);
+        ProgressMode.store(CardPictureTransfer);
+        EdsDownload.checked(item, info.size, stream);
+      },
+      [&] {
+        // A partly written file stays on disk; the item stays in the
+        // collection and can be downloaded again.
+        ProgressMode.store(NoTransfer);
+        EdsRelease.checked(stream);
+        EdsDownloadComplete.checked(item);
+      });
+}
+
+void TEDSDK::DeletePicture(ImageListType& list, std::int32_t pictureNumber) {
+  CheckPictureNumber("delete", pictureNumber, CollectionItems.size());
+  const auto position = static_cast<std::size_t>(pictureNumber);
+  EdsDirectoryItemRef item = CollectionItems[position];
+  EdsDeleteDirectoryItem.checked(item);
+
+  // The later pictures move down by one in both lists, which stay aligned.
+  CollectionItems.erase(CollectionItems.begin() + static_cast<std::ptrdiff_t>(position));
+  if (position < list.size()) {
+    list.erase(list.begin() + static_cast<std::ptrdiff_t>(position));
+  }
+  // Nothing refers to the deleted item any more.
+  EdsRelease.checked(item);
+}
+
+// The SDK takes file names of at most 254 characters.
+void TEDSDK::CheckNameLength(const std::string& what, const std::string& fileName) {
+  constexpr std::size_t MaximumLength = 254;
+  if (fileName.size() > MaximumLength) {
+    throw ECamException(what + fileName + " too long");
+  }
+}
+
+} // namespace vostrel
