@@ -6,11 +6,16 @@
 #include "core/Vostrel.h"
 #include "eos/CameraTime.h"
 #include "eos/EDSDK.h"
+#include "eos/EOSParameterProbe.h"
+#include "eos/EOSRemoteParams.h"
 #include "eos/TryFinally.h"
 #include "platform/TimeZone.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <exception>
+#include <string>
 
 namespace vostrel {
 
@@ -60,6 +65,48 @@ BatteryState BatteryStateOf(std::uint8_t level) {
 std::int64_t DaylightCorrectionMinutes() {
   const platform::TimeZoneInfo zone = platform::currentTimeZone();
   return zone.daylightInEffect ? -static_cast<std::int64_t>(zone.daylightBias) : 0;
+}
+
+// The longest file name that RemoteGetPicture hands to the SDK.
+constexpr std::size_t MaximumFileNameLength = 254;
+
+// What ProgressMode says about the transfer running.
+constexpr std::uint8_t NoTransfer = 0;
+constexpr std::uint8_t RemotePictureTransfer = 1;
+
+// The value of the save-to property for a release mode. Only the three modes
+// of the public enumeration have one; anything else is refused.
+EdsUInt32 SaveToOf(ReleaseModeType mode) {
+  switch (mode) {
+  case ReleaseModeType::ReleaseModeOnlyToPC:
+    return EdsSaveToHost;
+  case ReleaseModeType::ReleaseModeBothPCAndCamera:
+    return EdsSaveToBoth;
+  case ReleaseModeType::ReleaseModeOnlyToCamera:
+    return EdsSaveToCamera;
+  }
+  throw ECamException("RemoteStart : Release mode " + std::to_string(static_cast<int>(mode)) +
+                      " is not valid for your EOS camera. Value must be 0, 1 or 2.");
+}
+
+// Runs every step, also those after a failing one, then raises the first
+// failure.
+template <typename... Steps>
+void RunEvery(Steps&&... steps) {
+  std::exception_ptr failure;
+  const auto run = [&failure](auto& step) {
+    try {
+      step();
+    } catch (...) {
+      if (!failure) {
+        failure = std::current_exception();
+      }
+    }
+  };
+  (run(steps), ...);
+  if (failure) {
+    std::rethrow_exception(failure);
+  }
 }
 
 } // namespace
@@ -247,6 +294,116 @@ void TEDSDK::KeepCameraAwake() {
 }
 
 // ---------------------------------------------------------------------------
+// Remote shooting
+
+void TEDSDK::RemoteStart(ReleaseModeType mode, ReleaseDataKindType /*kind*/, bool probe,
+                         const std::string& cacheDirectory, ReleaseEventHandlerFn /*handler*/,
+                         std::int32_t /*instanceIndex*/, RemoteStartInfoType& info) {
+  // An unknown mode is refused before the camera is touched.
+  const EdsUInt32 saveTo = SaveToOf(mode);
+  info = RemoteStartInfoType{};
+  EdsSetPropertyData.checked(Camera, EdsPropSaveTo, 0, EdsUInt32{sizeof saveTo}, &saveTo);
+  // Shooting parameters are all an EOS camera offers in remote mode: no zoom,
+  // no viewfinder, no AF lock.
+  info.DoSupportShootingPara = true;
+  if (probe) {
+    eos::ProbeSupportedParams(Camera, ConnectInfo.CameraModelName, cacheDirectory,
+                              info.SupportedParamValues,
+                              [this](std::int32_t percent) { ReportProbeProgress(percent); });
+  }
+}
+
+// An EOS camera needs nothing to leave remote mode.
+void TEDSDK::RemoteEnd() {}
+
+std::int32_t TEDSDK::RemoteGetNumberOfAvailableShots() {
+  EdsInt32 shots = 0;
+  EdsGetPropertyData.checked(Camera, EdsPropAvailableShots, 0, EdsUInt32{sizeof shots}, &shots);
+  return shots;
+}
+
+void TEDSDK::RemoteTakePicture(std::int32_t /*instanceIndex*/) {
+  // The picture is announced later by the camera's object event.
+  EdsSendCommand.checked(Camera, EdsCommandTakePicture, 0);
+}
+
+void TEDSDK::RemoteGetPicture(const std::string& fileName, std::int32_t pictureType,
+                              std::int32_t /*instanceIndex*/) {
+  void* const item = OldestReleasedItem();
+  if (fileName.size() > MaximumFileNameLength) {
+    throw ECamException("Filename " + fileName + " too long");
+  }
+  EdsStreamRef stream = nullptr;
+  EdsCreateFileStream.checked(fileName.c_str(), EdsFileCreateAlways, EdsAccessWrite, &stream);
+  TryFinally([&] { TransferReleasedItem(item, stream, pictureType); },
+             [&] {
+               ProgressMode.store(NoTransfer);
+               if (pictureType != PictureTypeFull) {
+                 EdsRelease.checked(stream);
+                 return;
+               }
+               // A full picture leaves the queue even when the transfer or
+               // the release of the stream failed.
+               RunEvery([&] { EdsRelease.checked(stream); }, [&] { ConsumeReleasedItem(item); });
+             });
+}
+
+void* TEDSDK::OldestReleasedItem() {
+  const std::lock_guard<std::mutex> lock(DownloadQueueLock);
+  if (DownloadQueue.empty()) {
+    throw ECamException("There are no pictures to download");
+  }
+  return DownloadQueue.front();
+}
+
+void TEDSDK::TransferReleasedItem(void* item, void* stream, std::int32_t pictureType) {
+  switch (pictureType) {
+  case PictureTypeThumbnail:
+    EdsDownloadThumbnail.checked(item, stream);
+    break;
+  case PictureTypeFull: {
+    DirectoryItemInfoType itemInfo{};
+    EdsGetDirectoryItemInfo.checked(item, &itemInfo);
+    EdsSetProgressCallback.checked(stream, &TVostrel::EOSProgressHandler, EdsProgressPeriodically,
+                                   static_cast<void*>(&InstanceIndex));
+    // The progress handler reports this transfer as take-picture progress.
+    ProgressMode.store(RemotePictureTransfer);
+    EdsDownload.checked(item, itemInfo.size, stream);
+    break;
+  }
+  default:
+    // Nothing to transfer: the file stays empty.
+    break;
+  }
+}
+
+void TEDSDK::ConsumeReleasedItem(void* item) {
+  {
+    // The object handler only appends, so the item is still where
+    // OldestReleasedItem found it; it is looked up all the same.
+    const std::lock_guard<std::mutex> lock(DownloadQueueLock);
+    const auto position = std::find(DownloadQueue.begin(), DownloadQueue.end(), item);
+    if (position != DownloadQueue.end()) {
+      DownloadQueue.erase(position);
+    }
+  }
+  // The reference is given back even when the camera refuses to complete.
+  RunEvery([&] { EdsDownloadComplete.checked(item); }, [&] { EdsRelease.checked(item); });
+}
+
+void TEDSDK::RemoteGetRemoteParams(RemoteParamsType& params) {
+  eos::ReadRemoteParams(Camera, params);
+}
+
+void TEDSDK::RemoteSetRemoteParams(RemoteParamsType params) {
+  eos::WriteRemoteParams(Camera, params);
+}
+
+void TEDSDK::RemoteAFLock(bool /*lock*/) {
+  throw ECamException("RemoteAFLock is not supported for your EOS camera.");
+}
+
+// ---------------------------------------------------------------------------
 // Backend side of the controller's handlers
 
 void TEDSDK::QueueReleasedItem(void* item) noexcept {
@@ -266,41 +423,6 @@ void TEDSDK::ReleaseEventObject(void* object) noexcept {
   }
   // Nobody could act on a failure here; the result is not looked at.
   static_cast<void>(EdsRelease(object));
-}
-
-// ---------------------------------------------------------------------------
-// Operations whose SDK work is not built yet
-
-void TEDSDK::RemoteStart(ReleaseModeType, ReleaseDataKindType, bool, const std::string&,
-                         ReleaseEventHandlerFn, std::int32_t, RemoteStartInfoType&) {
-  RaiseNotAvailableYet("RemoteStart");
-}
-
-// An EOS camera needs nothing to leave remote mode.
-void TEDSDK::RemoteEnd() {}
-
-std::int32_t TEDSDK::RemoteGetNumberOfAvailableShots() {
-  RaiseNotAvailableYet("RemoteGetNumberOfAvailableShots");
-}
-
-void TEDSDK::RemoteTakePicture(std::int32_t) {
-  RaiseNotAvailableYet("RemoteTakePicture");
-}
-
-void TEDSDK::RemoteGetPicture(const std::string&, std::int32_t, std::int32_t) {
-  RaiseNotAvailableYet("RemoteGetPicture");
-}
-
-void TEDSDK::RemoteGetRemoteParams(RemoteParamsType&) {
-  RaiseNotAvailableYet("RemoteGetRemoteParams");
-}
-
-void TEDSDK::RemoteSetRemoteParams(RemoteParamsType) {
-  RaiseNotAvailableYet("RemoteSetRemoteParams");
-}
-
-void TEDSDK::RemoteAFLock(bool /*lock*/) {
-  throw ECamException("RemoteAFLock is not supported for your EOS camera.");
 }
 
 } // namespace vostrel

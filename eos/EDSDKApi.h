@@ -89,6 +89,14 @@ private:
   // Connect's reading of model name, owner name and battery state.
   void ReadConnectInfo();
 
+  // RemoteGetPicture's steps: the oldest released item (it stays queued),
+  // the transfer of one picture type into the stream, and the end of a
+  // full-picture transfer, which completes and releases the item and takes
+  // it out of the queue.
+  void* OldestReleasedItem();
+  void TransferReleasedItem(void* item, void* stream, std::int32_t pictureType);
+  void ConsumeReleasedItem(void* item);
+
   // The card collection: the depth-first walk of a volume or folder, which
   // appends every file to the list and to CollectionItems, and the release
   // of the volume and of the files' references.
