@@ -1,0 +1,229 @@
+// The card collection of an EOS camera through the controller: the order of
+// the pictures, their thumbnails, downloads and deletes by picture number,
+// and the references the collection holds, against the simulated EDSDK.DLL.
+
+#include "CardFixture.h"
+
+#include "core/JPEGImage.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace vostrel::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+constexpr std::uint32_t Busy = 0x00000081;
+
+using EOSCardCollection = CardTest;
+
+TEST_F(EOSCardCollection, ListsEveryFolderDepthFirstAndGivesTheFoldersBack) {
+  UseCard({"DCIM/100EOS/IMG_0001.JPG", "DCIM/100EOS/IMG_0002.CR2", "DCIM/101EOS/IMG_0003.JPG",
+           "DCIM/101EOS/NESTED/IMG_0004.JPG", "DCIM/101EOS/IMG_0005.JPG", "TOP.JPG"});
+  const std::size_t references = Sim().liveReferences();
+
+  ImageListType list = controller->OpenCameraCollection("", false);
+  EXPECT_THAT(Names(list), ElementsAre("IMG_0001.JPG", "IMG_0002.CR2", "IMG_0003.JPG",
+                                       "IMG_0004.JPG", "IMG_0005.JPG", "TOP.JPG"));
+  for (const ImageDataType& picture : list) {
+    EXPECT_EQ(picture.BackendData, 0);
+    EXPECT_EQ(picture.Thumbnail, nullptr);
+  }
+  EXPECT_EQ(CallsTo("EdsCreateMemoryStream").size(), 0u);
+  // The volume and one reference per picture stay held; the folders not.
+  EXPECT_EQ(Sim().liveReferences(), references + 1 + list.size());
+
+  controller->CloseCameraCollection(list);
+  EXPECT_THAT(list, IsEmpty());
+  EXPECT_EQ(Sim().liveReferences(), references);
+  EXPECT_EQ(MessageOf([&] { controller->CloseCameraCollection(list); }),
+            "CloseCameraCollection : No collection is open");
+}
+
+TEST_F(EOSCardCollection, GivesThumbnailsToJPGFilesOnly) {
+  UseCard({"DCIM/100EOS/IMG_0001.JPG", "DCIM/100EOS/IMG_0002.CR2", "DCIM/100EOS/IMG_0003.jpg",
+           "DCIM/100EOS/IMG_0004.JPEG", "DCIM/100EOS/IMG_0005.JPG"});
+  const std::size_t references = Sim().liveReferences();
+  ImageListType list = controller->OpenCameraCollection("", true);
+  ASSERT_EQ(list.size(), 5u);
+  const bool expected[] = {true, false, false, false, true};
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    SCOPED_TRACE(list[i].Name);
+    ASSERT_EQ(list[i].Thumbnail != nullptr, expected[i]);
+    if (expected[i]) {
+      EXPECT_EQ(list[i].Thumbnail->Width(), 160);
+      EXPECT_EQ(list[i].Thumbnail->Height(), 120);
+      // Saving writes the bytes read from the camera unchanged.
+      list[i].Thumbnail->SaveToFile(Path("thumb.jpg"));
+      EXPECT_EQ(platform::readFile(Path("thumb.jpg")), list[i].Thumbnail->Bytes());
+    }
+  }
+  // One byte per read, and one read more that delivers nothing, per thumbnail.
+  EXPECT_EQ(CallsTo("EdsRead").size(),
+            list[0].Thumbnail->Bytes().size() + list[4].Thumbnail->Bytes().size() + 2);
+  EXPECT_EQ(CallsTo("EdsDownloadThumbnail").size(), 2u);
+  // Every memory stream went back to the SDK.
+  EXPECT_EQ(CallsTo("EdsCreateMemoryStream").size(), 5u);
+  controller->CloseCameraCollection(list);
+  EXPECT_EQ(Sim().liveReferences(), references);
+}
+
+TEST_F(EOSCardCollection, AFailedOpenHandsOutNoPictureNumbers) {
+  struct Case {
+    const char* function;
+    std::uint32_t result;
+    std::uint32_t passing;
+    std::string message;
+  };
+  const Case cases[] = {
+      // A thumbnail that is not JPEG data (here: none at all) is refused.
+      {"EdsDownloadThumbnail", 0, 1, "The thumbnail is not a JPEG picture"},
+      {"EdsRead", Busy, 100, "EdsRead errorcode 0x00000081, Device busy"},
+      {"EdsGetChildAtIndex", Busy, 3, "EdsGetChildAtIndex errorcode 0x00000081, Device busy"},
+      {"EdsGetDirectoryItemInfo", Busy, 4,
+       "EdsGetDirectoryItemInfo errorcode 0x00000081, Device busy"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.function);
+    UseCard({"DCIM/100EOS/IMG_0001.JPG", "DCIM/100EOS/IMG_0002.JPG"});
+    const std::size_t references = Sim().liveReferences();
+    FailCall(c.function, c.result, c.passing);
+
+    EXPECT_EQ(MessageOf([&] { controller->OpenCameraCollection("", true); }), c.message);
+    EXPECT_EQ(Sim().liveReferences(), references);
+    EXPECT_EQ(MessageOf([&] { controller->GetPicture(0, false, Path("a.jpg")); }),
+              "Requested download of picture 0 but max is only -1");
+  }
+
+  UseScenario({{.card = false}});
+  ConnectFirstCamera();
+  EXPECT_EQ(MessageOf([&] { controller->OpenCameraCollection("", false); }),
+            "OpenCameraCollection : No volumes found");
+}
+
+TEST_F(EOSCardCollection, ASecondOpenReplacesTheFirstCollection) {
+  UseCard({"DCIM/100EOS/IMG_0001.JPG", "DCIM/100EOS/IMG_0002.JPG"});
+  ImageListType first = controller->OpenCameraCollection("", false);
+  const std::size_t references = Sim().liveReferences();
+  ImageListType second = controller->OpenCameraCollection("", false);
+  EXPECT_EQ(Names(second), Names(first));
+  EXPECT_EQ(Sim().liveReferences(), references);
+
+  controller->GetPicture(1, false, Path("b.jpg"));
+  EXPECT_EQ(platform::readFile(Path("b.jpg")), CardFile("DCIM/100EOS/IMG_0002.JPG"));
+  EXPECT_EQ(MessageOf([&] { controller->GetPicture(2, false, Path("c.jpg")); }),
+            "Requested download of picture 2 but max is only 1");
+}
+
+// ---------------------------------------------------------------------------
+// Downloads and deletes
+
+using EOSCardPictures = CardTest;
+
+TEST_F(EOSCardPictures, DownloadsTheCardFilesUnchangedReportingProgress) {
+  UseCard({"DCIM/100EOS/IMG_0001.JPG", "DCIM/100EOS/IMG_0002.CR2"});
+  std::mutex progressLock;
+  std::vector<std::int32_t> progress;
+  std::vector<std::int32_t> otherProgress;
+  controller->OnGetPictureEvent = [&](std::int32_t percent) {
+    const std::lock_guard<std::mutex> lock(progressLock);
+    progress.push_back(percent);
+  };
+  controller->OnRemoteGetPictureEvent = controller->OnRemoteTakePictureEvent =
+      [&](std::int32_t percent) { otherProgress.push_back(percent); };
+  const std::size_t references = Sim().liveReferences();
+  ImageListType list = controller->OpenCameraCollection("", false);
+  const platform::Milliseconds sleptBefore = clock.slept();
+
+  controller->GetPicture(1, false, Path("raw.CR2"));
+  EXPECT_EQ(platform::readFile(Path("raw.CR2")), CardFile("DCIM/100EOS/IMG_0002.CR2"));
+  ASSERT_GE(progress.size(), 2u);
+  EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+  EXPECT_EQ(progress.back(), 100);
+  EXPECT_THAT(otherProgress, IsEmpty());
+  // Each report pauses 10 ms, on the test's clock.
+  EXPECT_EQ(clock.slept() - sleptBefore,
+            platform::Milliseconds(10 * static_cast<long>(progress.size())));
+
+  // The same picture again writes the file again.
+  platform::writeFile(Path("raw.CR2"), {1, 2, 3});
+  controller->GetPicture(1, false, Path("raw.CR2"));
+  EXPECT_EQ(platform::readFile(Path("raw.CR2")), CardFile("DCIM/100EOS/IMG_0002.CR2"));
+  EXPECT_EQ(CallsTo("EdsDownloadComplete").size(), 2u);
+  EXPECT_EQ(Sim().liveReferences(), references + 1 + list.size());
+}
+
+TEST_F(EOSCardPictures, RefusesBadNamesAndNumbersBeforeAnySDKCall) {
+  UseCard({"DCIM/100EOS/IMG_0001.JPG", "DCIM/100EOS/IMG_0002.JPG"});
+  ImageListType list = controller->OpenCameraCollection("", false);
+  Sim().clearCallLog();
+
+  const std::string longName = Path(std::string(255, 'n'));
+  EXPECT_EQ(MessageOf([&] { controller->GetPicture(0, false, longName); }),
+            "Filename " + longName + " too long");
+  EXPECT_EQ(MessageOf([&] { controller->GetPicture(2, false, Path("x.jpg")); }),
+            "Requested download of picture 2 but max is only 1");
+  EXPECT_EQ(MessageOf([&] { controller->GetPicture(-1, false, Path("x.jpg")); }),
+            "Requested download of picture -1 but picture numbers start at 0");
+  EXPECT_EQ(MessageOf([&] { controller->DeletePicture(list, 2); }),
+            "Requested delete of picture 2 but max is only 1");
+  EXPECT_EQ(MessageOf([&] { controller->DeletePicture(list, -1); }),
+            "Requested delete of picture -1 but picture numbers start at 0");
+  EXPECT_THAT(Calls(), IsEmpty());
+  EXPECT_EQ(list.size(), 2u);
+}
+
+TEST_F(EOSCardPictures, AFailedTransferStillEndsTheDownload) {
+  UseCard({"DCIM/100EOS/IMG_0001.JPG"});
+  const std::size_t references = Sim().liveReferences();
+  ImageListType list = controller->OpenCameraCollection("", false);
+  FailCall("EdsDownload", Busy);
+
+  EXPECT_EQ(MessageOf([&] { controller->GetPicture(0, false, Path("a.jpg")); }),
+            "EdsDownload errorcode 0x00000081, Device busy");
+  EXPECT_TRUE(platform::fileExists(Path("a.jpg")));
+  EXPECT_EQ(CallsTo("EdsDownloadComplete").size(), 1u);
+  EXPECT_EQ(Sim().liveReferences(), references + 2); // the volume and the picture
+
+  controller->GetPicture(0, false, Path("a.jpg"));
+  EXPECT_EQ(platform::readFile(Path("a.jpg")), CardFile("DCIM/100EOS/IMG_0001.JPG"));
+}
+
+TEST_F(EOSCardPictures, DeleteKeepsPictureNumbersAndListAligned) {
+  UseCard({"DCIM/100EOS/IMG_0001.JPG", "DCIM/100EOS/IMG_0002.JPG", "DCIM/100EOS/IMG_0003.JPG",
+           "DCIM/101EOS/IMG_0004.JPG", "DCIM/101EOS/IMG_0005.JPG"});
+  ImageListType list = controller->OpenCameraCollection("", true);
+  const std::size_t references = Sim().liveReferences();
+
+  controller->DeletePicture(list, 2);
+  EXPECT_THAT(Names(list),
+              ElementsAre("IMG_0001.JPG", "IMG_0002.JPG", "IMG_0004.JPG", "IMG_0005.JPG"));
+  EXPECT_FALSE(Sim().readFile(0, 0, "DCIM/100EOS/IMG_0003.JPG").has_value());
+  EXPECT_EQ(Sim().liveReferences(), references - 1);
+
+  // The former picture 3 is picture 2 now.
+  controller->GetPicture(2, false, Path("moved.jpg"));
+  EXPECT_EQ(platform::readFile(Path("moved.jpg")), CardFile("DCIM/101EOS/IMG_0004.JPG"));
+  controller->DeletePicture(list, 3);
+  EXPECT_THAT(Names(list), ElementsAre("IMG_0001.JPG", "IMG_0002.JPG", "IMG_0004.JPG"));
+  EXPECT_EQ(MessageOf([&] { controller->GetPicture(3, false, Path("x.jpg")); }),
+            "Requested download of picture 3 but max is only 2");
+
+  // A refused delete changes nothing.
+  FailCall("EdsDeleteDirectoryItem", Busy);
+  EXPECT_EQ(MessageOf([&] { controller->DeletePicture(list, 0); }),
+            "EdsDeleteDirectoryItem errorcode 0x00000081, Device busy");
+  EXPECT_EQ(list.size(), 3u);
+  controller->GetPicture(0, false, Path("first.jpg"));
+  EXPECT_EQ(platform::readFile(Path("first.jpg")), CardFile("DCIM/100EOS/IMG_0001.JPG"));
+}
+
+} // namespace
+} // namespace vostrel::test
