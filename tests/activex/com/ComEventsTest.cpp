@@ -1,0 +1,160 @@
+// Events at the hosts' sinks: the camera's events reach every connected sink
+// with their DISPIDs and I4 arguments in declaration order, on the object's
+// own thread, whichever thread the camera SDK reported them on.
+
+#include "ComServerFixture.h"
+
+namespace vostrel::test {
+namespace {
+
+using SinkEvent = RecordingSink::Event;
+using Arguments = std::vector<std::variant<std::int32_t, std::wstring>>;
+
+// Event and state codes of the EOS SDK that the simulator raises.
+constexpr std::int32_t PropertyEventKind = 1;
+constexpr std::int32_t StateEventKind = 3;
+constexpr std::uint32_t PropertyChanged = 0x0101;
+constexpr std::uint32_t StateShutdown = 0x0301;
+
+class Events : public ComServer {
+protected:
+  void SetUp() override {
+    ComServer::SetUp();
+    object = CreateObject();
+    ASSERT_NE(object, nullptr);
+    ASSERT_EQ(object->OpenCameraEnumeration(), S_OK);
+    ASSERT_EQ(object->Connect(CamModEOS, 0), S_OK);
+    Sim().waitIdle();
+    PumpMessages();
+  }
+  void TearDown() override {
+    if (object != nullptr) {
+      object->Disconnect();
+      object->CloseCameraEnumeration();
+    }
+    ComServer::TearDown();
+  }
+
+  // Raises an event on the simulator's thread and lets this thread deliver
+  // what was posted to it.
+  void RaiseFromSDKThread(std::int32_t kind, std::uint32_t code, std::uint32_t argument = 0) {
+    Sim().raiseEvent(0, kind, code, argument, 0);
+    Sim().waitIdle();
+    PumpMessages();
+  }
+
+  IVostrelActiveXX* object = nullptr;
+};
+
+void ExpectEvent(const SinkEvent& event, DISPID id, const Arguments& arguments) {
+  EXPECT_EQ(event.id, id);
+  EXPECT_EQ(event.arguments, arguments);
+}
+
+TEST_F(Events, StateEventFromTheSDKThreadReachesTheSinkOnTheObjectsThread) {
+  RecordingSink sink;
+  const DWORD cookie = Advise(object, &sink);
+  EXPECT_NE(cookie, 0u);
+
+  Sim().raiseEvent(0, StateEventKind, StateShutdown, 0, 0);
+  Sim().waitIdle();
+  // Posted, not called across threads: nothing arrives until this thread
+  // dispatches its messages.
+  EXPECT_TRUE(sink.events.empty());
+  PumpMessages();
+  ASSERT_EQ(sink.events.size(), 1u);
+  ExpectEvent(sink.events[0], 202,
+              Arguments{EventSeverityClosing, EventRemoteShutdownReasonNotKnown});
+  EXPECT_EQ(sink.threadOfLastEvent, GetCurrentThreadId());
+  Unadvise(object, cookie);
+  EXPECT_EQ(sink.references, 0u);
+}
+
+TEST_F(Events, EventRaisedOnTheObjectsThreadIsFiredAtOnce) {
+  RecordingSink sink;
+  const DWORD cookie = Advise(object, &sink);
+  Sim().setSynchronousCallbacks(true);
+  Sim().raiseEvent(0, PropertyEventKind, PropertyChanged, 0x0B, 0);
+  ASSERT_EQ(sink.events.size(), 1u);
+  ExpectEvent(sink.events[0], 202, Arguments{EventSeverityInfo, EventRemoteParameterChanged});
+  Unadvise(object, cookie);
+}
+
+TEST_F(Events, EverySinkReceivesAndUnadviseStopsDelivery) {
+  RecordingSink first;
+  RecordingSink second;
+  const DWORD firstCookie = Advise(object, &first);
+  const DWORD secondCookie = Advise(object, &second);
+  EXPECT_NE(firstCookie, secondCookie);
+
+  RaiseFromSDKThread(PropertyEventKind, PropertyChanged, 0x0B);
+  EXPECT_EQ(first.events.size(), 1u);
+  EXPECT_EQ(second.events.size(), 1u);
+
+  Unadvise(object, firstCookie);
+  RaiseFromSDKThread(StateEventKind, StateShutdown);
+  EXPECT_EQ(first.events.size(), 1u);
+  ASSERT_EQ(second.events.size(), 2u);
+  ExpectEvent(second.events[1], 202,
+              Arguments{EventSeverityClosing, EventRemoteShutdownReasonNotKnown});
+  Unadvise(object, secondCookie);
+}
+
+TEST_F(Events, WithoutASinkEventsAreDropped) {
+  RaiseFromSDKThread(StateEventKind, StateShutdown);
+  RecordingSink late;
+  const DWORD cookie = Advise(object, &late);
+  PumpMessages();
+  EXPECT_TRUE(late.events.empty());
+  Unadvise(object, cookie);
+}
+
+TEST_F(Events, ConnectionPointsAndConnectionsCanBeEnumerated) {
+  RecordingSink first;
+  RecordingSink second;
+  const DWORD firstCookie = Advise(object, &first);
+  const DWORD secondCookie = Advise(object, &second);
+
+  IConnectionPointContainer* container = nullptr;
+  ASSERT_EQ(
+      object->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)),
+      S_OK);
+  IEnumConnectionPoints* points = nullptr;
+  ASSERT_EQ(container->EnumConnectionPoints(&points), S_OK);
+  IConnectionPoint* fetched[2] = {};
+  ULONG count = 0;
+  EXPECT_EQ(points->Next(2, fetched, &count), S_FALSE);
+  ASSERT_EQ(count, 1u);
+  IID iid{};
+  EXPECT_EQ(fetched[0]->GetConnectionInterface(&iid), S_OK);
+  EXPECT_EQ(iid, DIID_IVostrelActiveXXEvents);
+
+  IEnumConnections* connections = nullptr;
+  ASSERT_EQ(fetched[0]->EnumConnections(&connections), S_OK);
+  CONNECTDATA data[3] = {};
+  EXPECT_EQ(connections->Next(3, data, &count), S_FALSE);
+  ASSERT_EQ(count, 2u);
+  EXPECT_EQ(data[0].dwCookie, firstCookie);
+  EXPECT_EQ(data[1].dwCookie, secondCookie);
+  data[0].pUnk->Release();
+  data[1].pUnk->Release();
+  EXPECT_EQ(connections->Reset(), S_OK);
+  EXPECT_EQ(connections->Skip(3), S_FALSE);
+  connections->Release();
+
+  IID unknownEvents = IID_IVostrelActiveXX;
+  IConnectionPoint* none = nullptr;
+  EXPECT_EQ(container->FindConnectionPoint(unknownEvents, &none), CONNECT_E_NOCONNECTION);
+  EXPECT_EQ(fetched[0]->Unadvise(12345), CONNECT_E_NOCONNECTION);
+
+  fetched[0]->Release();
+  points->Release();
+  container->Release();
+  Unadvise(object, firstCookie);
+  Unadvise(object, secondCookie);
+  EXPECT_EQ(first.references, 0u);
+  EXPECT_EQ(second.references, 0u);
+}
+
+} // namespace
+} // namespace vostrel::test

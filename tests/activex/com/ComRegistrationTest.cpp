@@ -1,0 +1,130 @@
+// Registration of the control library and the lifetime rules of the server:
+// the registry keys a host relies on, their removal, the class factory and
+// DllCanUnloadNow.
+
+#include "ComServerFixture.h"
+
+namespace vostrel::test {
+namespace {
+
+std::wstring GuidText(REFGUID guid) {
+  wchar_t text[40] = {};
+  StringFromGUID2(guid, text, 40);
+  return text;
+}
+
+bool KeyExists(const std::wstring& key) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) {
+    return false;
+  }
+  RegCloseKey(handle);
+  return true;
+}
+
+// The value (default when name is null); "<missing>" when key or value is
+// absent.
+std::wstring ReadValue(const std::wstring& key, const wchar_t* name = nullptr) {
+  wchar_t buffer[1024] = {};
+  DWORD size = sizeof(buffer);
+  if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, buffer, &size) !=
+      ERROR_SUCCESS) {
+    return L"<missing>";
+  }
+  return buffer;
+}
+
+std::wstring Lower(std::wstring text) {
+  for (wchar_t& c : text) {
+    c = static_cast<wchar_t>(towlower(c));
+  }
+  return text;
+}
+
+const std::wstring ClassKey = L"CLSID\\" + GuidText(CLSID_VostrelActiveXX);
+const std::wstring ProgID = L"VostrelActiveXXControl1.VostrelActiveXX";
+const std::wstring TypeLibKey = L"TypeLib\\" + GuidText(LIBID_VostrelActiveXXControl1);
+
+using Registration = ComServer;
+
+TEST_F(Registration, WritesTheControlClassProgIDAndTypeLibrary) {
+  const std::wstring path = LibraryPath();
+  EXPECT_EQ(Lower(ReadValue(ClassKey + L"\\InprocServer32")), Lower(path));
+  EXPECT_EQ(ReadValue(ClassKey + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
+  EXPECT_EQ(ReadValue(ClassKey + L"\\ProgID"), ProgID);
+  EXPECT_EQ(ReadValue(ClassKey + L"\\VersionIndependentProgID"), ProgID);
+  EXPECT_TRUE(KeyExists(ClassKey + L"\\Control"));
+  EXPECT_EQ(Lower(ReadValue(ClassKey + L"\\ToolboxBitmap32")), Lower(path + L",1"));
+  EXPECT_EQ(ReadValue(ClassKey + L"\\MiscStatus"), L"0");
+  EXPECT_EQ(ReadValue(ClassKey + L"\\TypeLib"), GuidText(LIBID_VostrelActiveXXControl1));
+  EXPECT_EQ(ReadValue(ClassKey + L"\\Version"), L"1.0");
+  EXPECT_EQ(ReadValue(ProgID + L"\\CLSID"), GuidText(CLSID_VostrelActiveXX));
+  EXPECT_EQ(ReadValue(TypeLibKey + L"\\1.0"), L"VostrelActiveXXControl1 Library");
+  EXPECT_TRUE(KeyExists(L"Interface\\" + GuidText(IID_IVostrelActiveXX)));
+}
+
+TEST_F(Registration, UnregisteringRemovesEverythingAndRegisteringRestoresIt) {
+  ASSERT_EQ(Server().UnregisterServer(), S_OK);
+  EXPECT_FALSE(KeyExists(ClassKey));
+  EXPECT_FALSE(KeyExists(ProgID));
+  EXPECT_FALSE(KeyExists(TypeLibKey));
+  CLSID classId{};
+  EXPECT_TRUE(FAILED(CLSIDFromProgID(ProgID.c_str(), &classId)));
+
+  ASSERT_EQ(Server().RegisterServer(), S_OK);
+  EXPECT_TRUE(KeyExists(ClassKey + L"\\InprocServer32"));
+  EXPECT_EQ(CLSIDFromProgID(ProgID.c_str(), &classId), S_OK);
+  EXPECT_EQ(classId, CLSID_VostrelActiveXX);
+}
+
+TEST_F(Registration, ClassFactoryServesOnlyItsClassAndRefusesAggregation) {
+  IClassFactory* factory = nullptr;
+  EXPECT_EQ(Server().GetClassObject(IID_IVostrelActiveXX, IID_IClassFactory,
+                                    reinterpret_cast<void**>(&factory)),
+            CLASS_E_CLASSNOTAVAILABLE);
+  ASSERT_EQ(Server().GetClassObject(CLSID_VostrelActiveXX, IID_IClassFactory,
+                                    reinterpret_cast<void**>(&factory)),
+            S_OK);
+  IUnknown* object = nullptr;
+  RecordingSink outer;
+  EXPECT_EQ(factory->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&object)),
+            CLASS_E_NOAGGREGATION);
+  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IClassFactory, reinterpret_cast<void**>(&object)),
+            E_NOINTERFACE);
+  EXPECT_EQ(object, nullptr);
+  factory->Release();
+}
+
+TEST_F(Registration, LibraryCanUnloadOnlyWithoutObjectsAndLocks) {
+  EXPECT_EQ(Server().CanUnloadNow(), S_OK);
+
+  IVostrelActiveXX* object = CreateObject();
+  ASSERT_NE(object, nullptr);
+  EXPECT_EQ(Server().CanUnloadNow(), S_FALSE);
+  // An enumerator handed out keeps the library too.
+  IConnectionPointContainer* container = nullptr;
+  IEnumConnectionPoints* points = nullptr;
+  ASSERT_EQ(
+      object->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)),
+      S_OK);
+  ASSERT_EQ(container->EnumConnectionPoints(&points), S_OK);
+  container->Release();
+  objects.clear();
+  object->Release();
+  EXPECT_EQ(Server().CanUnloadNow(), S_FALSE);
+  points->Release();
+  EXPECT_EQ(Server().CanUnloadNow(), S_OK);
+
+  IClassFactory* factory = nullptr;
+  ASSERT_EQ(Server().GetClassObject(CLSID_VostrelActiveXX, IID_IClassFactory,
+                                    reinterpret_cast<void**>(&factory)),
+            S_OK);
+  factory->LockServer(TRUE);
+  EXPECT_EQ(Server().CanUnloadNow(), S_FALSE);
+  factory->LockServer(FALSE);
+  EXPECT_EQ(Server().CanUnloadNow(), S_OK);
+  factory->Release();
+}
+
+} // namespace
+} // namespace vostrel::test

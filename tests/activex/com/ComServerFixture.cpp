@@ -1,0 +1,208 @@
+#include "ComServerFixture.h"
+
+#include "platform/DynamicLibrary.h"
+
+#include <nlohmann/json.hpp>
+
+#include <memory>
+#include <stdexcept>
+
+namespace vostrel::test {
+
+HMODULE ComServer::library = nullptr;
+ServerEntryPoints ComServer::entryPoints;
+
+std::wstring Text(BSTR value) {
+  return value == nullptr ? L"" : std::wstring(value);
+}
+
+std::wstring ComServer::LibraryPath() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path);
+  folder.resize(folder.find_last_of(L"\\/") + 1);
+  return folder + L"VostrelActiveXXControl1.ocx";
+}
+
+void ComServer::SetUpTestSuite() {
+  library = LoadLibraryW(LibraryPath().c_str());
+  ASSERT_NE(library, nullptr) << "VostrelActiveXXControl1.ocx is not next to the test";
+  auto resolve = [](auto& entry, const char* name) {
+    entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(
+        reinterpret_cast<void*>(GetProcAddress(library, name)));
+    ASSERT_NE(entry, nullptr) << name;
+  };
+  resolve(entryPoints.GetClassObject, "DllGetClassObject");
+  resolve(entryPoints.CanUnloadNow, "DllCanUnloadNow");
+  resolve(entryPoints.RegisterServer, "DllRegisterServer");
+  resolve(entryPoints.UnregisterServer, "DllUnregisterServer");
+  ASSERT_EQ(entryPoints.RegisterServer(), S_OK);
+}
+
+void ComServer::TearDownTestSuite() {
+  if (entryPoints.UnregisterServer != nullptr) {
+    entryPoints.UnregisterServer();
+  }
+  if (library != nullptr) {
+    FreeLibrary(library);
+    library = nullptr;
+  }
+}
+
+sim::SimControlClient& ComServer::Sim() {
+  static const std::unique_ptr<platform::DynamicLibrary> simulator =
+      platform::DynamicLibrary::open("EDSDK.DLL");
+  if (!simulator) {
+    throw std::runtime_error("EDSDK.DLL is not next to the test program");
+  }
+  static sim::SimControlClient client(*simulator);
+  return client;
+}
+
+void ComServer::SetUp() {
+  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+  Sim().clearFailures();
+  Sim().setSynchronousCallbacks(false);
+  Sim().loadScenario(OneEOSCameraScenario());
+}
+
+void ComServer::TearDown() {
+  for (IUnknown* object : objects) {
+    object->Release();
+  }
+  objects.clear();
+  Sim().waitIdle();
+  PumpMessages();
+  CoUninitialize();
+}
+
+IVostrelActiveXX* ComServer::CreateObject() {
+  CLSID classId{};
+  EXPECT_EQ(CLSIDFromProgID(L"VostrelActiveXXControl1.VostrelActiveXX", &classId), S_OK);
+  EXPECT_EQ(classId, CLSID_VostrelActiveXX);
+  IVostrelActiveXX* object = nullptr;
+  EXPECT_EQ(CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_IVostrelActiveXX,
+                             reinterpret_cast<void**>(&object)),
+            S_OK);
+  if (object != nullptr) {
+    objects.push_back(object);
+  }
+  return object;
+}
+
+DispatchOutcome ComServer::Call(IDispatch* object, const wchar_t* member,
+                                std::vector<Variant> arguments, WORD flags) {
+  DispatchOutcome outcome;
+  DISPID id = DISPID_UNKNOWN;
+  LPOLESTR name = const_cast<LPOLESTR>(member);
+  outcome.result = object->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
+  if (FAILED(outcome.result)) {
+    return outcome;
+  }
+  std::vector<VARIANT> reversed(arguments.rbegin(), arguments.rend());
+  DISPID putId = DISPID_PROPERTYPUT;
+  const bool put = (flags & DISPATCH_PROPERTYPUT) != 0;
+  DISPPARAMS parameters{reversed.data(), put ? &putId : nullptr, static_cast<UINT>(reversed.size()),
+                        put ? 1u : 0u};
+  EXCEPINFO exception{};
+  UINT argumentError = 0;
+  outcome.result = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
+                                  put ? nullptr : &outcome.value, &exception, &argumentError);
+  if (outcome.result == DISP_E_EXCEPTION) {
+    outcome.scode = exception.scode;
+    outcome.description = Text(exception.bstrDescription);
+    outcome.source = Text(exception.bstrSource);
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrHelpFile);
+  }
+  return outcome;
+}
+
+void ComServer::PumpMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+HRESULT STDMETHODCALLTYPE RecordingSink::QueryInterface(REFIID iid, void** object) {
+  if (iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID_IVostrelActiveXXEvents) {
+    *object = static_cast<IDispatch*>(this);
+    AddRef();
+    return S_OK;
+  }
+  *object = nullptr;
+  return E_NOINTERFACE;
+}
+
+HRESULT STDMETHODCALLTYPE RecordingSink::GetTypeInfoCount(UINT* count) {
+  *count = 0;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE RecordingSink::GetTypeInfo(UINT, LCID, ITypeInfo**) {
+  return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE RecordingSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
+  return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE RecordingSink::Invoke(DISPID member, REFIID, LCID, WORD,
+                                                DISPPARAMS* parameters, VARIANT*, EXCEPINFO*,
+                                                UINT*) {
+  Event event{member, {}};
+  // DISPPARAMS holds the last argument first.
+  for (UINT i = parameters->cArgs; i-- > 0;) {
+    const VARIANT& argument = parameters->rgvarg[i];
+    if (argument.vt == VT_I4) {
+      event.arguments.emplace_back(static_cast<std::int32_t>(argument.lVal));
+    } else if (argument.vt == VT_BSTR) {
+      event.arguments.emplace_back(Text(argument.bstrVal));
+    } else {
+      ADD_FAILURE() << "event argument of type " << argument.vt;
+    }
+  }
+  events.push_back(event);
+  threadOfLastEvent = GetCurrentThreadId();
+  return S_OK;
+}
+
+DWORD Advise(IUnknown* object, IDispatch* sink) {
+  IConnectionPointContainer* container = nullptr;
+  IConnectionPoint* point = nullptr;
+  DWORD cookie = 0;
+  EXPECT_EQ(
+      object->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)),
+      S_OK);
+  EXPECT_EQ(container->FindConnectionPoint(DIID_IVostrelActiveXXEvents, &point), S_OK);
+  EXPECT_EQ(point->Advise(sink, &cookie), S_OK);
+  point->Release();
+  container->Release();
+  return cookie;
+}
+
+void Unadvise(IUnknown* object, DWORD cookie) {
+  IConnectionPointContainer* container = nullptr;
+  IConnectionPoint* point = nullptr;
+  object->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container));
+  container->FindConnectionPoint(DIID_IVostrelActiveXXEvents, &point);
+  EXPECT_EQ(point->Unadvise(cookie), S_OK);
+  point->Release();
+  container->Release();
+}
+
+std::string OneEOSCameraScenario() {
+  nlohmann::json camera = {
+      {"model", "EOS Test"},
+      {"owner", "Test Owner"},
+      {"bodyId", 4711},
+      {"battery", 80},
+      {"clock", "2024-05-01T09:30:00"},
+      {"volumes", {{{"label", "CF"}, {"files", {"DCIM/100EOS/IMG_0001.JPG"}}}}}};
+  return nlohmann::json{{"eos", {{"cameras", {camera}}}}}.dump();
+}
+
+} // namespace vostrel::test

@@ -1,0 +1,134 @@
+#pragma once
+// Common ground of the COM server tests: the control library loaded from
+// the test's own folder and registered through its own DllRegisterServer,
+// COM initialised on the test thread, late-bound calls by member name, an
+// event sink that records what it receives, and the simulated EDSDK.DLL
+// that the library loads from the same folder.
+
+#include "sim/SimControlClient.h"
+
+#include "VostrelActiveXXControl1_TLB.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace vostrel::test {
+
+// A VARIANT that clears itself.
+struct Variant : VARIANT {
+  Variant() { VariantInit(this); }
+  explicit Variant(std::int32_t value) : Variant() {
+    vt = VT_I4;
+    lVal = value;
+  }
+  explicit Variant(const wchar_t* text) : Variant() {
+    vt = VT_BSTR;
+    bstrVal = SysAllocString(text);
+  }
+  static Variant Bool(bool value) {
+    Variant v;
+    v.vt = VT_BOOL;
+    v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+    return v;
+  }
+  Variant(const Variant& other) : Variant() { VariantCopy(this, const_cast<Variant*>(&other)); }
+  Variant& operator=(const Variant& other) {
+    VariantCopy(this, const_cast<Variant*>(&other));
+    return *this;
+  }
+  ~Variant() { VariantClear(this); }
+};
+
+std::wstring Text(BSTR value);
+
+// The outcome of one IDispatch::Invoke.
+struct DispatchOutcome {
+  HRESULT result = E_FAIL;
+  Variant value;
+  SCODE scode = 0;
+  std::wstring description;
+  std::wstring source;
+};
+
+// The library's entry points, resolved from the library that COM loads.
+struct ServerEntryPoints {
+  HRESULT(STDAPICALLTYPE* GetClassObject)(REFCLSID, REFIID, void**) = nullptr;
+  HRESULT(STDAPICALLTYPE* CanUnloadNow)() = nullptr;
+  HRESULT(STDAPICALLTYPE* RegisterServer)() = nullptr;
+  HRESULT(STDAPICALLTYPE* UnregisterServer)() = nullptr;
+};
+
+class ComServer : public ::testing::Test {
+public:
+  static void SetUpTestSuite();
+  static void TearDownTestSuite();
+
+protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  static const ServerEntryPoints& Server() { return entryPoints; }
+  static std::wstring LibraryPath();
+  static sim::SimControlClient& Sim();
+
+  // A new object, created by ProgID as a host creates it.
+  IVostrelActiveXX* CreateObject();
+  // Looks the member up by name and invokes it with the arguments in
+  // declaration order.
+  static DispatchOutcome Call(IDispatch* object, const wchar_t* member,
+                              std::vector<Variant> arguments = {},
+                              WORD flags = DISPATCH_METHOD | DISPATCH_PROPERTYGET);
+  // Dispatches every message waiting for this thread.
+  static void PumpMessages();
+
+  // Objects created by the test, released in TearDown.
+  std::vector<IUnknown*> objects;
+
+private:
+  static HMODULE library;
+  static ServerEntryPoints entryPoints;
+};
+
+// An event sink that records each event's DISPID and its arguments in
+// declaration order (integers, or strings).
+class RecordingSink final : public IDispatch {
+public:
+  struct Event {
+    DISPID id;
+    std::vector<std::variant<std::int32_t, std::wstring>> arguments;
+  };
+  std::vector<Event> events;
+  DWORD threadOfLastEvent = 0;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+  ULONG STDMETHODCALLTYPE Release() override { return --references; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override;
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* parameters,
+                                   VARIANT*, EXCEPINFO*, UINT*) override;
+
+  // The sink lives on the test's stack; the count shows the references the
+  // object still holds.
+  ULONG references = 0;
+};
+
+// Connects the sink to the object's event connection point; returns the
+// cookie.
+DWORD Advise(IUnknown* object, IDispatch* sink);
+void Unadvise(IUnknown* object, DWORD cookie);
+
+// A scenario of one simulated EOS camera.
+std::string OneEOSCameraScenario();
+
+} // namespace vostrel::test
