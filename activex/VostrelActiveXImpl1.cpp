@@ -1,5 +1,6 @@
 #include "activex/VostrelActiveXImpl1.h"
 
+#include "activex/About1.h"
 #include "activex/VostrelActiveX.h"
 #include "activex/com/BstrText.h"
 #include "activex/com/ComEnumerator.h"
@@ -664,7 +665,7 @@ HRESULT STDMETHODCALLTYPE TVostrelActiveXX::SetSubComponent(VARIANT_BOOL IsSubCo
 }
 
 HRESULT STDMETHODCALLTYPE TVostrelActiveXX::AboutBox() {
-  return GuardedCall([] { throw ECamException("AboutBox is not available yet"); });
+  return GuardedCall([] { TVostrelActiveXXAbout::ShowModal(GetActiveWindow()); });
 }
 
 } // namespace vostrel
