@@ -1,5 +1,6 @@
 // card list|get|delete|thumbnails: the pictures on the camera's card.
 
+#include "core/ECamException.h"
 #include "platform/FileSystem.h"
 #include "tools/CameraSession.h"
 #include "tools/Commands.h"
@@ -90,8 +91,11 @@ void GetPictures(ToolHost& host, const CameraChoice& camera, const TransferOptio
   });
 }
 
+// Pictures without a thumbnail (the cameras make them for JPEG pictures
+// only) are reported and skipped; the command then fails at the end.
 void SaveThumbnails(ToolHost& host, const CameraChoice& camera, const TransferOptions& options) {
   CreateOutputFolder(options.Folder);
+  std::int32_t failures = 0;
   WithCollection(host, camera, true, [&](TVostrelActiveX& control) {
     for (const std::int32_t number : options.All ? AllNumbers(control) : options.Numbers) {
       CheckNumber(control, number);
@@ -99,10 +103,18 @@ void SaveThumbnails(ToolHost& host, const CameraChoice& camera, const TransferOp
           PlainName(control.OpenCameraCollection_NameOfImage(number));
       const std::string file =
           (std::filesystem::path(options.Folder) / (name.stem().string() + "-thumb.jpg")).string();
-      control.OpenCameraCollection_GetThumbnail(number, file);
-      std::cout << "saved " << file << '\n';
+      try {
+        control.OpenCameraCollection_GetThumbnail(number, file);
+        std::cout << "saved " << file << '\n';
+      } catch (const ECamException& error) {
+        std::cerr << "vostrel: " << error.message() << '\n';
+        ++failures;
+      }
     }
   });
+  if (failures > 0) {
+    throw ToolError(std::to_string(failures) + " thumbnails were not saved");
+  }
 }
 
 } // namespace
@@ -139,7 +151,10 @@ void AddCardCommands(CommandLine& commandLine) {
     });
   };
   addTransfer("get", "Download pictures", GetPictures);
-  addTransfer("thumbnails", "Save the pictures' thumbnails (NAME-thumb.jpg)", SaveThumbnails);
+  addTransfer("thumbnails",
+              "Save the pictures' thumbnails as NAME-thumb.jpg; pictures without one are "
+              "reported and skipped",
+              SaveThumbnails);
 
   auto numbers = std::make_shared<std::vector<std::int32_t>>();
   CLI::App* remove = card->add_subcommand("delete", "Delete pictures from the card");
