@@ -20,9 +20,6 @@ class EOSShooting : public SimulatedEOS {
 protected:
   void SetUp() override {
     SimulatedEOS::SetUp();
-    // Loading the scenario brought back its own callback mode: events are
-    // delivered on the calling thread unless a test says otherwise.
-    Sim().setSynchronousCallbacks(true);
     ConnectFirstCamera();
     cardBefore = CardFiles();
     referencesBefore = Sim().liveReferences();

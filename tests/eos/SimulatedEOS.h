@@ -81,7 +81,6 @@ protected:
 
   void SetUp() override {
     Sim().clearFailures();
-    Sim().setSynchronousCallbacks(true);
     UseScenario({EOSCameraSpec{}});
   }
 
@@ -92,13 +91,16 @@ protected:
   }
 
   // Replaces the simulated cameras, then starts over with a new controller
-  // that has enumerated them. The call log starts empty.
+  // that has enumerated them. Callbacks arrive during the SDK call that causes
+  // them (a scenario brings its own mode, so this follows the load). The call
+  // log starts empty.
   void UseScenario(const std::vector<EOSCameraSpec>& cameras) {
     if (controller) {
       controller->CloseCameraEnumeration();
       controller.reset();
     }
     Sim().loadScenario(EOSScenario(cameras));
+    Sim().setSynchronousCallbacks(true);
     controller = std::make_unique<TVostrel>();
     controller->OpenCameraEnumeration();
     Sim().clearCallLog();
