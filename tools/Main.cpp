@@ -5,7 +5,6 @@
 
 #include "core/ECamException.h"
 #include "tools/Commands.h"
-#include "tools/ToolError.h"
 
 #include <CLI/CLI.hpp>
 
@@ -56,8 +55,6 @@ int main(int argc, char** argv) {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
     return app.exit(error);
-  } catch (const ToolError& error) {
-    return Fail(error.what());
   }
   global.Camera = *ParseCameraChoice(camera);
 

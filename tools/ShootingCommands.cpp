@@ -18,13 +18,11 @@ struct ShootOptions {
   std::int32_t Count = 1;
   std::string Folder = ".";
   TxReleaseModeType Mode = ReleaseModeOnlyToPC;
-  bool Thumbnails = false;
 };
 
-std::string PictureFileName(std::int64_t number, bool thumbnail) {
+std::string PictureFileName(std::int64_t number) {
   char name[40];
-  std::snprintf(name, sizeof name, "%s-%03lld.jpg", thumbnail ? "thumb" : "shot",
-                static_cast<long long>(number));
+  std::snprintf(name, sizeof name, "shot-%03lld.jpg", static_cast<long long>(number));
   return name;
 }
 
@@ -48,12 +46,11 @@ std::vector<std::string> ShootAndFetch(ToolHost& host, const ShootOptions& optio
     }
     host.WaitForPictures(before + 1);
     while (fetched < host.AnnouncedPictures()) {
-      const std::string name =
-          PictureFileName(static_cast<std::int64_t>(files.size()) + 1, options.Thumbnails);
+      const std::string name = PictureFileName(static_cast<std::int64_t>(files.size()) + 1);
       const std::string file = (std::filesystem::path(options.Folder) / name).string();
       {
         const ProgressScope progress(host.Progress(), name);
-        control.RemoteGetPicture(file, options.Thumbnails ? PictureTypeThumbnail : PictureTypeFull);
+        control.RemoteGetPicture(file, PictureTypeFull);
       }
       ++fetched;
       files.push_back(file);
@@ -126,8 +123,6 @@ void AddShootingCommands(CommandLine& commandLine) {
   shootCommand->add_option("-o,--out", shoot->Folder, "Folder for the pictures");
   shootCommand->add_option("--mode", shoot->Mode, "Where pictures go: pc, both or camera")
       ->transform(CLI::CheckedTransformer(ReleaseModes, CLI::ignore_case));
-  shootCommand->add_flag("--thumbnails", shoot->Thumbnails,
-                         "Fetch each picture's thumbnail instead of the picture");
   shootCommand->callback([&run, &global, shoot] {
     run = [&global, shoot](ToolHost& host) { Shoot(host, global.Camera, *shoot); };
   });
