@@ -136,6 +136,8 @@ HRESULT STDMETHODCALLTYPE TVostrelActiveXX::QueryInterface(REFIID iid, void** ob
     *object = static_cast<ISupportErrorInfo*>(this);
   } else if (iid == IID_IProvideClassInfo || iid == IID_IProvideClassInfo2) {
     *object = static_cast<IProvideClassInfo2*>(this);
+  } else if (void* embedding = EmbeddingInterface(iid)) {
+    *object = embedding;
   } else {
     *object = nullptr;
     return E_NOINTERFACE;
@@ -285,8 +287,7 @@ HRESULT STDMETHODCALLTYPE TVostrelActiveXX::Invoke(DISPID member, REFIID iid, LC
 // --- IVostrelActiveXX ------------------------------------------------------------
 
 HRESULT STDMETHODCALLTYPE TVostrelActiveXX::Paint() {
-  // The object has no window of its own to paint until a container
-  // activates it in place.
+  Repaint();
   return S_OK;
 }
 
@@ -651,11 +652,11 @@ HRESULT STDMETHODCALLTYPE TVostrelActiveXX::UseRightToLeftScrollBar(VARIANT_BOOL
 }
 
 HRESULT STDMETHODCALLTYPE TVostrelActiveXX::get_Visible(VARIANT_BOOL* Value) {
-  return BoolResult(Value, [&] { return visible_; });
+  return BoolResult(Value, [&] { return ControlVisible(); });
 }
 
 HRESULT STDMETHODCALLTYPE TVostrelActiveXX::put_Visible(VARIANT_BOOL Value) {
-  visible_ = FromVariantBool(Value);
+  SetControlVisible(FromVariantBool(Value));
   return S_OK;
 }
 

@@ -20,9 +20,13 @@
 // raised on a camera SDK's thread is posted to the object's thread (see
 // TEventPoster) and fired when that thread dispatches its messages, so no
 // sink is ever called from outside its apartment.
+//
+// In a container the object is an ActiveX control (TOleControl): a hidden
+// 32 by 32 window that shows the control's bitmap.
 
 #include "activex/com/EventConnectionPoint.h"
 #include "activex/com/EventPoster.h"
+#include "activex/com/OleControl.h"
 
 #include "VostrelActiveXXControl1_TLB.h"
 
@@ -41,7 +45,8 @@ class TVostrelActiveX;
 class TVostrelActiveXX final : public IVostrelActiveXX,
                                public IConnectionPointContainer,
                                public ISupportErrorInfo,
-                               public IProvideClassInfo2 {
+                               public IProvideClassInfo2,
+                               public com::TOleControl {
 public:
   // Creates an object and asks it for the interface; the class factory's
   // CreateInstance.
@@ -186,7 +191,7 @@ public:
 
 private:
   TVostrelActiveXX();
-  ~TVostrelActiveXX();
+  ~TVostrelActiveXX() override;
 
   // Assigns the control's eight events to the firing of their DISPIDs.
   void ConnectControlEvents();
@@ -201,7 +206,6 @@ private:
   // The window state that the window members read and set.
   bool doubleBuffered_ = false;
   bool enabled_ = true;
-  bool visible_ = false;
   bool subComponent_ = false;
   // Declared last so that it goes first: no event is raised once the poster
   // and the sinks are gone.
