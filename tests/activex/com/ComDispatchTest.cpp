@@ -153,6 +153,15 @@ TEST_F(Dispatch, FailureThroughTheVtableCarriesTheControllersMessage) {
   SysFreeString(source);
   error->Release();
 
+  // The control's own refusal of an impossible date arrives the same way.
+  EXPECT_EQ(object->SetTimeInCamera(2024, 13, 40, 0, 0, 0, 0), E_UNEXPECTED);
+  ASSERT_EQ(GetErrorInfo(0, &error), S_OK);
+  error->GetDescription(&description);
+  EXPECT_NE(Text(description), L"");
+  EXPECT_NE(Text(description), L"No camera is connected");
+  SysFreeString(description);
+  error->Release();
+
   // A null result pointer is the caller's fault, reported as such.
   EXPECT_EQ(object->GetBodyID(nullptr), E_POINTER);
 }

@@ -70,6 +70,21 @@ TEST_F(Registration, UnregisteringRemovesEverythingAndRegisteringRestoresIt) {
   EXPECT_FALSE(KeyExists(TypeLibKey));
   CLSID classId{};
   EXPECT_TRUE(FAILED(CLSIDFromProgID(ProgID.c_str(), &classId)));
+  // Dispatch needs no registration: the type library comes from the file.
+  IClassFactory* factory = nullptr;
+  ASSERT_EQ(Server().GetClassObject(CLSID_VostrelActiveXX, IID_IClassFactory,
+                                    reinterpret_cast<void**>(&factory)),
+            S_OK);
+  IDispatch* unregistered = nullptr;
+  ASSERT_EQ(
+      factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&unregistered)),
+      S_OK);
+  factory->Release();
+  LPOLESTR name = const_cast<LPOLESTR>(L"Connect");
+  DISPID id = 0;
+  EXPECT_EQ(unregistered->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+  EXPECT_EQ(id, 206);
+  unregistered->Release();
 
   ASSERT_EQ(Server().RegisterServer(), S_OK);
   EXPECT_TRUE(KeyExists(ClassKey + L"\\InprocServer32"));
