@@ -62,8 +62,9 @@ sim::SimControlClient& ComServer::Sim() {
 void ComServer::SetUp() {
   ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
   Sim().clearFailures();
-  Sim().setSynchronousCallbacks(false);
+  // A scenario brings its own callback mode: choose it afterwards.
   Sim().loadScenario(OneEOSCameraScenario());
+  Sim().setSynchronousCallbacks(false);
 }
 
 void ComServer::TearDown() {
