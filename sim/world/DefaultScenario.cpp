@@ -61,7 +61,7 @@ const char* defaultScenarioText() {
         "model": "PowerShot Pro",
         "owner": "Field Team",
         "volumes": [
-          { "label": "SD", "files": ["DCIM/100CANON/IMG_0201.JPG", "DCIM/100CANON/IMG_0202.JPG"] }
+          { "label": "SD", "files": ["DCIM/100_PSHT/IMG_0201.JPG", "DCIM/100_PSHT/IMG_0202.JPG"] }
         ]
       }
     ]
@@ -72,7 +72,7 @@ const char* defaultScenarioText() {
         "model": "PowerShot Classic",
         "owner": "",
         "volumes": [
-          { "label": "CF", "files": ["DCIM/100CANON/IMG_0301.JPG", "DCIM/100CANON/IMG_0302.JPG"] }
+          { "label": "CF", "files": ["DCIM/100_PSHT/IMG_0301.JPG", "DCIM/100_PSHT/IMG_0302.JPG"] }
         ]
       }
     ]
