@@ -45,7 +45,7 @@ void ProbeSupportedParams(EdsCameraRef camera, const std::string& modelName,
                           const ProbeProgressFn& report);
 
 // The cache file of a model and image mode: "<folder>/<model> Mode<mode>"
-// with the system's path separator, for example "C:\Cache\EOS 5D Mode3".
+// with the system's path separator, for example "C:\Cache\EOS Studio Mode3".
 // Characters that cannot stand in a file name (path separators, ':', '*',
 // '?', '"', '<', '>', '|', control characters) and every ".." of the model
 // name become '_', and a model name that starts with a reserved device name

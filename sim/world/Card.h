@@ -36,7 +36,7 @@ struct Volume {
   std::shared_ptr<Entry> root = std::make_shared<Entry>();
 };
 
-// Splits "DCIM/100EOS5D/IMG_0001.JPG" (also with '\\') into its parts.
+// Splits "DCIM/100EOS_S/IMG_0001.JPG" (also with '\\') into its parts.
 std::vector<std::string> splitPath(const std::string& path);
 
 // The folder at the path, created with every missing parent.
@@ -51,7 +51,7 @@ void removeEntry(const std::shared_ptr<Entry>& entry);
 void formatVolume(Volume& volume);
 
 // Every file below a folder, depth first, children in order, with its path
-// relative to the folder ("DCIM/100EOS5D/IMG_0001.JPG").
+// relative to the folder ("DCIM/100EOS_S/IMG_0001.JPG").
 void forEachFile(const Entry& folder,
                  const std::function<void(const std::string& path, const Entry& file)>& visit);
 std::size_t countFiles(const Entry& folder);

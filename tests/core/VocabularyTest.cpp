@@ -86,7 +86,7 @@ protected:
 };
 
 TEST_F(ProbeCacheTest, WrittenFileHoldsTagAndTableAndReadsBack) {
-  const std::string name = folder.file("a/b/c/EOS 10D_0.cache");
+  const std::string name = folder.file("a/b/c/EOS Studio_0.cache");
   const SupportedParamValuesType written = Pattern();
   WriteProbeCache(name, written);
 

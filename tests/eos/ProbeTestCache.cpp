@@ -30,10 +30,10 @@ std::vector<std::uint8_t> CacheBytes(std::int32_t tag, const SupportedParamValue
 
 TEST(ProbeCacheFileName, ModelNameModeAndImageModeInTheCacheFolder) {
   const std::string folder = platform::temporaryFolder();
-  EXPECT_EQ(ProbeCacheFileName(folder, "EOS 5D", 3), platform::joinPath(folder, "EOS 5D Mode3"));
-  EXPECT_EQ(ProbeCacheFileName(folder, "EOS 5D", 0), platform::joinPath(folder, "EOS 5D Mode0"));
-  EXPECT_EQ(ProbeCacheFileName(folder, "EOS 5D", 255),
-            platform::joinPath(folder, "EOS 5D Mode255"));
+  EXPECT_EQ(ProbeCacheFileName(folder, "EOS Studio", 3), platform::joinPath(folder, "EOS Studio Mode3"));
+  EXPECT_EQ(ProbeCacheFileName(folder, "EOS Studio", 0), platform::joinPath(folder, "EOS Studio Mode0"));
+  EXPECT_EQ(ProbeCacheFileName(folder, "EOS Studio", 255),
+            platform::joinPath(folder, "EOS Studio Mode255"));
 }
 
 TEST(ProbeCacheFileName, AModelNameCannotLeaveTheFolderOrNameADevice) {
@@ -42,7 +42,7 @@ TEST(ProbeCacheFileName, AModelNameCannotLeaveTheFolderOrNameADevice) {
     const char* fileName;
   };
   const Case cases[] = {
-      {"EOS 5D Mk.II", "EOS 5D Mk.II Mode3"},
+      {"EOS Studio Mk.II", "EOS Studio Mk.II Mode3"},
       {"../up", "___up Mode3"},
       {"..\\..\\up", "______up Mode3"},
       {"...", "___ Mode3"},
