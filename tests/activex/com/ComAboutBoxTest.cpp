@@ -15,6 +15,7 @@ struct FormSeen {
   std::wstring okCaption;
   RECT okPlace{};
   bool okIsDefault = false;
+  std::string screenshot;
 };
 
 FormSeen Seen;
@@ -51,6 +52,8 @@ BOOL CALLBACK InspectAndClose(HWND window, LPARAM) {
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&Seen.okPlace), 2);
     Seen.okIsDefault = LOWORD(SendMessageW(window, DM_GETDEFID, 0, 0)) == GetDlgCtrlID(ok);
   }
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Seen.screenshot = SaveWindowScreenshot(window, "about-box");
   PostMessageW(window, WM_COMMAND, IDOK, 0);
   return FALSE;
 }
@@ -85,6 +88,7 @@ TEST_F(AboutBox, ShowsTheFormModallyAndClosesWithOK) {
   EXPECT_EQ(Seen.okPlace.right - Seen.okPlace.left, 75);
   EXPECT_EQ(Seen.okPlace.bottom - Seen.okPlace.top, 25);
   EXPECT_TRUE(Seen.okIsDefault);
+  EXPECT_FALSE(Seen.screenshot.empty());
 }
 
 TEST_F(AboutBox, OpensThroughItsDispid) {

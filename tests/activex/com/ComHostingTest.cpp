@@ -213,6 +213,7 @@ TEST_F(Hosting, ActivatesInPlaceWithAHiddenThirtyTwoPixelWindow) {
   BitBlt(painted.dc(), 0, 0, 32, 32, windowDc, 0, 0, SRCCOPY);
   ReleaseDC(window, windowDc);
   EXPECT_EQ(painted.At(GlassInControl.x, GlassInControl.y), LensGlass);
+  EXPECT_FALSE(SaveWindowScreenshot(atl.host(), "hosted-control").empty());
 
   // Closing the container deactivates the control and destroys its window.
   atl.Close();

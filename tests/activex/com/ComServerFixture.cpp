@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdio>
 #include <memory>
 #include <stdexcept>
 
@@ -204,6 +205,60 @@ std::string OneEOSCameraScenario() {
       {"clock", "2024-05-01T09:30:00"},
       {"volumes", {{{"label", "CF"}, {"files", {"DCIM/100EOS/IMG_0001.JPG"}}}}}};
   return nlohmann::json{{"eos", {{"cameras", {camera}}}}}.dump();
+}
+
+std::string SaveWindowScreenshot(HWND window, const std::string& name) {
+  RECT client{};
+  if (!GetClientRect(window, &client) || client.right <= 0 || client.bottom <= 0) {
+    return {};
+  }
+  const int width = client.right;
+  const int height = client.bottom;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height; // bottom-up, as BMP files store rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  HDC memory = CreateCompatibleDC(nullptr);
+  void* pixels = nullptr;
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+  if (bitmap == nullptr) {
+    DeleteDC(memory);
+    return {};
+  }
+  HGDIOBJ previous = SelectObject(memory, bitmap);
+  HDC windowDc = GetDC(window);
+  const bool copied = BitBlt(memory, 0, 0, width, height, windowDc, 0, 0, SRCCOPY) != 0;
+  ReleaseDC(window, windowDc);
+  GdiFlush();
+
+  const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+  const DWORD imageBytes = rowBytes * static_cast<DWORD>(height);
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42; // "BM"
+  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+  file.bfSize = file.bfOffBits + imageBytes;
+  info.bmiHeader.biSizeImage = imageBytes;
+
+  std::string path;
+  if (copied) {
+    CreateDirectoryA("artifacts", nullptr);
+    path = "artifacts\\" + name + ".bmp";
+    if (FILE* out = std::fopen(path.c_str(), "wb")) {
+      std::fwrite(&file, sizeof file, 1, out);
+      std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out);
+      std::fwrite(pixels, 1, imageBytes, out);
+      std::fclose(out);
+    } else {
+      path.clear();
+    }
+  }
+  SelectObject(memory, previous);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  return path;
 }
 
 } // namespace vostrel::test

@@ -131,4 +131,10 @@ void Unadvise(IUnknown* object, DWORD cookie);
 // A scenario of one simulated EOS camera.
 std::string OneEOSCameraScenario();
 
+// Captures the client area of the window (in-process, from its device
+// context) and keeps it as a 24-bit BMP file in the folder "artifacts" beside
+// the test program. Returns the file's path, or an empty string when the
+// capture failed.
+std::string SaveWindowScreenshot(HWND window, const std::string& name);
+
 } // namespace vostrel::test
