@@ -14,17 +14,18 @@
 
 #include <gtest/gtest.h>
 
+#include "support/GreyJpeg.h"
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
-// The library's header needs the size and file types declared first.
-#include <jpeglib.h>
 
 namespace vostrel {
 namespace {
+
+using test::EncodeGrey;
 
 // The message of the error that the call raises, or "" when it succeeds.
 template <typename Call>
@@ -119,33 +120,6 @@ TEST(ThumbnailTest, ErrorsInTheirOrder) {
   // A picture the camera made no thumbnail for.
   EXPECT_EQ(ErrorOf([&] { ThumbnailEntry(list, true, 1); }),
             "Picture 1 (IMG_0002.CR2) has no thumbnail");
-}
-
-// A grey JPEG picture of the given size.
-std::vector<std::uint8_t> EncodeGrey(int width, int height) {
-  jpeg_compress_struct info{};
-  jpeg_error_mgr errors{};
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&info, &buffer, &size);
-  info.image_width = static_cast<JDIMENSION>(width);
-  info.image_height = static_cast<JDIMENSION>(height);
-  info.input_components = 1;
-  info.in_color_space = JCS_GRAYSCALE;
-  jpeg_set_defaults(&info);
-  jpeg_start_compress(&info, TRUE);
-  std::vector<unsigned char> row(static_cast<std::size_t>(width), 128);
-  while (info.next_scanline < info.image_height) {
-    JSAMPROW rows[1] = {row.data()};
-    jpeg_write_scanlines(&info, rows, 1);
-  }
-  jpeg_finish_compress(&info);
-  std::vector<std::uint8_t> bytes(buffer, buffer + size);
-  jpeg_destroy_compress(&info);
-  std::free(buffer);
-  return bytes;
 }
 
 TEST(ThumbnailTest, TheEntryOfTheNumberSavesItsOwnBytes) {
