@@ -43,10 +43,22 @@ void CameraSession::StartViewfinder() {
   viewfinder_ = true;
 }
 
+void CameraSession::EndRemote() {
+  CloseDownTo(2);
+}
+
+void CameraSession::Disconnect() {
+  CloseDownTo(1);
+}
+
 void CameraSession::Close() {
+  CloseDownTo(0);
+}
+
+void CameraSession::CloseDownTo(int depth) {
   std::exception_ptr firstError;
-  const auto step = [&](bool& pending, auto&& action) {
-    if (!pending) {
+  const auto step = [&](int level, bool& pending, auto&& action) {
+    if (level <= depth || !pending) {
       return;
     }
     pending = false;
@@ -58,10 +70,10 @@ void CameraSession::Close() {
       }
     }
   };
-  step(viewfinder_, [&] { control_.RemoteStopViewfinder(); });
-  step(remote_, [&] { control_.RemoteEnd(); });
-  step(connected_, [&] { control_.Disconnect(); });
-  step(enumerated_, [&] { control_.CloseCameraEnumeration(); });
+  step(4, viewfinder_, [&] { control_.RemoteStopViewfinder(); });
+  step(3, remote_, [&] { control_.RemoteEnd(); });
+  step(2, connected_, [&] { control_.Disconnect(); });
+  step(1, enumerated_, [&] { control_.CloseCameraEnumeration(); });
   if (firstError) {
     std::rethrow_exception(firstError);
   }

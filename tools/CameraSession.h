@@ -25,11 +25,21 @@ public:
   void StartRemote(TxReleaseModeType mode, TxReleaseDataKindType kind, bool probe = false,
                    const std::string& cacheDirectory = {});
   void StartViewfinder();
+  // Ends the viewfinder and remote mode; the camera stays connected.
+  void EndRemote();
+  // Ends remote mode and the connection; the SDKs stay started, for work
+  // without a camera such as RAW development.
+  void Disconnect();
   // Ends the viewfinder and remote mode, disconnects and stops the SDKs. Every step runs; the
   // first failure is raised afterwards.
   void Close();
 
 private:
+  // Runs the pending steps of the end of a session in reverse order of
+  // their start, down to the given depth; every step runs, the first
+  // failure is raised afterwards.
+  void CloseDownTo(int depth);
+
   TVostrelActiveX& control_;
   bool enumerated_ = false;
   bool connected_ = false;

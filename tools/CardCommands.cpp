@@ -1,8 +1,8 @@
 // card list|get|delete|thumbnails: the pictures on the camera's card.
 
 #include "core/ECamException.h"
-#include "platform/FileSystem.h"
 #include "tools/CameraSession.h"
+#include "tools/CardScopes.h"
 #include "tools/Commands.h"
 #include "tools/ToolError.h"
 
@@ -16,26 +16,6 @@ namespace vostrel::tools {
 
 namespace {
 
-// The card's picture list of the connected camera, released at the end.
-class CollectionScope {
-public:
-  CollectionScope(TVostrelActiveX& control, bool thumbnails) : control_(control) {
-    control_.OpenCameraCollection(platform::temporaryFolder(), thumbnails);
-  }
-  ~CollectionScope() {
-    try {
-      control_.CloseCameraCollection();
-    } catch (...) {
-      // A failure that matters was reported by the command already.
-    }
-  }
-  CollectionScope(const CollectionScope&) = delete;
-  CollectionScope& operator=(const CollectionScope&) = delete;
-
-private:
-  TVostrelActiveX& control_;
-};
-
 // Runs the work with the card's list of the chosen camera.
 void WithCollection(ToolHost& host, const CameraChoice& camera, bool thumbnails,
                     const std::function<void(TVostrelActiveX&)>& work) {
@@ -48,25 +28,11 @@ void WithCollection(ToolHost& host, const CameraChoice& camera, bool thumbnails,
   session.Close();
 }
 
-// The file name of a card picture without any folder the camera puts in it.
-std::string PlainName(const std::string& name) {
-  return std::filesystem::path(name).filename().string();
-}
-
 void CheckNumber(const TVostrelActiveX& control, std::int32_t number) {
   if (number >= control.OpenCameraCollection_GetNrOfPictures()) {
     throw ToolError("The card has no picture " + std::to_string(number) + " (it holds " +
                     std::to_string(control.OpenCameraCollection_GetNrOfPictures()) + ")");
   }
-}
-
-std::vector<std::int32_t> AllNumbers(const TVostrelActiveX& control) {
-  std::vector<std::int32_t> numbers(
-      static_cast<std::size_t>(control.OpenCameraCollection_GetNrOfPictures()));
-  for (std::size_t i = 0; i < numbers.size(); ++i) {
-    numbers[i] = static_cast<std::int32_t>(i);
-  }
-  return numbers;
 }
 
 struct TransferOptions {
@@ -78,7 +44,7 @@ struct TransferOptions {
 void GetPictures(ToolHost& host, const CameraChoice& camera, const TransferOptions& options) {
   CreateOutputFolder(options.Folder);
   WithCollection(host, camera, false, [&](TVostrelActiveX& control) {
-    for (const std::int32_t number : options.All ? AllNumbers(control) : options.Numbers) {
+    for (const std::int32_t number : options.All ? AllPictureNumbers(control) : options.Numbers) {
       CheckNumber(control, number);
       const std::string name = PlainName(control.OpenCameraCollection_NameOfImage(number));
       const std::string file = (std::filesystem::path(options.Folder) / name).string();
@@ -97,12 +63,10 @@ void SaveThumbnails(ToolHost& host, const CameraChoice& camera, const TransferOp
   CreateOutputFolder(options.Folder);
   std::int32_t failures = 0;
   WithCollection(host, camera, true, [&](TVostrelActiveX& control) {
-    for (const std::int32_t number : options.All ? AllNumbers(control) : options.Numbers) {
+    for (const std::int32_t number : options.All ? AllPictureNumbers(control) : options.Numbers) {
       CheckNumber(control, number);
-      const std::filesystem::path name =
-          PlainName(control.OpenCameraCollection_NameOfImage(number));
       const std::string file =
-          (std::filesystem::path(options.Folder) / (name.stem().string() + "-thumb.jpg")).string();
+          ThumbnailFile(options.Folder, control.OpenCameraCollection_NameOfImage(number));
       try {
         control.OpenCameraCollection_GetThumbnail(number, file);
         std::cout << "saved " << file << '\n';

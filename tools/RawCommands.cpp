@@ -1,5 +1,6 @@
 // raw info|develop: RAW files, developed on the PC without a camera.
 
+#include "tools/CardScopes.h"
 #include "tools/Commands.h"
 
 #include <iostream>
@@ -9,36 +10,6 @@
 namespace vostrel::tools {
 
 namespace {
-
-// An opened RAW file, closed at the end. Closing also stops the camera SDKs
-// again, since no camera is connected.
-class RAWScope {
-public:
-  RAWScope(TVostrelActiveX& control, const std::string& fileName) : control_(control) {
-    control_.OpenRAWObject(fileName);
-    open_ = true;
-  }
-  ~RAWScope() {
-    try {
-      Close();
-    } catch (...) {
-      // The failure that ended the command early is the one reported.
-    }
-  }
-  RAWScope(const RAWScope&) = delete;
-  RAWScope& operator=(const RAWScope&) = delete;
-
-  void Close() {
-    if (open_) {
-      open_ = false;
-      control_.CloseRAWObject();
-    }
-  }
-
-private:
-  TVostrelActiveX& control_;
-  bool open_ = false;
-};
 
 struct DevelopOptions {
   std::string Input;

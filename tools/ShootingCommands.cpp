@@ -2,8 +2,11 @@
 
 #include "tools/CameraReport.h"
 #include "tools/CameraSession.h"
+#include "tools/CardScopes.h"
 #include "tools/Commands.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -80,6 +83,81 @@ void RunViewfinder(ToolHost& host, const CameraChoice& camera, std::int32_t fram
   std::cout << frames << " viewfinder frames in " << folder << '\n';
 }
 
+bool IsRAWName(const std::string& name) {
+  std::string extension = std::filesystem::path(name).extension().string();
+  for (char& c : extension) {
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  }
+  return extension == ".CR2" || extension == ".CRW";
+}
+
+// Lists the card with its thumbnails, saves the thumbnail of every JPEG
+// picture into <folder>/thumbnails and downloads the first RAW picture into
+// the folder. Returns the RAW file, or an empty string when the card holds
+// none.
+std::string BrowseCard(ToolHost& host, const std::string& folder) {
+  TVostrelActiveX& control = host.Control();
+  const CollectionScope collection(control, true);
+  const std::vector<std::int32_t> numbers = AllPictureNumbers(control);
+  std::cout << "  " << numbers.size() << " pictures on the card\n";
+  std::vector<std::string> names;
+  for (const std::int32_t number : numbers) {
+    names.push_back(control.OpenCameraCollection_NameOfImage(number));
+    std::cout << "  " << number << '\t' << names.back() << '\n';
+  }
+
+  const std::string thumbnails = (std::filesystem::path(folder) / "thumbnails").string();
+  CreateOutputFolder(thumbnails);
+  std::size_t saved = 0;
+  for (const std::int32_t number : numbers) {
+    if (!IsRAWName(names[static_cast<std::size_t>(number)])) {
+      control.OpenCameraCollection_GetThumbnail(
+          number, ThumbnailFile(thumbnails, names[static_cast<std::size_t>(number)]));
+      ++saved;
+    }
+  }
+  std::cout << "  " << saved << " thumbnails saved in " << thumbnails << '\n';
+
+  const auto raw = std::find_if(names.begin(), names.end(), IsRAWName);
+  if (raw == names.end()) {
+    std::cout << "  no RAW picture on the card\n";
+    return {};
+  }
+  const std::string name = PlainName(*raw);
+  const std::string file = (std::filesystem::path(folder) / name).string();
+  {
+    const ProgressScope progress(host.Progress(), name);
+    control.GetPicture(static_cast<std::int32_t>(raw - names.begin()), false, file);
+  }
+  std::cout << "  saved " << file << '\n';
+  return file;
+}
+
+// Develops the RAW file twice, with the white balance it was taken with into
+// a 16-bit TIFF and at a colour temperature of 5200 K into a JPEG.
+void DevelopRAW(ToolHost& host, const std::string& rawFile) {
+  TVostrelActiveX& control = host.Control();
+  RAWScope raw(control, rawFile);
+  std::cout << "  white balance "
+            << control.GetRAWDevelopmentParameters(RAWParamWhiteBalanceSetting) << ", "
+            << control.GetRAWDevelopmentParameters(RAWParamWhiteBalanceKelvin)
+            << " K; settings it takes: "
+            << control.OpenRAWObject_GetRemoteParamSupported(RAWParamWhiteBalanceSetting) << '\n';
+  const std::filesystem::path base = std::filesystem::path(rawFile).replace_extension();
+  const std::string tiff = base.string() + ".tif";
+  control.DevelopRAWPicture(tiff, FileFormatTIFF, BitsPerPixel48Bits, "", 0);
+  std::cout << "  saved " << tiff << " (as shot, 16 bits per channel)\n";
+
+  // A colour temperature selects the colour-temperature setting as well.
+  control.SetRAWDevelopmentParameters(RAWParamWhiteBalanceKelvin, 5200);
+  const std::string jpeg = base.string() + "-5200K.jpg";
+  control.DevelopRAWPicture(jpeg, FileFormatJPEG, BitsPerPixel24Bits, "", 90);
+  std::cout << "  saved " << jpeg << " (5200 K, quality 90)\n";
+  raw.Close();
+}
+
+// The whole tour of the component: the pictures are kept on the card as
+// well, so that browsing the card afterwards finds them there too.
 void RunDemo(ToolHost& host, const CameraChoice& camera, const ShootOptions& options) {
   TVostrelActiveX& control = host.Control();
   std::cout << "Enumerating cameras\n";
@@ -97,8 +175,19 @@ void RunDemo(ToolHost& host, const CameraChoice& camera, const ShootOptions& opt
 
   std::cout << "Taking " << options.Count << " pictures\n";
   const std::vector<std::string> files = ShootAndFetch(host, options);
+  std::cout << "Ending remote control\n";
+  session.EndRemote();
 
-  std::cout << "Ending remote control, disconnecting, stopping the camera SDKs\n";
+  std::cout << "Browsing the card\n";
+  const std::string rawFile = BrowseCard(host, options.Folder);
+
+  std::cout << "Disconnecting\n";
+  session.Disconnect();
+  if (!rawFile.empty()) {
+    std::cout << "Developing " << PlainName(rawFile) << " on the PC\n";
+    DevelopRAW(host, rawFile);
+  }
+  std::cout << "Stopping the camera SDKs\n";
   session.Close();
   std::cout << files.size() << " pictures are in "
             << std::filesystem::absolute(options.Folder).lexically_normal().string() << '\n';
@@ -145,9 +234,12 @@ void AddShootingCommands(CommandLine& commandLine) {
 
   auto demo = std::make_shared<ShootOptions>();
   demo->Count = 3;
+  demo->Mode = ReleaseModeBothPCAndCamera;
   demo->Folder = "vostrel-demo-pictures";
   CLI::App* demoCommand = app.add_subcommand(
-      "demo", "Run a whole session: enumerate, connect, shoot, fetch, disconnect");
+      "demo",
+      "Run a whole session: enumerate, connect, shoot, fetch, browse the card, develop a RAW "
+      "file, disconnect");
   demoCommand->add_option("-n,--count", demo->Count, "Number of pictures")
       ->check(CLI::Range(1, 99));
   demoCommand->add_option("-o,--out", demo->Folder, "Folder for the pictures");

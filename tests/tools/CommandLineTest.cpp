@@ -90,6 +90,17 @@ protected:
     return "\"" + text + "\"";
   }
 
+#ifndef _WIN32
+  // What libtiff's tiffinfo reads from the file: a reader independent of the
+  // simulator's TIFF writer.
+  std::string TiffInfo(const std::string& file) {
+    const std::string output = folder.file("tiffinfo.txt");
+    EXPECT_EQ(std::system(("tiffinfo " + Quote(file) + " > " + Quote(output) + " 2>&1").c_str()),
+              0);
+    return ReadText(output);
+  }
+#endif
+
 #ifdef _WIN32
   static constexpr const char* Program = "vostrel.exe";
 #else
@@ -211,6 +222,29 @@ TEST_F(CommandLineTest, DemoRunsAWholeSession) {
   // Each transfer drew its progress bar on stderr, up to 100 %.
   EXPECT_NE(demo.Err.find("shot-001.jpg ["), std::string::npos) << demo.Err;
   EXPECT_NE(demo.Err.find("] 100%"), std::string::npos) << demo.Err;
+
+  // The shots were kept on the card too, after the two pictures it held.
+  EXPECT_NE(demo.Out.find("  4 pictures on the card\n  0\tIMG_0001.JPG\n  1\tIMG_0002.CR2\n"
+                          "  2\tIMG_0003.JPG\n  3\tIMG_0004.JPG\n"),
+            std::string::npos)
+      << demo.Out;
+  const std::string thumbnails = platform::joinPath(pictures, "thumbnails");
+  for (const char* name : {"IMG_0001-thumb.jpg", "IMG_0003-thumb.jpg", "IMG_0004-thumb.jpg"}) {
+    EXPECT_EQ(StartOf(platform::joinPath(thumbnails, name), 2), JpegStart) << name;
+  }
+  EXPECT_FALSE(platform::fileExists(platform::joinPath(thumbnails, "IMG_0002-thumb.jpg")));
+  EXPECT_EQ(StartOf(platform::joinPath(pictures, "IMG_0002.CR2"), 7), "VSRAW01");
+  const std::string tiff = platform::joinPath(pictures, "IMG_0002.tif");
+  EXPECT_EQ(StartOf(tiff, 4), std::string("II*\0", 4));
+  EXPECT_EQ(StartOf(platform::joinPath(pictures, "IMG_0002-5200K.jpg"), 2), JpegStart);
+  EXPECT_NE(demo.Out.find("Stopping the camera SDKs\n"), std::string::npos) << demo.Out;
+#ifndef _WIN32
+  // libtiff's own reader agrees on what was written.
+  const std::string info = TiffInfo(tiff);
+  EXPECT_NE(info.find("Image Width: 160 Image Length: 120"), std::string::npos) << info;
+  EXPECT_NE(info.find("Bits/Sample: 16"), std::string::npos) << info;
+  EXPECT_NE(info.find("Samples/Pixel: 3"), std::string::npos) << info;
+#endif
 }
 
 TEST_F(CommandLineTest, CardPicturesDownloadAndRawFilesDevelop) {
@@ -235,9 +269,17 @@ TEST_F(CommandLineTest, CardPicturesDownloadAndRawFilesDevelop) {
   EXPECT_NE(thumbs.Err.find("IMG_0002.CR2"), std::string::npos) << thumbs.Err;
 
   const std::string tiff = folder.file("developed.tif");
-  const Result develop = Run({"raw", "develop", raw, tiff, "--kelvin", "6000"});
+  const std::string profile = folder.file("profile.icc");
+  platform::writeFile(profile, std::vector<std::uint8_t>(300, 0x5A));
+  const Result develop =
+      Run({"raw", "develop", raw, tiff, "--kelvin", "6000", "--bits", "48", "--icc", profile});
   EXPECT_EQ(develop.ExitCode, 0) << develop.Err;
   EXPECT_EQ(StartOf(tiff, 4), std::string("II*\0", 4));
+#ifndef _WIN32
+  const std::string info = TiffInfo(tiff);
+  EXPECT_NE(info.find("Bits/Sample: 16"), std::string::npos) << info;
+  EXPECT_NE(info.find("ICC Profile: <present>, 300 bytes"), std::string::npos) << info;
+#endif
   const std::string jpeg = folder.file("developed.jpg");
   const Result developJpeg = Run({"raw", "develop", raw, jpeg, "--format", "jpeg"});
   EXPECT_EQ(developJpeg.ExitCode, 0) << developJpeg.Err;

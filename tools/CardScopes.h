@@ -1,0 +1,50 @@
+#pragma once
+// Scopes for the card and RAW work of the command-line host: the card's
+// picture list and an opened RAW file, each closed again at the end of the
+// scope, and the names of the files the host writes for card pictures.
+
+#include "activex/VostrelActiveX.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vostrel::tools {
+
+// The card's picture list of the connected camera, closed at the end.
+class CollectionScope {
+public:
+  CollectionScope(TVostrelActiveX& control, bool thumbnails);
+  ~CollectionScope();
+  CollectionScope(const CollectionScope&) = delete;
+  CollectionScope& operator=(const CollectionScope&) = delete;
+
+private:
+  TVostrelActiveX& control_;
+};
+
+// An opened RAW file, closed at the end. Closing also stops the camera SDKs
+// again when no camera is connected.
+class RAWScope {
+public:
+  RAWScope(TVostrelActiveX& control, const std::string& fileName);
+  ~RAWScope();
+  RAWScope(const RAWScope&) = delete;
+  RAWScope& operator=(const RAWScope&) = delete;
+
+  // Closes the file now and reports a failure to do so.
+  void Close();
+
+private:
+  TVostrelActiveX& control_;
+  bool open_ = false;
+};
+
+// The file name of a card picture without any folder the camera puts in it.
+std::string PlainName(const std::string& cardName);
+// The file a picture's thumbnail is saved to: NAME-thumb.jpg in the folder.
+std::string ThumbnailFile(const std::string& folder, const std::string& cardName);
+// 0, 1, ... up to the number of pictures in the open list.
+std::vector<std::int32_t> AllPictureNumbers(const TVostrelActiveX& control);
+
+} // namespace vostrel::tools
