@@ -25,15 +25,7 @@ using test::MessageOf;
 
 class ControlCameraTest : public ::testing::Test {
 protected:
-  static sim::SimControlClient& Sim() {
-    static const std::unique_ptr<platform::DynamicLibrary> library =
-        platform::DynamicLibrary::open("EDSDK.DLL");
-    if (!library) {
-      throw std::runtime_error("EDSDK.DLL is not next to the test program");
-    }
-    static sim::SimControlClient client(*library);
-    return client;
-  }
+  static sim::SimControlClient& Sim() { return test::SimulatedEDSDK(); }
 
   void SetUp() override {
     Sim().clearFailures();

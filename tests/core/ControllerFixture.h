@@ -9,6 +9,7 @@
 #include "platform/Clock.h"
 
 #include "core/VostrelTestAccess.h"
+#include "support/MessageOf.h"
 
 #include <gtest/gtest.h>
 
@@ -16,20 +17,6 @@
 #include <string>
 
 namespace vostrel::test {
-
-// The message of the ECamException that the call raises; "" when it raises
-// nothing. Any other exception fails the test.
-inline std::string MessageOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const ECamException& error) {
-    return error.message();
-  } catch (const std::exception& error) {
-    ADD_FAILURE() << "unexpected exception: " << error.what();
-    return "<" + std::string(error.what()) + ">";
-  }
-  return "";
-}
 
 inline CDDeviceRecord CDRecord() {
   return CDDeviceRecord{};

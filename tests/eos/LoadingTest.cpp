@@ -9,6 +9,7 @@
 #include "eos/EDSDKApi.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
+#include "support/MessageOf.h"
 
 #include <gtest/gtest.h>
 
@@ -19,15 +20,7 @@
 namespace vostrel {
 namespace {
 
-// The message of the ECamException the operation raises, "" for none.
-std::string MessageOf(const std::function<void()>& operation) {
-  try {
-    operation();
-  } catch (const ECamException& e) {
-    return e.message();
-  }
-  return "";
-}
+using test::MessageOf;
 
 std::string LibraryPath() {
   return platform::joinPath(platform::ownModuleFolder(), "EDSDK.DLL");

@@ -11,6 +11,8 @@
 #include "platform/DynamicLibrary.h"
 #include "platform/TimeZone.h"
 #include "sim/SimControlClient.h"
+#include "support/MessageOf.h"
+#include "support/SimulatedEDSDK.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -23,20 +25,6 @@
 #include <vector>
 
 namespace vostrel::test {
-
-// The message of the ECamException that the call raises; "" when it raises
-// nothing. Any other exception fails the test.
-inline std::string MessageOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const ECamException& error) {
-    return error.message();
-  } catch (const std::exception& error) {
-    ADD_FAILURE() << "unexpected exception: " << error.what();
-    return "<" + std::string(error.what()) + ">";
-  }
-  return "";
-}
 
 // One camera of a scenario; the fields left alone keep these values.
 struct EOSCameraSpec {
@@ -69,15 +57,7 @@ inline std::string EOSScenario(const std::vector<EOSCameraSpec>& cameras) {
 
 class SimulatedEOS : public ::testing::Test {
 protected:
-  static sim::SimControlClient& Sim() {
-    static const std::unique_ptr<platform::DynamicLibrary> library =
-        platform::DynamicLibrary::open("EDSDK.DLL");
-    if (!library) {
-      throw std::runtime_error("EDSDK.DLL is not next to the test program");
-    }
-    static sim::SimControlClient client(*library);
-    return client;
-  }
+  static sim::SimControlClient& Sim() { return SimulatedEDSDK(); }
 
   void SetUp() override {
     Sim().clearFailures();

@@ -1,6 +1,6 @@
 #include "ComServerFixture.h"
 
-#include "platform/DynamicLibrary.h"
+#include "support/SimulatedEDSDK.h"
 
 #include <nlohmann/json.hpp>
 
@@ -51,13 +51,7 @@ void ComServer::TearDownTestSuite() {
 }
 
 sim::SimControlClient& ComServer::Sim() {
-  static const std::unique_ptr<platform::DynamicLibrary> simulator =
-      platform::DynamicLibrary::open("EDSDK.DLL");
-  if (!simulator) {
-    throw std::runtime_error("EDSDK.DLL is not next to the test program");
-  }
-  static sim::SimControlClient client(*simulator);
-  return client;
+  return SimulatedEDSDK();
 }
 
 void ComServer::SetUp() {
