@@ -273,15 +273,20 @@ std::uint32_t TEDSDK::GetBodyID() {
   return bodyId;
 }
 
-void TEDSDK::FormatCameraCard() {
+void* TEDSDK::FirstVolume(const std::string& operation) {
   EdsUInt32 volumes = 0;
   EdsGetChildCount.checked(Camera, &volumes);
   if (volumes == 0) {
-    throw ECamException("FormatCameraCard : No volumes found");
+    throw ECamException(operation + " : No volumes found");
   }
-  // Only the first volume is formatted.
   EdsVolumeRef volume = nullptr;
   EdsGetChildAtIndex.checked(Camera, 0, &volume);
+  return volume;
+}
+
+void TEDSDK::FormatCameraCard() {
+  // Only the first volume is formatted.
+  const EdsVolumeRef volume = FirstVolume("FormatCameraCard");
   TryFinally([&] { EdsFormatVolume.checked(volume); }, [&] { EdsRelease.checked(volume); });
 }
 

@@ -88,6 +88,9 @@ private:
   void RegisterEventHandlers();
   // Connect's reading of model name, owner name and battery state.
   void ReadConnectInfo();
+  // The camera's first volume (its card), which the caller releases; raises
+  // "<operation> : No volumes found" when the camera has none.
+  void* FirstVolume(const std::string& operation);
 
   // RemoteGetPicture's steps: the oldest released item (it stays queued),
   // the transfer of one picture type into the stream, and the end of a

@@ -113,15 +113,8 @@ void TEDSDK::OpenCameraCollection(const std::string& /*temporaryDirectory*/, boo
     ReleaseCollection();
   }
 
-  EdsUInt32 volumes = 0;
-  EdsGetChildCount.checked(Camera, &volumes);
-  if (volumes == 0) {
-    throw ECamException("OpenCameraCollection : No volumes found");
-  }
   // Only the first volume (the card) is walked.
-  EdsVolumeRef volume = nullptr;
-  EdsGetChildAtIndex.checked(Camera, 0, &volume);
-  Volume = volume;
+  Volume = FirstVolume("OpenCameraCollection");
 
   ImageListType found;
   try {
