@@ -81,8 +81,20 @@ std::vector<std::uint8_t> readFile(const std::string& path) {
   if (!in) {
     throwFileError("cannot open", path);
   }
-  std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
-                                  std::istreambuf_iterator<char>()};
+  // Sized from the file's length and read in one go; what is not a regular
+  // file, or a file that grows meanwhile, is read to its end in blocks.
+  std::vector<std::uint8_t> bytes;
+  std::error_code noSize;
+  const std::uintmax_t length = std::filesystem::file_size(native::toFilesystemPath(path), noSize);
+  if (!noSize && length > 0) {
+    bytes.resize(static_cast<std::size_t>(length));
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(length));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+  }
+  char block[4096];
+  while (in && in.read(block, sizeof block).gcount() > 0) {
+    bytes.insert(bytes.end(), block, block + in.gcount());
+  }
   if (in.bad()) {
     throwFileError("cannot read", path);
   }

@@ -103,6 +103,14 @@ TEST_F(FileSystemTest, FilesRoundTripEveryByte) {
   EXPECT_TRUE(fileExists(file));
   EXPECT_EQ(readFile(file), bytes);
 
+  // Larger than any block the reader uses, and not a multiple of one.
+  std::vector<std::uint8_t> large(100003);
+  for (std::size_t i = 0; i < large.size(); ++i) {
+    large[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
+  }
+  writeFile(file, large);
+  EXPECT_EQ(readFile(file), large);
+
   writeFile(file, {7, 8});
   EXPECT_EQ(readFile(file), (std::vector<std::uint8_t>{7, 8})) << "rewriting truncates";
   writeFile(file, {});
