@@ -7,6 +7,7 @@
 // (vostrel::edsdk::EdsOpenSession, ...). An entry point that is not bound is
 // never called: calling it raises ECamException instead.
 
+#include "core/SdkBinding.h"
 #include "eos/EDSDKERRORS.h"
 #include "eos/EDSDKTYPES.h"
 
@@ -25,58 +26,15 @@ void LoadEDSDK();
 // True once EDSDK.DLL has been loaded.
 bool EDSDKLoaded() noexcept;
 
-// The untyped part of an entry point: its name and the address it is bound to.
-class EntryPointSlot {
-public:
-  explicit constexpr EntryPointSlot(const char* name) noexcept : name_(name) {}
-  EntryPointSlot(const EntryPointSlot&) = delete;
-  EntryPointSlot& operator=(const EntryPointSlot&) = delete;
+using sdk::EntryPointSlot;
 
-  const char* name() const noexcept { return name_; }
-  bool bound() const noexcept { return address_ != nullptr; }
-  void bind(void* address) noexcept { address_ = address; }
-
-protected:
-  // The bound address; raises when the entry point is not bound.
-  void* require() const;
-
-private:
-  const char* name_;
-  void* address_ = nullptr;
-};
-
-// One bound SDK function of type Fn (a function-pointer type).
+// One bound EDSDK function of type Fn, checked by CheckEdsError.
 template <typename Fn>
-class EntryPoint final : public EntryPointSlot {
-public:
-  using EntryPointSlot::EntryPointSlot;
-
-  // Calls the function and returns its result as it is.
-  template <typename... Args>
-  EdsError operator()(Args... args) const {
-    return reinterpret_cast<Fn>(require())(args...);
-  }
-
-  // Calls the function and raises a non-zero result through CheckEdsError.
-  template <typename... Args>
-  void checked(Args... args) const {
-    raiseOnError((*this)(args...));
-  }
-
-private:
-  void raiseOnError(EdsError result) const;
-};
+using EntryPoint = sdk::EntryPoint<Fn, &CheckEdsError>;
 
 #define VOSTREL_EDSDK_DECLARE_ENTRY_POINT(number, name, result, parameters)                        \
   extern EntryPoint<::name##Fn> name;
 EDSDK_ENTRY_POINTS(VOSTREL_EDSDK_DECLARE_ENTRY_POINT)
 #undef VOSTREL_EDSDK_DECLARE_ENTRY_POINT
-
-template <typename Fn>
-void EntryPoint<Fn>::raiseOnError(EdsError result) const {
-  if (result != 0) {
-    CheckEdsError(result, name());
-  }
-}
 
 } // namespace vostrel::edsdk

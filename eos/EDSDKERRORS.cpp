@@ -1,22 +1,12 @@
 #include "eos/EDSDKERRORS.h"
 
-#include "core/ECamException.h"
-
-#include <algorithm>
-#include <array>
-#include <cstdio>
-#include <iterator>
+#include "core/SdkErrors.h"
 
 namespace vostrel {
 namespace {
 
-struct ErrorText {
-  std::uint16_t code;
-  const char* text;
-};
-
 // Sorted by code, so a code is found by binary search.
-constexpr ErrorText ErrorTexts[] = {
+constexpr sdk::ErrorText ErrorTexts[] = {
     {0x0001, "Unimplemented"},
     {0x0002, "Internal error"},
     {0x0003, "Memory allocation failed"},
@@ -127,34 +117,18 @@ constexpr ErrorText ErrorTexts[] = {
     {0xA006, "PTP lenc cover close"},
 };
 
-static_assert(std::is_sorted(std::begin(ErrorTexts), std::end(ErrorTexts),
-                             [](const ErrorText& a, const ErrorText& b) {
-                               return a.code < b.code;
-                             }),
-              "the error table must stay sorted by code");
-
-constexpr const char* UnknownErrorText = "Unkown error";
+static_assert(sdk::SortedByCode(ErrorTexts), "the error table must stay sorted by code");
 
 } // namespace
 
 const char* EdsErrorText(std::uint32_t code) noexcept {
-  const auto low = static_cast<std::uint16_t>(code & 0xFFFFu);
-  const auto* found = std::lower_bound(
-      std::begin(ErrorTexts), std::end(ErrorTexts), low,
-      [](const ErrorText& entry, std::uint16_t wanted) { return entry.code < wanted; });
-  if (found == std::end(ErrorTexts) || found->code != low) {
-    return UnknownErrorText;
-  }
-  return found->text;
+  return sdk::ErrorTextOf(ErrorTexts, code);
 }
 
 void CheckEdsError(std::uint32_t result, const std::string& functionName) {
-  if (result == 0) {
-    return;
+  if (result != 0) {
+    sdk::RaiseSdkError(result, functionName, EdsErrorText(result));
   }
-  char hex[9];
-  std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(result));
-  throw ECamException(functionName + " errorcode 0x" + hex + ", " + EdsErrorText(result));
 }
 
 } // namespace vostrel

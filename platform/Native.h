@@ -36,6 +36,11 @@ bool hasFolderPart(const std::string& name);
 // encoding) into a std::filesystem path.
 std::filesystem::path toFilesystemPath(const std::string& path);
 
+// Converts UTF-16 text into the system's narrow encoding (the ANSI code page
+// on Windows, UTF-8 elsewhere); characters that the encoding lacks become
+// the system's replacement character.
+std::string narrowFromUtf16(const std::u16string& text);
+
 std::optional<std::string> getEnvironment(const std::string& name);
 void setEnvironment(const std::string& name, const std::optional<std::string>& value);
 // The system's temporary folder, possibly with a trailing separator.

@@ -4,13 +4,119 @@
 #include "core/DeviceLists.h"
 #include "core/ECamException.h"
 #include "core/Vostrel.h"
+#include "platform/Text.h"
+#include "powershot_pr/PRAPI.h"
+#include "powershot_pr/PRDeviceInfo.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <iterator>
+#include <limits>
+#include <memory>
+#include <type_traits>
 
 namespace vostrel {
 
+// The controller's handlers are handed to the SDK as they are.
+static_assert(std::is_same_v<PREventHandlerFn, prSetEventCB>);
+static_assert(std::is_same_v<PRPictureDataHandlerFn, prGetFileDataCB>);
+static_assert(std::is_same_v<PRViewfinderHandlerFn, prViewFinderCB>);
+static_assert(sizeof(prDeviceInfo) == PRDeviceRecordSize);
+
 namespace {
+
+using namespace prapi;
 
 [[noreturn]] void RaiseNotSupported(const std::string& operation) {
   throw ECamException(operation + " is not supported for you camera.");
+}
+
+// The zero-terminated UTF-16 model name of a device-list entry; a name that
+// fills its field without a terminator is taken whole.
+std::string ModelNameOf(const PRDeviceRecord& entry) {
+  std::u16string name;
+  for (std::size_t offset = offsetof(prDeviceInfo, ModelName);
+       offset + 1 < offsetof(prDeviceInfo, Generation); offset += 2) {
+    const auto c = static_cast<char16_t>(entry[offset] | entry[offset + 1] << 8);
+    if (c == 0) {
+      break;
+    }
+    name.push_back(c);
+  }
+  return platform::narrowText(name);
+}
+
+// Entries of a device list that the host may read: the count the SDK gives,
+// but never more than the delivered bytes or the buffer hold.
+std::size_t DeliveredEntries(const prDeviceList& list, std::uint32_t deliveredBytes) {
+  const std::size_t delivered = std::min<std::size_t>(deliveredBytes, sizeof(prDeviceList));
+  const std::size_t room =
+      delivered < offsetof(prDeviceList, DeviceInfo)
+          ? 0
+          : (delivered - offsetof(prDeviceList, DeviceInfo)) / sizeof(prDeviceInfo);
+  return std::min<std::size_t>(list.NumList, room);
+}
+
+// Removes from the first cdCount names (the CD cameras) every one equal to
+// name, with its CD device record, last first.
+void RemoveCDDuplicates(std::vector<std::string>& nameList, std::size_t& cdCount,
+                        const std::string& name) {
+  std::vector<CDDeviceRecord>& cdDevices = CDDeviceList();
+  for (std::size_t position = cdCount; position-- > 0 && cdCount > 0;) {
+    if (nameList[position] != name) {
+      continue;
+    }
+    nameList.erase(nameList.begin() + static_cast<std::ptrdiff_t>(position));
+    if (position < cdDevices.size()) {
+      cdDevices.erase(cdDevices.begin() + static_cast<std::ptrdiff_t>(position));
+    }
+    --cdCount;
+  }
+}
+
+TxBatterySourceType BatterySourceOf(std::uint16_t kind) {
+  return kind >= 1 && kind <= 5 ? static_cast<TxBatterySourceType>(kind) : BatterySourceUnknown;
+}
+
+TxBatteryStatusType BatteryStatusOf(std::uint32_t status) {
+  switch (status) {
+  case 1:
+    return BatteryStatusNormal;
+  case 2:
+    return BatteryStatusWeak;
+  case 3:
+    return BatteryStatusSafetyLow;
+  default:
+    return BatteryStatusUnknown;
+  }
+}
+
+// Days from 1899-12-30, the origin of date-time values, to 1970-01-01.
+constexpr double UnixEpochDays = 25569.0;
+constexpr double MillisecondsPerDay = 86400000.0;
+
+// Whole seconds from 1970-01-01 00:00:00 to a date-time taken as it is,
+// counted to the millisecond and rounded to the nearest second. A time that
+// the camera's 32-bit count cannot hold raises.
+std::uint32_t SecondsSince1970(TDateTime dateTime) {
+  const double milliseconds = std::round((dateTime - UnixEpochDays) * MillisecondsPerDay);
+  const double seconds = std::floor((milliseconds + 500.0) / 1000.0);
+  if (!std::isfinite(seconds) || seconds < 0.0 ||
+      seconds > static_cast<double>(std::numeric_limits<std::uint32_t>::max())) {
+    throw ECamException("Date/Time is out of range");
+  }
+  return static_cast<std::uint32_t>(seconds);
+}
+
+// Runs the step and raises every failure of it as `message`.
+template <typename Step>
+void ReportingFailureAs(const char* message, Step step) {
+  try {
+    step();
+  } catch (...) {
+    throw ECamException(message);
+  }
 }
 
 } // namespace
@@ -19,41 +125,129 @@ void TPRSDK::ReportProbeProgress(std::int32_t percent) {
   TVostrel::ReportProbeProgress(InstanceIndex, percent);
 }
 
-// Until the PR binding exists, starting and finishing the SDK do nothing and
-// the enumeration adds no camera: the controller starts and enumerates every
-// family at once, and the EOS cameras must not wait for this one.
-void TPRSDK::StartSDK() {}
+// ---------------------------------------------------------------------------
+// Starting and stopping the SDK, enumeration
 
-void TPRSDK::OpenCameraEnumeration(std::vector<std::string>& /*nameList*/) {
-  PRDeviceList().clear();
+void TPRSDK::StartSDK() {
+  LoadPRSDK();
+  PR_StartSDK.checked();
 }
 
-void TPRSDK::CloseCameraEnumeration() {}
+void TPRSDK::OpenCameraEnumeration(std::vector<std::string>& nameList) {
+  std::size_t cdCount = nameList.size();
+  const auto list = std::make_unique<prDeviceList>();
+  prUInt32 size = sizeof(prDeviceList);
+  PR_GetDeviceList.checked(&size, list.get());
 
-void TPRSDK::Connect(PREventHandlerFn /*handler*/, std::int32_t cameraNumber,
-                     std::int32_t /*instanceIndex*/, ConnectInfoType& /*info*/) {
-  CheckConnectCameraNumber(cameraNumber, PRDeviceList().size(), "PowerShot",
+  std::vector<PRDeviceRecord>& devices = PRDeviceList();
+  devices.clear();
+  const std::size_t count = DeliveredEntries(*list, size);
+  for (std::size_t i = 0; i < count; ++i) {
+    PRDeviceRecord entry;
+    std::memcpy(entry.data(), &list->DeviceInfo[i], entry.size());
+    const std::string name = ModelNameOf(entry);
+    nameList.push_back(name);
+    devices.push_back(entry);
+    RemoveCDDuplicates(nameList, cdCount, name);
+  }
+}
+
+void TPRSDK::CloseCameraEnumeration() {
+  // The SDK's result is of no use here; a library that never had this
+  // entry point has nothing to finish.
+  if (PR_FinishSDK.bound()) {
+    static_cast<void>(PR_FinishSDK());
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Connection
+
+void TPRSDK::Connect(PREventHandlerFn handler, std::int32_t cameraNumber,
+                     std::int32_t instanceIndex, ConnectInfoType& info) {
+  const std::vector<PRDeviceRecord>& devices = PRDeviceList();
+  CheckConnectCameraNumber(cameraNumber, devices.size(), "PowerShot",
                            "There seems to be no connected PowerShot cameras (newer than S80) "
                            "connected. Have you called the EnumerateCameras function before "
                            "calling Connect?");
-  RaiseNotAvailableYet("Connect");
+  InstanceIndex = instanceIndex;
+  ConnectInfo.CameraModel = CamModNone;
+
+  const PRDeviceRecord& entry = devices[static_cast<std::size_t>(cameraNumber)];
+  prDeviceInfo device;
+  std::memcpy(&device, entry.data(), sizeof device);
+  PR_CreateCameraObject.checked(&device, &CameraHandle);
+  PR_ConnectCamera.checked(CameraHandle);
+
+  ConnectInfo.CameraModel = CamModPowerShot;
+  ConnectInfo.CameraModelName = ModelNameOf(entry);
+
+  prOwnerNameBlock owner{};
+  GetDevicePropValue(prPropOwnerName, &owner, sizeof owner);
+  ConnectInfo.OwnerName.assign(owner.Text,
+                               std::find(std::begin(owner.Text), std::end(owner.Text), '\0'));
+
+  prUInt16 batteryKind = 0;
+  GetDevicePropValue(prPropBatteryKind, &batteryKind, sizeof batteryKind);
+  ConnectInfo.BatterySource = BatterySourceOf(batteryKind);
+  prUInt32 batteryStatus = 0;
+  GetDevicePropValue(prPropBatteryStatus, &batteryStatus, sizeof batteryStatus);
+  ConnectInfo.BatteryStatus = BatteryStatusOf(batteryStatus);
+
+  PR_SetEventCallBack.checked(CameraHandle, static_cast<prContext>(InstanceIndex), handler);
+
+  Capabilities.fill(false);
+  std::vector<std::uint8_t> deviceInfo(prDeviceInfoBufferSize);
+  prUInt32 size = static_cast<prUInt32>(deviceInfo.size());
+  PR_GetDeviceInfo.checked(CameraHandle, &size, deviceInfo.data());
+  const PRDeviceInfoLists lists =
+      ReadPRDeviceInfo(deviceInfo.data(), std::min<std::size_t>(size, deviceInfo.size()), false);
+  for (const std::uint16_t operation : lists.Operations) {
+    Capabilities[CapRemote] = Capabilities[CapRemote] || operation == prOpInitiateReleaseControl;
+    Capabilities[CapViewfinder] =
+        Capabilities[CapViewfinder] || operation == prOpInitiateViewfinder;
+    Capabilities[CapFocusLock] = Capabilities[CapFocusLock] || operation == prOpFocusLock;
+  }
+  info = ConnectInfo;
+}
+
+void TPRSDK::GetDevicePropValue(std::uint16_t property, void* value, std::uint32_t size) {
+  prUInt32 bufferSize = size;
+  PR_GetDevicePropValue.checked(CameraHandle, property, &bufferSize, value);
 }
 
 void TPRSDK::Disconnect() {
-  RaiseNotAvailableYet("Disconnect");
+  PR_ClearEventCallBack.checked(CameraHandle);
+  ConnectInfo.CameraModel = CamModNone;
+  PR_DisconnectCamera.checked(CameraHandle);
 }
 
-void TPRSDK::SetTimeInCamera(TDateTime /*dateTime*/) {
-  RaiseNotAvailableYet("SetTimeInCamera");
+// ---------------------------------------------------------------------------
+// The camera as a whole
+
+void TPRSDK::SetTimeInCamera(TDateTime dateTime) {
+  ReportingFailureAs("It is not possible to set time in the current connected camera", [&] {
+    const prUInt32 seconds = SecondsSince1970(dateTime);
+    PR_SetDevicePropValue.checked(CameraHandle, prPropCameraTime,
+                                  static_cast<prUInt32>(sizeof seconds), &seconds);
+  });
 }
 
 void TPRSDK::SetOwnerName(const std::string& name) {
   CheckOwnerNameLength(name);
-  RaiseNotAvailableYet("SetOwnerName");
+  ReportingFailureAs("It is not possible to set owner name in the current connected camera", [&] {
+    prOwnerNameBlock block{};
+    block.Length = static_cast<prUInt32>(name.size() + 1);
+    std::memcpy(block.Text, name.data(), name.size());
+    PR_SetDevicePropValue.checked(CameraHandle, prPropOwnerName,
+                                  static_cast<prUInt32>(sizeof block), &block);
+  });
 }
 
 std::uint32_t TPRSDK::GetBodyID() {
-  RaiseNotAvailableYet("GetBodyID");
+  prUInt32 bodyId = 0;
+  GetDevicePropValue(prPropBodyID, &bodyId, sizeof bodyId);
+  return bodyId;
 }
 
 void TPRSDK::FormatCameraCard() {
@@ -61,12 +255,17 @@ void TPRSDK::FormatCameraCard() {
 }
 
 bool TPRSDK::RemoteSupported() {
-  RaiseNotAvailableYet("RemoteSupported");
+  return Supports(CapRemote);
 }
 
+// Reading the owner name is enough to keep the camera from switching off.
 void TPRSDK::KeepCameraAwake() {
-  RaiseNotAvailableYet("KeepCameraAwake");
+  prOwnerNameBlock owner{};
+  GetDevicePropValue(prPropOwnerName, &owner, sizeof owner);
 }
+
+// ---------------------------------------------------------------------------
+// Remote shooting
 
 void TPRSDK::RemoteStart(ReleaseModeType /*mode*/, ReleaseDataKindType /*kind*/, bool /*probe*/,
                          const std::string& /*cacheDirectory*/, ReleaseEventHandlerFn /*handler*/,

@@ -3,16 +3,16 @@
 // PRSDK.DLL.
 //
 // The controller creates one instance, gives it its InstanceIndex and calls
-// the operations named after its own public methods. The binding of the SDK
-// is not built yet: until it is, the SDK start and finish do nothing and the
-// enumeration finds no camera, so that the other families can be enumerated;
-// every operation that needs the SDK raises "<operation> is not available
-// yet" after the refusals that need no SDK.
+// the operations named after its own public methods. Every SDK call goes
+// through the binding of PRAPI, and every checked result through
+// CheckPRError. The connection operations work; remote shooting, its
+// parameters and the viewfinder raise "<operation> is not available yet".
 
 #include "core/CamDefines.h"
 #include "core/CamEvents.h"
 #include "powershot_pr/PRTYPE.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -72,10 +72,49 @@ public:
                   GetPictureProgressHandlerFn handler, std::int32_t instanceIndex);
   void DeletePicture(ImageListType& list, std::int32_t pictureNumber);
 
+  // What the connected camera can do, from its device information: Connect
+  // fills the first entries, remote release control all of them.
+  enum Capability : std::size_t {
+    CapRemote,
+    CapViewfinder,
+    CapZoom,
+    CapFocusLock,
+    CapQuality,
+    CapImageSize,
+    CapStrobe,
+    CapStrobeCompensation,
+    CapShootingMode,
+    CapDriveMode,
+    CapMetering,
+    CapAFDistance,
+    CapAFPoint,
+    CapAFAssistLight,
+    CapWhiteBalance,
+    CapContrast,
+    CapColorGain,
+    CapSharpness,
+    CapISO,
+    CapAv,
+    CapTv,
+    CapExposureCompensation,
+    CapPhotoEffect,
+    CapBeep,
+    CapabilityCount
+  };
+  bool Supports(Capability capability) const { return Capabilities[capability]; }
+
 private:
+  // Reads a device property of the connected camera into value; size is the
+  // buffer's size on the call.
+  void GetDevicePropValue(std::uint16_t property, void* value, std::uint32_t size);
+
   // The owning controller's position in the instance registry; the context
   // of every SDK callback registration.
   std::int32_t InstanceIndex = 0;
+  // The SDK's camera object of the connected camera.
+  prHandle CameraHandle = 0;
+  ConnectInfoType ConnectInfo;
+  std::array<bool, CapabilityCount> Capabilities{};
 };
 
 } // namespace vostrel

@@ -18,40 +18,20 @@ EDSDK_ENTRY_POINTS(VOSTREL_SIM_DECLARE_ENTRY_POINT)
 
 namespace {
 
+using namespace vostrel::sim;
 using namespace vostrel::sim::eds;
 using vostrel::sim::Bytes;
 
 enum class Needs { Nothing, Sdk };
 
 // Runs one call: `arguments` adds the logged arguments, `body` does the work
-// and raises EdsFailure for an SDK error.
+// and raises SdkFailure (fail) for an SDK error.
 template <typename Arguments, typename Body>
 EdsError entry(const char* name, Needs needs, Arguments arguments, Body body) noexcept {
-  try {
-    EdsSimulator& simulator = EdsSimulator::instance();
-    Call call(simulator, name);
-    arguments(call);
-    EdsError result = EdsErrOK;
-    try {
-      if (const auto injected = simulator.failures().check(name)) {
-        result = *injected;
-      } else if (needs == Needs::Sdk && !simulator.initialized()) {
-        result = EdsErrInvalidFunctionCall;
-      } else {
-        body(call);
-      }
-    } catch (const EdsFailure& failure) {
-      result = failure.code();
-    } catch (const std::bad_alloc&) {
-      result = EdsErrMemoryAllocationFailed;
-    } catch (const std::exception& error) {
-      simulator.setLastError(std::string(name) + ": " + error.what());
-      result = EdsErrInternalError;
-    }
-    return call.finish(result);
-  } catch (...) {
-    return EdsErrInternalError;
-  }
+  static constexpr vostrel::sim::EntryCodes Codes{
+      EdsErrInvalidFunctionCall, EdsErrMemoryAllocationFailed, EdsErrInternalError};
+  return vostrel::sim::runEntry<Call>(EdsSimulator::instance(), name, needs == Needs::Sdk, Codes,
+                                      arguments, body);
 }
 
 // An out parameter the host must supply.

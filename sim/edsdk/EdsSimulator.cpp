@@ -15,13 +15,6 @@ const EdsFamily& edsFamily() {
 
 } // namespace
 
-std::function<void()> loggedCallback(CallLog& log, PendingCallback callback) {
-  return [&log, callback = std::move(callback)] {
-    log.add("callback " + callback.line);
-    callback.run();
-  };
-}
-
 EdsSimulator& EdsSimulator::instance() {
   static EdsSimulator simulator;
   return simulator;

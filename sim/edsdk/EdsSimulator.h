@@ -1,7 +1,7 @@
 #pragma once
 // The simulated EDSDK.DLL: the state behind its entry points and one
 // function per entry point. Every function runs with the lock taken by a
-// Call and raises EdsFailure for an SDK error.
+// Call and raises SdkFailure (fail) for an SDK error.
 
 #include "sim/edsdk/EdsCall.h"
 #include "sim/edsdk/EdsFamily.h"
@@ -35,8 +35,7 @@ public:
   std::size_t liveReferences() override;
 
   // For Call.
-  std::mutex& callMutex() { return mutex(); }
-  bool initialized() const { return initialized_; }
+  bool started() const { return initialized_; }
   // A reference as the call log shows it ("camera#3").
   std::string describe(EdsBaseRef reference) const;
 
@@ -149,8 +148,5 @@ private:
   HandleTable<EdsObject> handles_;
   std::map<const Camera*, Handlers> handlers_;
 };
-
-// Turns a pending callback into one that logs itself when it runs.
-std::function<void()> loggedCallback(CallLog& log, PendingCallback callback);
 
 } // namespace vostrel::sim::eds

@@ -522,7 +522,7 @@ std::size_t fileCount(const Camera& camera) {
 Camera readCamera(const Node& node, std::size_t index, const CameraFamily& family) {
   node.requireObject({"model", "owner", "port", "bodyId", "battery", "clock", "availableShots",
                       "shotsOnEmptyCard", "captureFolder", "filePrefix", "nextFileNumber",
-                      "attached", "volumes", "properties"},
+                      "attached", "volumes", "properties", "operations"},
                      {"sessionOpen", "keepAwakeCount", "releaseCount"});
   Camera camera = family.defaultCamera(index);
   if (!node.has("model")) {
@@ -566,6 +566,15 @@ Camera readCamera(const Node& node, std::size_t index, const CameraFamily& famil
   }
   if (node.has("properties")) {
     readProperties(node.member("properties"), camera, family);
+  }
+  if (node.has("operations")) {
+    const Node operations = node.member("operations");
+    operations.requireArray();
+    camera.operations.clear();
+    for (std::size_t i = 0; i < operations.json().size(); ++i) {
+      camera.operations.push_back(
+          static_cast<std::uint16_t>(operations.element(i).integer(0, 0xFFFF)));
+    }
   }
   camera.nextFileNumber =
       node.has("nextFileNumber")
@@ -622,23 +631,27 @@ Json writeCamera(const Camera& camera, const CameraFamily& family) {
   for (const auto& [id, property] : camera.properties) {
     properties[family.propertyName(id)] = writeProperty(property);
   }
-  return {{"model", camera.model},
-          {"owner", camera.owner},
-          {"port", camera.port},
-          {"bodyId", camera.bodyId},
-          {"battery", camera.battery},
-          {"clock", writeClock(camera.clock)},
-          {"availableShots", camera.availableShots},
-          {"shotsOnEmptyCard", camera.shotsOnEmptyCard},
-          {"captureFolder", camera.captureFolder},
-          {"filePrefix", camera.filePrefix},
-          {"nextFileNumber", camera.nextFileNumber},
-          {"attached", camera.attached},
-          {"volumes", volumes},
-          {"properties", properties},
-          {"sessionOpen", camera.sessionOpen},
-          {"keepAwakeCount", camera.keepAwakeCount},
-          {"releaseCount", camera.releaseCount}};
+  Json json = {{"model", camera.model},
+               {"owner", camera.owner},
+               {"port", camera.port},
+               {"bodyId", camera.bodyId},
+               {"battery", camera.battery},
+               {"clock", writeClock(camera.clock)},
+               {"availableShots", camera.availableShots},
+               {"shotsOnEmptyCard", camera.shotsOnEmptyCard},
+               {"captureFolder", camera.captureFolder},
+               {"filePrefix", camera.filePrefix},
+               {"nextFileNumber", camera.nextFileNumber},
+               {"attached", camera.attached},
+               {"volumes", volumes},
+               {"properties", properties},
+               {"sessionOpen", camera.sessionOpen},
+               {"keepAwakeCount", camera.keepAwakeCount},
+               {"releaseCount", camera.releaseCount}};
+  if (!camera.operations.empty()) {
+    json["operations"] = camera.operations;
+  }
+  return json;
 }
 
 } // namespace

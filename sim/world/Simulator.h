@@ -44,6 +44,8 @@ public:
   std::string listFiles(std::int32_t camera, std::int32_t volume);
   std::optional<Bytes> readFile(std::int32_t camera, std::int32_t volume, const std::string& path);
 
+  // The lock that every SDK call holds while it works.
+  std::mutex& callMutex() { return mutex_; }
   CallLog& callLog() { return log_; }
   FailureInjector& failures() { return failures_; }
   EventDispatcher& events() { return events_; }

@@ -14,6 +14,52 @@ bool CameraClock::valid() const {
   return day <= days && hour < 24 && minute < 60 && second < 60 && millisecond < 1000;
 }
 
+namespace {
+
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+std::int64_t daysFromCivil(std::int64_t year, std::int64_t month, std::int64_t day) {
+  year -= month <= 2 ? 1 : 0;
+  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+  const std::int64_t yearOfEra = year - era * 400;
+  const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  return era * 146097 + dayOfEra - 719468;
+}
+
+} // namespace
+
+std::optional<std::uint32_t> secondsSince1970(const CameraClock& clock) {
+  const std::int64_t seconds = daysFromCivil(clock.year, clock.month, clock.day) * 86400 +
+                               clock.hour * 3600 + clock.minute * 60 + clock.second;
+  if (seconds < 0 || seconds > 0xFFFFFFFFll) {
+    return std::nullopt;
+  }
+  return static_cast<std::uint32_t>(seconds);
+}
+
+CameraClock clockFromSecondsSince1970(std::uint32_t seconds) {
+  const std::int64_t days = seconds / 86400;
+  const std::int64_t rest = seconds % 86400;
+  // The civil date of a day count, by eras of 400 years.
+  const std::int64_t shifted = days + 719468;
+  const std::int64_t era = shifted / 146097;
+  const std::int64_t dayOfEra = shifted - era * 146097;
+  const std::int64_t yearOfEra =
+      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const std::int64_t monthIndex = (5 * dayOfYear + 2) / 153;
+  const std::int64_t month = monthIndex + (monthIndex < 10 ? 3 : -9);
+  CameraClock clock;
+  clock.year = static_cast<std::uint32_t>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
+  clock.month = static_cast<std::uint32_t>(month);
+  clock.day = static_cast<std::uint32_t>(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
+  clock.hour = static_cast<std::uint32_t>(rest / 3600);
+  clock.minute = static_cast<std::uint32_t>(rest / 60 % 60);
+  clock.second = static_cast<std::uint32_t>(rest % 60);
+  clock.millisecond = 0;
+  return clock;
+}
+
 Property* Camera::property(std::uint32_t id) {
   const auto found = properties.find(id);
   return found == properties.end() ? nullptr : &found->second;

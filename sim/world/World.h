@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,12 @@ struct CameraClock {
   bool operator==(const CameraClock&) const = default;
 };
 
+// The clock as a count of seconds since 1970-01-01 00:00:00 (milliseconds
+// dropped); nullopt for a time before 1970 or beyond 32 bits.
+std::optional<std::uint32_t> secondsSince1970(const CameraClock& clock);
+// The clock that a count of seconds since 1970-01-01 00:00:00 stands for.
+CameraClock clockFromSecondsSince1970(std::uint32_t seconds);
+
 struct Camera {
   std::string model;
   std::string owner;
@@ -45,6 +52,9 @@ struct Camera {
   std::uint32_t nextFileNumber = 1;
   std::vector<Volume> volumes;
   std::map<std::uint32_t, Property> properties;
+  // The operation codes that the camera lists in its device information
+  // (PowerShot PR cameras; empty for a family without such a list).
+  std::vector<std::uint16_t> operations;
   // The picture taken last, on the card or waiting to be transferred.
   std::shared_ptr<Entry> newestPicture;
   bool attached = true;

@@ -11,6 +11,7 @@
 #include "platform/DynamicLibrary.h"
 #include "platform/TimeZone.h"
 #include "sim/SimControlClient.h"
+#include "support/LoggedCalls.h"
 #include "support/MessageOf.h"
 #include "support/SimulatedEDSDK.h"
 
@@ -20,7 +21,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -93,25 +93,10 @@ protected:
 
   // The logged SDK calls (callbacks left out), each reference shown as its
   // kind only ("camera#").
-  static std::vector<std::string> Calls() {
-    static const std::regex number("#[0-9]+");
-    std::vector<std::string> calls;
-    for (const std::string& line : Sim().callLogLines()) {
-      if (line.rfind("callback ", 0) != 0) {
-        calls.push_back(std::regex_replace(line, number, "#"));
-      }
-    }
-    return calls;
-  }
+  static std::vector<std::string> Calls() { return LoggedCalls(Sim()); }
 
   // The names of the logged SDK calls, in order.
-  static std::vector<std::string> CalledFunctions() {
-    std::vector<std::string> names;
-    for (const std::string& line : Calls()) {
-      names.push_back(line.substr(0, line.find('(')));
-    }
-    return names;
-  }
+  static std::vector<std::string> CalledFunctions() { return LoggedFunctions(Sim()); }
 
   // The simulated camera as the simulator describes it (scenario format,
   // with the state the calls left: "clock", "owner", "sessionOpen", ...).

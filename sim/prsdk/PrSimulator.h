@@ -1,0 +1,114 @@
+#pragma once
+// The simulated PRSDK.DLL: the state behind its entry points. Every
+// operation runs with the lock taken by a Call and raises SdkFailure (fail)
+// for a PR response code.
+
+#include "powershot_pr/PRTYPE.h"
+#include "sim/prsdk/PrFamily.h"
+#include "sim/world/SdkCall.h"
+#include "sim/world/Simulator.h"
+
+#include <map>
+#include <memory>
+
+namespace vostrel::sim::pr {
+
+// PR response codes the simulated cameras give.
+inline constexpr prResponse prInternalError = 0x00000002;
+inline constexpr prResponse prMemoryAllocationFailed = 0x00000003;
+inline constexpr prResponse prNotSupported = 0x00000007;
+inline constexpr prResponse prInvalidParameter = 0x00000021;
+inline constexpr prResponse prInvalidHandle = 0x00000022;
+inline constexpr prResponse prInvalidFunctionCall = 0x00000061;
+inline constexpr prResponse prInsufficientBuffer = 0x00000063;
+inline constexpr prResponse prEventCallbackExists = 0x00000064;
+inline constexpr prResponse prGeneralError = 0x00002002; // the camera is gone
+inline constexpr prResponse prSessionNotOpen = 0x00002003;
+inline constexpr prResponse prDevicePropNotSupported = 0x0000200A;
+inline constexpr prResponse prAccessDenied = 0x0000200F;
+inline constexpr prResponse prInvalidDevicePropFormat = 0x0000201B;
+inline constexpr prResponse prInvalidDevicePropValue = 0x0000201C;
+inline constexpr prResponse prSessionAlreadyOpen = 0x0000201E;
+
+// The PR event codes the simulator raises itself.
+inline constexpr prUInt16 prEventConnectionLost = 0xD001;
+
+[[noreturn]] inline void fail(prResponse code) {
+  throw SdkFailure(code);
+}
+
+class PrSimulator;
+
+class Call : public SdkCall {
+public:
+  Call(PrSimulator& simulator, const char* name);
+  PrSimulator& simulator() { return simulator_; }
+
+private:
+  PrSimulator& simulator_;
+};
+
+class PrSimulator final : public Simulator {
+public:
+  static PrSimulator& instance();
+
+  PrSimulator();
+
+  // Control interface.
+  void raiseEvent(std::int32_t camera, std::int32_t kind, std::uint32_t code,
+                  std::uint32_t argument, std::uint32_t parameter) override;
+  void detachCamera(std::int32_t camera) override;
+  // The camera objects the host has created.
+  std::size_t liveReferences() override;
+
+  bool started() const { return started_; }
+  // A camera handle as the call log shows it ("camera#3", "invalid#7").
+  std::string describe(prHandle handle) const;
+
+  // The SDK and its device list.
+  void startSdk();
+  void finishSdk();
+  void deviceList(Call& call, prUInt32* bufferSize, prDeviceList* list);
+
+  // Camera objects, connections and events.
+  prHandle createCameraObject(const prDeviceInfo* device);
+  void destroyCameraObject(prHandle handle);
+  void connect(prHandle handle);
+  void disconnect(prHandle handle);
+  void setEventCallback(prHandle handle, prContext context, prSetEventCB callback);
+  void clearEventCallback(prHandle handle);
+
+  // Device information and properties.
+  void deviceInfo(prHandle handle, prUInt32* bufferSize, void* buffer);
+  void getProperty(Call& call, prHandle handle, prUInt16 code, prUInt32* bufferSize, void* buffer);
+  void setProperty(prHandle handle, prUInt16 code, prUInt32 size, const void* value);
+
+private:
+  struct CameraObject {
+    std::shared_ptr<Camera> camera;
+    bool connected = false;
+    prSetEventCB callback = nullptr;
+    prContext context = 0;
+  };
+
+  void worldReplaced() override;
+  CameraObject& require(prHandle handle);
+  // The object of a handle whose camera is still attached.
+  CameraObject& attached(prHandle handle);
+  // ... and connected.
+  CameraObject& connected(prHandle handle);
+  // A camera event for every connected object of the camera with a handler;
+  // posted by the caller once the lock is released.
+  std::vector<PendingCallback> cameraEvent(const Camera& camera, prUInt16 code, prUInt32 object,
+                                           prUInt32 parameter) const;
+  void post(std::vector<PendingCallback> callbacks);
+  Bytes propertyValue(const Camera& camera, prUInt16 code) const;
+
+  bool started_ = false;
+  // Device-list entries name the world they were made in.
+  std::uint32_t generation_ = 1;
+  prHandle nextHandle_ = 1;
+  std::map<prHandle, CameraObject> objects_;
+};
+
+} // namespace vostrel::sim::pr
