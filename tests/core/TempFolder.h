@@ -26,6 +26,7 @@ public:
 
   // A path below the folder, in the system's own notation.
   std::string file(const std::string& relative) const { return (path_ / relative).string(); }
+  const std::filesystem::path& path() const { return path_; }
 
 private:
   std::filesystem::path path_;

@@ -7,8 +7,6 @@
 #include "core/TempFolder.h"
 #include "platform/FileSystem.h"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
@@ -19,21 +17,6 @@ namespace vostrel::test {
 namespace {
 
 constexpr DISPID OnGetPictureEvent = 206;
-
-// A camera whose card holds two folders with JPEG and RAW pictures.
-std::string CardScenario() {
-  nlohmann::json camera = {
-      {"model", "EOS Test"},
-      {"owner", "Test Owner"},
-      {"volumes",
-       {{{"label", "CF"},
-         {"files",
-          {"DCIM/100EOS/IMG_0001.JPG",
-           "DCIM/100EOS/IMG_0002.CR2",
-           {{"path", "DCIM/101EOS/IMG_0003.CR2"}, {"whiteBalance", 3}, {"kelvin", 3200}},
-           "DCIM/101EOS/IMG_0004.JPG"}}}}}};
-  return nlohmann::json{{"eos", {{"cameras", {camera}}}}}.dump();
-}
 
 std::wstring Wide(const std::string& text) {
   return std::wstring(text.begin(), text.end());
@@ -47,7 +30,7 @@ class Card : public ComServer {
 protected:
   void SetUp() override {
     ComServer::SetUp();
-    Sim().loadScenario(CardScenario());
+    Sim().loadScenario(CardEOSCameraScenario());
     Sim().setSynchronousCallbacks(false);
     object = CreateObject();
     ASSERT_NE(object, nullptr);

@@ -1,10 +1,14 @@
 // The control from a script host, as a late-bound client that passes its
 // arguments as references to variants: Wine's cscript runs small VBScript
 // and JScript programs against the registered control, in a process of
-// their own.
+// their own; and the sample scripts shipped next to the control, run to
+// their end.
 
 #include "ComServerFixture.h"
 
+#include "core/TempFolder.h"
+
+#include <filesystem>
 #include <fstream>
 
 namespace vostrel::test {
@@ -15,14 +19,13 @@ struct ScriptRun {
   std::string output;
 };
 
-// Runs the script with cscript, in the test's folder, and collects what it
-// echoes. The process gets a minute; a script host that hangs fails the test.
-ScriptRun RunScript(const std::wstring& fileName, const std::string& text) {
+// Runs the script file with cscript in the working folder ("" for the
+// test's own), with the simulated cameras of the scenario, and collects what
+// it echoes. The process gets a minute; a script host that hangs fails the
+// test.
+ScriptRun RunScriptFile(const std::wstring& script, const std::wstring& workingFolder,
+                        const std::string& scenarioJson) {
   ScriptRun run;
-  {
-    std::ofstream script(std::string(fileName.begin(), fileName.end()), std::ios::binary);
-    script << text;
-  }
   SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
   HANDLE readEnd = nullptr;
   HANDLE writeEnd = nullptr;
@@ -36,17 +39,19 @@ ScriptRun RunScript(const std::wstring& fileName, const std::string& text) {
   startup.hStdOutput = writeEnd;
   startup.hStdError = writeEnd;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  // The script's own simulated EDSDK.DLL starts with the tests' camera.
-  const std::wstring scenarioFile = L"com_script_scenario.json";
+  // The script's own simulated EDSDK.DLL starts with these cameras.
+  wchar_t scenarioFile[MAX_PATH] = {};
+  GetFullPathNameW(L"com_script_scenario.json", MAX_PATH, scenarioFile, nullptr);
   {
     std::ofstream scenario("com_script_scenario.json", std::ios::binary);
-    scenario << OneEOSCameraScenario();
+    scenario << scenarioJson;
   }
-  SetEnvironmentVariableW(L"VOSTREL_SIM_SCENARIO", scenarioFile.c_str());
+  SetEnvironmentVariableW(L"VOSTREL_SIM_SCENARIO", scenarioFile);
   PROCESS_INFORMATION process{};
-  std::wstring command = L"cscript.exe //nologo " + fileName;
-  const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                      nullptr, &startup, &process);
+  std::wstring command = L"cscript.exe //nologo \"" + script + L"\"";
+  const BOOL started =
+      CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                     workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &process);
   CloseHandle(writeEnd);
   SetEnvironmentVariableW(L"VOSTREL_SIM_SCENARIO", nullptr);
   if (started) {
@@ -64,8 +69,18 @@ ScriptRun RunScript(const std::wstring& fileName, const std::string& text) {
     CloseHandle(process.hThread);
   }
   CloseHandle(readEnd);
+  DeleteFileW(scenarioFile);
+  return run;
+}
+
+// Writes the script into the test's folder and runs it on one EOS camera.
+ScriptRun RunScript(const std::wstring& fileName, const std::string& text) {
+  {
+    std::ofstream script(std::string(fileName.begin(), fileName.end()), std::ios::binary);
+    script << text;
+  }
+  const ScriptRun run = RunScriptFile(fileName, L"", OneEOSCameraScenario());
   DeleteFileW(fileName.c_str());
-  DeleteFileW(scenarioFile.c_str());
   return run;
 }
 
@@ -109,6 +124,47 @@ WScript.Quit(0);
 )");
   EXPECT_EQ(run.exitCode, 0u) << run.output;
   EXPECT_EQ(run.output, "true|true\r\n");
+}
+
+// The samples work in the folder they are started in; each run gets a
+// fresh one.
+class ShippedSample : public ComServer {
+protected:
+  ScriptRun Run(const wchar_t* sample, const std::string& scenario) {
+    return RunScriptFile(ProgramFolder() + sample, folder.path().wstring(), scenario);
+  }
+  // The file exists and is not empty.
+  bool Produced(const char* name) const {
+    std::error_code missing;
+    return std::filesystem::file_size(folder.path() / name, missing) > 0 && !missing;
+  }
+
+  TempFolder folder;
+};
+
+TEST_F(ShippedSample, SessionScriptsTakeAndSaveAPicture) {
+  for (const wchar_t* sample : {L"session.vbs", L"session.js"}) {
+    const ScriptRun run = Run(sample, OneEOSCameraScenario());
+    EXPECT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_NE(run.output.find("Expected error: No camera is connected"), std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find("Body ID: 4711"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("Picture saved: "), std::string::npos) << run.output;
+    EXPECT_TRUE(Produced("session.jpg"));
+    std::filesystem::remove(folder.path() / "session.jpg");
+  }
+}
+
+TEST_F(ShippedSample, CardScriptSavesThumbnailsAndDevelopsTheRAWPicture) {
+  const ScriptRun run = Run(L"card.vbs", CardEOSCameraScenario());
+  EXPECT_EQ(run.exitCode, 0u) << run.output;
+  EXPECT_NE(run.output.find("Pictures on the card: 4"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("White balance as shot: 1"), std::string::npos) << run.output;
+  for (const char* name : {"IMG_0001-thumb.jpg", "IMG_0004-thumb.jpg", "IMG_0002.CR2",
+                           "IMG_0002.tif", "IMG_0002.jpg"}) {
+    EXPECT_TRUE(Produced(name)) << name;
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder.path() / "IMG_0002-thumb.jpg"));
 }
 
 } // namespace

@@ -17,12 +17,16 @@ std::wstring Text(BSTR value) {
   return value == nullptr ? L"" : std::wstring(value);
 }
 
-std::wstring ComServer::LibraryPath() {
+std::wstring ComServer::ProgramFolder() {
   wchar_t path[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, path, MAX_PATH);
   std::wstring folder(path);
   folder.resize(folder.find_last_of(L"\\/") + 1);
-  return folder + L"VostrelActiveXXControl1.ocx";
+  return folder;
+}
+
+std::wstring ComServer::LibraryPath() {
+  return ProgramFolder() + L"VostrelActiveXXControl1.ocx";
 }
 
 void ComServer::SetUpTestSuite() {
@@ -198,6 +202,20 @@ std::string OneEOSCameraScenario() {
       {"battery", 80},
       {"clock", "2024-05-01T09:30:00"},
       {"volumes", {{{"label", "CF"}, {"files", {"DCIM/100EOS/IMG_0001.JPG"}}}}}};
+  return nlohmann::json{{"eos", {{"cameras", {camera}}}}}.dump();
+}
+
+std::string CardEOSCameraScenario() {
+  nlohmann::json camera = {
+      {"model", "EOS Test"},
+      {"owner", "Test Owner"},
+      {"volumes",
+       {{{"label", "CF"},
+         {"files",
+          {"DCIM/100EOS/IMG_0001.JPG",
+           "DCIM/100EOS/IMG_0002.CR2",
+           {{"path", "DCIM/101EOS/IMG_0003.CR2"}, {"whiteBalance", 3}, {"kelvin", 3200}},
+           "DCIM/101EOS/IMG_0004.JPG"}}}}}};
   return nlohmann::json{{"eos", {{"cameras", {camera}}}}}.dump();
 }
 

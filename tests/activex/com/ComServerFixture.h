@@ -77,6 +77,9 @@ protected:
   void TearDown() override;
 
   static const ServerEntryPoints& Server() { return entryPoints; }
+  // The folder of the test program, with its trailing separator: the
+  // control, the simulated libraries and the sample scripts are there.
+  static std::wstring ProgramFolder();
   static std::wstring LibraryPath();
   static sim::SimControlClient& Sim();
 
@@ -130,6 +133,11 @@ void Unadvise(IUnknown* object, DWORD cookie);
 
 // A scenario of one simulated EOS camera.
 std::string OneEOSCameraScenario();
+// One simulated EOS camera whose card holds JPEG and RAW pictures in two
+// folders: 100EOS/IMG_0001.JPG, 100EOS/IMG_0002.CR2, 101EOS/IMG_0003.CR2
+// (shot with the camera's white-balance code 3 at 3200 K) and
+// 101EOS/IMG_0004.JPG.
+std::string CardEOSCameraScenario();
 
 // Captures the client area of the window (in-process, from its device
 // context) and keeps it as a 24-bit BMP file in the folder "artifacts" beside
