@@ -7,6 +7,7 @@
 #include "platform/Text.h"
 #include "powershot_pr/PRAPI.h"
 #include "powershot_pr/PRDeviceInfo.h"
+#include "powershot_pr/PRRemoteParams.h"
 
 #include <algorithm>
 #include <cmath>
@@ -291,12 +292,12 @@ void TPRSDK::RemoteGetPicture(const PREventRecord& /*releasedItem*/,
   RaiseNotAvailableYet("RemoteGetPicture");
 }
 
-void TPRSDK::RemoteGetRemoteParams(RemoteParamsType& /*params*/) {
-  RaiseNotAvailableYet("RemoteGetRemoteParams");
+void TPRSDK::RemoteGetRemoteParams(RemoteParamsType& params) {
+  pr::ReadRemoteParams(CameraHandle, params);
 }
 
-void TPRSDK::RemoteSetRemoteParams(RemoteParamsType /*params*/) {
-  RaiseNotAvailableYet("RemoteSetRemoteParams");
+void TPRSDK::RemoteSetRemoteParams(RemoteParamsType params) {
+  pr::WriteRemoteParams(CameraHandle, params);
 }
 
 void TPRSDK::RemoteGetZoomPos(ZoomPosType& /*zoom*/) {

@@ -5,8 +5,9 @@
 // The controller creates one instance, gives it its InstanceIndex and calls
 // the operations named after its own public methods. Every SDK call goes
 // through the binding of PRAPI, and every checked result through
-// CheckPRError. The connection operations work; remote shooting, its
-// parameters and the viewfinder raise "<operation> is not available yet".
+// CheckPRError. The connection operations and the shooting parameters work;
+// remote shooting and the viewfinder raise "<operation> is not available
+// yet".
 
 #include "core/CamDefines.h"
 #include "core/CamEvents.h"

@@ -87,6 +87,8 @@ inline constexpr prUInt16 prPropBatteryStatus = 0xD003; // 32-bit: 1 normal, 2 w
 inline constexpr prUInt16 prPropOwnerName = 0xD033;     // prOwnerNameBlock
 inline constexpr prUInt16 prPropCameraTime = 0xD034;    // 32-bit: seconds since 1970-01-01
 inline constexpr prUInt16 prPropBodyID = 0xD049;        // 32-bit
+// 16-bit: 1, 2, 3 thumbnail, picture, both to the PC; 4, 8, 12 to the card.
+inline constexpr prUInt16 prPropReleaseDestination = 0xD029;
 
 // The owner-name value: the character count with the terminating zero, then
 // the zero-terminated text.

@@ -1,5 +1,6 @@
 #include "sim/prsdk/PrFamily.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -10,13 +11,47 @@ namespace {
 struct NamedProperty {
   std::uint32_t id;
   const char* name;
+  // Bytes on the wire; 0 for the size the world keeps.
+  std::size_t wireSize;
 };
 
 // Properties of the settings map. Owner, body ID, battery status and clock
 // are camera attributes of the world and are read and written through those.
-constexpr std::array<NamedProperty, 1> Names = {{
-    {prPropBatteryKind, "BatteryKind"},
+constexpr std::array<NamedProperty, 24> Names = {{
+    {prPropBatteryKind, "BatteryKind", 2},
+    {0xD006, "Quality", 1},
+    {0xD007, "ImageFormat", 1},
+    {0xD008, "ImageSize", 1},
+    {0xD009, "DriveModeSetting", 2},
+    {0xD00A, "Strobe", 1},
+    {0xD00B, "Beep", 1},
+    {0xD00C, "ShootingMode", 1},
+    {0xD00E, "DriveMode", 1},
+    {0xD010, "Metering", 1},
+    {0xD011, "AFDistance", 1},
+    {0xD012, "AFPoint", 2},
+    {0xD013, "WhiteBalance", 1},
+    {0xD017, "Contrast", 1},
+    {0xD018, "ColorGain", 1},
+    {0xD019, "Sharpness", 1},
+    {0xD01C, "ISO", 2},
+    {0xD01D, "Av", 2},
+    {0xD01E, "Tv", 2},
+    {0xD01F, "ExposureCompensation", 1},
+    {0xD020, "StrobeCompensation", 1},
+    {prPropReleaseDestination, "ReleaseDestination", 2},
+    {0xD040, "PhotoEffect", 2},
+    {0xD041, "AFAssistLight", 2},
 }};
+
+const NamedProperty* named(std::uint32_t id) {
+  for (const NamedProperty& entry : Names) {
+    if (id == entry.id) {
+      return &entry;
+    }
+  }
+  return nullptr;
+}
 
 // Data-type codes of the picture transfer protocol.
 constexpr std::uint32_t DataTypeInt32 = 0x0005;
@@ -42,6 +77,58 @@ const std::vector<std::uint16_t> DefaultOperations = {0x1001,
                                                       prOpInitiateViewfinder,
                                                       prOpFocusLock};
 
+// A shooting setting of the default camera: its PR value and the values it
+// accepts.
+struct Setting {
+  std::uint32_t id;
+  std::int32_t value;
+  std::vector<std::int32_t> accepted;
+};
+
+const std::vector<Setting>& defaultSettings() {
+  static const std::vector<Setting> settings = {
+      {0xD006, 3, {1, 2, 3}},
+      {0xD007, 1, {1, 2}},
+      {0xD008, 0, {0, 1, 2, 3}},
+      {0xD009, 100, {100, 20}},
+      {0xD00A, 0, {0, 1, 2, 3}},
+      {0xD00B, 1, {0, 1}},
+      {0xD00C, 1, {0, 1, 2, 3, 4}},
+      {0xD00E, 0, {0, 1, 2}},
+      {0xD010, 0, {0, 1, 2}},
+      {0xD011, 0, {0, 1, 2}},
+      {0xD012, 0x1000, {0x1000, 0x1001, 0x3000, 0x3001, 0x3002}},
+      {0xD013, 0, {0, 1, 2, 3, 4, 7}},
+      {0xD017, 0, {-1, 0, 1}},
+      {0xD018, 0, {-1, 0, 1}},
+      {0xD019, 0, {-1, 0, 1}},
+      {0xD01C, 0, {0, 0x40, 0x43, 0x45, 0x48}},
+      {0xD01D, 0x28, {0x20, 0x23, 0x25, 0x28, 0x2B, 0x2D, 0x30}},
+      {0xD01E, 0x60, {0x40, 0x48, 0x50, 0x58, 0x60, 0x68, 0x70, 0x80}},
+      {0xD01F, 24, {8, 11, 13, 16, 19, 21, 24, 27, 29, 32, 35, 37, 40}},
+      {0xD020, 24, {16, 19, 21, 24, 27, 29, 32}},
+      {prPropReleaseDestination, 8, {1, 2, 3, 4, 8, 12}},
+      {0xD040, 0, {0, 1, 2, 3, 4, 5}},
+      {0xD041, 1, {0, 1}},
+  };
+  return settings;
+}
+
+Property settingProperty(const Setting& setting) {
+  const bool isSigned = std::any_of(setting.accepted.begin(), setting.accepted.end(),
+                                    [](std::int32_t value) { return value < 0; });
+  Property property;
+  property.kind = isSigned ? ValueKind::Signed : ValueKind::Unsigned;
+  property.dataType = isSigned ? DataTypeInt32 : DataTypeUInt32;
+  property.value = u32Bytes(static_cast<std::uint32_t>(setting.value));
+  std::vector<Bytes> accepted;
+  for (const std::int32_t value : setting.accepted) {
+    accepted.push_back(u32Bytes(static_cast<std::uint32_t>(value)));
+  }
+  property.accepted = std::move(accepted);
+  return property;
+}
+
 } // namespace
 
 Camera PrFamily::defaultCamera(std::size_t index) const {
@@ -61,6 +148,9 @@ Camera PrFamily::defaultCamera(std::size_t index) const {
   kind.value = u32Bytes(BatteryKindLithium);
   kind.writable = false;
   camera.properties[prPropBatteryKind] = kind;
+  for (const Setting& setting : defaultSettings()) {
+    camera.properties[setting.id] = settingProperty(setting);
+  }
   camera.operations = DefaultOperations;
   return camera;
 }
@@ -75,10 +165,8 @@ std::optional<std::uint32_t> PrFamily::propertyId(const std::string& name) const
 }
 
 std::string PrFamily::propertyName(std::uint32_t id) const {
-  for (const NamedProperty& entry : Names) {
-    if (id == entry.id) {
-      return entry.name;
-    }
+  if (const NamedProperty* entry = named(id)) {
+    return entry->name;
   }
   char hex[16];
   std::snprintf(hex, sizeof(hex), "0x%04X", id);
@@ -100,7 +188,8 @@ std::uint32_t PrFamily::dataTypeFor(ValueKind kind) const {
 }
 
 std::size_t wireSize(std::uint32_t id, std::size_t storedSize) {
-  return id == prPropBatteryKind ? sizeof(prUInt16) : storedSize;
+  const NamedProperty* entry = named(id);
+  return entry != nullptr && entry->wireSize != 0 ? entry->wireSize : storedSize;
 }
 
 const std::vector<prUInt16>& supportedEvents() {

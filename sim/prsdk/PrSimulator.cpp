@@ -484,9 +484,12 @@ void PrSimulator::setProperty(prHandle handle, prUInt16 code, prUInt32 size, con
   if (size != wireSize(code, property->value.size())) {
     fail(prInvalidDevicePropFormat);
   }
-  // A 16-bit value is kept widened to the stored size.
+  // A narrower value is kept widened to the stored size, with its sign for
+  // a signed property.
   Bytes written(bytes, bytes + size);
-  written.resize(property->value.size(), 0);
+  const bool negative =
+      property->kind == ValueKind::Signed && size > 0 && (bytes[size - 1] & 0x80) != 0;
+  written.resize(property->value.size(), negative ? 0xFF : 0x00);
   switch (property->write(written)) {
   case WriteOutcome::Applied:
   case WriteOutcome::Unchanged:

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,8 @@ struct PRCameraSpec {
   // The operations of the device information; the simulator's default list
   // when not given.
   std::optional<std::vector<std::uint16_t>> operations;
+  // Changes to the simulator's default properties, by name or code.
+  nlohmann::json properties = nlohmann::json::object();
 };
 
 inline std::string PRScenario(const std::vector<PRCameraSpec>& cameras) {
@@ -43,6 +46,9 @@ inline std::string PRScenario(const std::vector<PRCameraSpec>& cameras) {
         {"model", camera.model},   {"owner", camera.owner},
         {"bodyId", camera.bodyId}, {"battery", camera.batteryStatus},
         {"clock", camera.clock},   {"properties", {{"BatteryKind", camera.batteryKind}}}};
+    if (!camera.properties.is_null()) {
+      entry["properties"].update(camera.properties);
+    }
     if (camera.operations) {
       entry["operations"] = *camera.operations;
     }
@@ -59,6 +65,12 @@ protected:
     Sim().clearFailures();
     // The controller starts every SDK: no EOS camera gets in the way.
     SimulatedLibrary("EDSDK.DLL").loadScenario(R"({"eos": {"cameras": []}})");
+    // No CD camera comes before the PR cameras, where the build has the
+    // simulated CDSDK.DLL at all.
+    try {
+      SimulatedLibrary("CDSDK.DLL").loadScenario(R"({"cd": {"cameras": []}})");
+    } catch (const std::runtime_error&) {
+    }
     UseScenario({PRCameraSpec{}});
   }
 

@@ -233,6 +233,31 @@ TEST_F(PrSimulator, WritesChangeTheCameraOrAreRefusedWithTheCamerasCode) {
   EXPECT_EQ(camera0.at("properties").at("0xD02A").at("value"), 1);
 }
 
+TEST_F(PrSimulator, ShootingSettingsTravelInTheirWidthsAndKeepTheirSign) {
+  ASSERT_EQ(pr().PR_StartSDK(), prOK);
+  const prHandle camera = connected(0);
+
+  // Image size: 8 bits; ISO: 16 bits.
+  std::uint8_t byte = 0xAA;
+  prUInt32 size = 1;
+  ASSERT_EQ(pr().PR_GetDevicePropValue(camera, 0xD008, &size, &byte), prOK);
+  EXPECT_EQ(size, 1u);
+  EXPECT_EQ(byte, 0u);
+  const std::uint32_t wideIso = 0x48;
+  EXPECT_EQ(pr().PR_SetDevicePropValue(camera, 0xD01C, 4, &wideIso), 0x0000201Bu);
+  const std::uint16_t iso = 0x48;
+  EXPECT_EQ(pr().PR_SetDevicePropValue(camera, 0xD01C, 2, &iso), prOK);
+  const std::uint16_t unknownIso = 0x49;
+  EXPECT_EQ(pr().PR_SetDevicePropValue(camera, 0xD01C, 2, &unknownIso), 0x0000201Cu);
+
+  // Contrast -1 is the byte 0xFF and stays -1.
+  const std::uint8_t minusOne = 0xFF;
+  EXPECT_EQ(pr().PR_SetDevicePropValue(camera, 0xD017, 1, &minusOne), prOK);
+  const nlohmann::json properties = world().at("pr").at("cameras").at(0).at("properties");
+  EXPECT_EQ(properties.at("Contrast").at("value"), -1);
+  EXPECT_EQ(properties.at("ISO").at("value"), 0x48);
+}
+
 TEST_F(PrSimulator, TheDeviceInformationListsOperationsEventsAndProperties) {
   ASSERT_EQ(pr().PR_StartSDK(), prOK);
   const prHandle camera = connected(1);
