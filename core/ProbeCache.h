@@ -22,4 +22,14 @@ void WriteProbeCache(const std::string& fileName, const SupportedParamValuesType
 // tag, or is too short to hold the whole table. Read errors propagate.
 bool ReadProbeCache(const std::string& fileName, SupportedParamValuesType& values);
 
+// The cache file of a model and image mode: "<folder>/<model> Mode<mode>"
+// with the system's path separator, for example "C:\Cache\EOS Studio Mode3".
+// Characters that cannot stand in a file name (path separators, ':', '*',
+// '?', '"', '<', '>', '|', control characters) and every ".." of the model
+// name become '_', and a model name that starts with a reserved device name
+// (CON, NUL, COM1, ...) gets a leading '_', so the file always lies directly
+// inside the cache folder.
+std::string ProbeCacheFileName(const std::string& cacheDirectory, const std::string& modelName,
+                               std::uint8_t imageMode);
+
 } // namespace vostrel

@@ -293,52 +293,7 @@ void RestoreAfterFailure(EdsCameraRef camera, const RemoteParamsType& saved) noe
   }
 }
 
-// ---------------------------------------------------------------------------
-// Cache file names
-
-bool CannotStandInFileName(char c) {
-  constexpr std::string_view Forbidden = "\\/:*?\"<>|";
-  const auto code = static_cast<unsigned char>(c);
-  return code < 0x20 || code == 0x7F || Forbidden.find(c) != std::string_view::npos;
-}
-
-// Names that Windows takes for a device, whatever extension follows them.
-bool IsReservedDeviceName(std::string name) {
-  std::transform(name.begin(), name.end(), name.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  constexpr std::array<std::string_view, 4> Devices{"CON", "PRN", "AUX", "NUL"};
-  if (std::find(Devices.begin(), Devices.end(), name) != Devices.end()) {
-    return true;
-  }
-  return name.size() == 4 && (name.starts_with("COM") || name.starts_with("LPT")) &&
-         name[3] >= '1' && name[3] <= '9';
-}
-
-// The model name as one plain file-name part.
-std::string ModelFileName(const std::string& modelName) {
-  std::string name = modelName;
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    const bool inDotDot = modelName[i] == '.' && ((i > 0 && modelName[i - 1] == '.') ||
-                                                  (i + 1 < name.size() && modelName[i + 1] == '.'));
-    if (inDotDot || CannotStandInFileName(modelName[i])) {
-      name[i] = '_';
-    }
-  }
-  std::string base = name.substr(0, name.find('.'));
-  base.erase(base.find_last_not_of(' ') + 1);
-  if (IsReservedDeviceName(base)) {
-    name.insert(0, 1, '_');
-  }
-  return name;
-}
-
 } // namespace
-
-std::string ProbeCacheFileName(const std::string& cacheDirectory, const std::string& modelName,
-                               std::uint8_t imageMode) {
-  return platform::joinPath(cacheDirectory,
-                            ModelFileName(modelName) + " Mode" + std::to_string(imageMode));
-}
 
 void ProbeSupportedParams(EdsCameraRef camera, const std::string& modelName,
                           const std::string& cacheDirectory, SupportedParamValuesType& table,

@@ -16,6 +16,7 @@
 // a later RemoteStart answers from the file without touching the camera.
 
 #include "core/CamDefines.h"
+#include "core/ProbeCache.h"
 #include "eos/EDSDKTYPES.h"
 #include "platform/Clock.h"
 
@@ -43,15 +44,5 @@ inline constexpr platform::Milliseconds ProbeReadBackDelay{50};
 void ProbeSupportedParams(EdsCameraRef camera, const std::string& modelName,
                           const std::string& cacheDirectory, SupportedParamValuesType& table,
                           const ProbeProgressFn& report);
-
-// The cache file of a model and image mode: "<folder>/<model> Mode<mode>"
-// with the system's path separator, for example "C:\Cache\EOS Studio Mode3".
-// Characters that cannot stand in a file name (path separators, ':', '*',
-// '?', '"', '<', '>', '|', control characters) and every ".." of the model
-// name become '_', and a model name that starts with a reserved device name
-// (CON, NUL, COM1, ...) gets a leading '_', so the file always lies directly
-// inside the cache folder.
-std::string ProbeCacheFileName(const std::string& cacheDirectory, const std::string& modelName,
-                               std::uint8_t imageMode);
 
 } // namespace vostrel::eos

@@ -3,13 +3,17 @@
 #include "core/BackendChecks.h"
 #include "core/DeviceLists.h"
 #include "core/ECamException.h"
+#include "core/LittleEndian.h"
+#include "core/ProbeCache.h"
 #include "core/Vostrel.h"
 #include "platform/Text.h"
 #include "powershot_pr/PRAPI.h"
 #include "powershot_pr/PRDeviceInfo.h"
+#include "powershot_pr/PRParameterProbe.h"
 #include "powershot_pr/PRRemoteParams.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <iterator>
@@ -120,6 +124,36 @@ void ReportingFailureAs(const char* message, Step step) {
   }
 }
 
+// The release destination and data kind of property 0xD029.
+prUInt16 ReleaseDestinationOf(ReleaseModeType mode, ReleaseDataKindType kind) {
+  if (mode == ReleaseModeType::ReleaseModeBothPCAndCamera) {
+    throw ECamException("Release to both camera and PC does not work for the connected camera");
+  }
+  prUInt16 toPC = 0;
+  switch (kind) {
+  case ReleaseDataKindType::ReleaseDataKindTakeOnlyThumbnail:
+    toPC = 1;
+    break;
+  case ReleaseDataKindType::ReleaseDataKindTakeOnlyPicture:
+    toPC = 2;
+    break;
+  case ReleaseDataKindType::ReleaseDataKingTakeBothThumbAndPic:
+    toPC = 3;
+    break;
+  }
+  // The same kinds to the card are four times the values to the PC.
+  return mode == ReleaseModeType::ReleaseModeOnlyToCamera ? static_cast<prUInt16>(toPC * 4) : toPC;
+}
+
+// Release control starts and ends in the automatic shooting mode; the camera
+// may not let it be set, which changes nothing else.
+void SwitchToAutoMode(prHandle camera) {
+  pr::WritePRProperty(camera, pr::ShootingModeProperty, pr::ShootingModeTable.ToPRValue(16));
+}
+
+// Released data travels in blocks of this size.
+constexpr prUInt32 ReleasedDataBlockSize = 100000;
+
 } // namespace
 
 void TPRSDK::ReportProbeProgress(std::int32_t percent) {
@@ -197,19 +231,55 @@ void TPRSDK::Connect(PREventHandlerFn handler, std::int32_t cameraNumber,
 
   PR_SetEventCallBack.checked(CameraHandle, static_cast<prContext>(InstanceIndex), handler);
 
+  ReadCapabilities(false);
+  info = ConnectInfo;
+}
+
+void TPRSDK::ReadCapabilities(bool withProperties) {
   Capabilities.fill(false);
   std::vector<std::uint8_t> deviceInfo(prDeviceInfoBufferSize);
   prUInt32 size = static_cast<prUInt32>(deviceInfo.size());
   PR_GetDeviceInfo.checked(CameraHandle, &size, deviceInfo.data());
-  const PRDeviceInfoLists lists =
-      ReadPRDeviceInfo(deviceInfo.data(), std::min<std::size_t>(size, deviceInfo.size()), false);
+  const PRDeviceInfoLists lists = ReadPRDeviceInfo(
+      deviceInfo.data(), std::min<std::size_t>(size, deviceInfo.size()), withProperties);
   for (const std::uint16_t operation : lists.Operations) {
     Capabilities[CapRemote] = Capabilities[CapRemote] || operation == prOpInitiateReleaseControl;
     Capabilities[CapViewfinder] =
         Capabilities[CapViewfinder] || operation == prOpInitiateViewfinder;
     Capabilities[CapFocusLock] = Capabilities[CapFocusLock] || operation == prOpFocusLock;
   }
-  info = ConnectInfo;
+  for (const std::uint16_t property : lists.Properties) {
+    if (const Capability capability = CapabilityOfProperty(property);
+        capability < CapabilityCount) {
+      Capabilities[capability] = true;
+    }
+  }
+}
+
+TPRSDK::Capability TPRSDK::CapabilityOfProperty(std::uint16_t property) {
+  struct PropertyCapability {
+    std::uint16_t Property;
+    Capability Flag;
+  };
+  static constexpr std::array<PropertyCapability, 22> Table{{
+      {0xD02A, CapZoom},         {0xD006, CapQuality},
+      {0xD007, CapQuality},      {0xD008, CapImageSize},
+      {0xD00A, CapStrobe},       {0xD020, CapStrobeCompensation},
+      {0xD00C, CapShootingMode}, {0xD00E, CapDriveMode},
+      {0xD010, CapMetering},     {0xD011, CapAFDistance},
+      {0xD012, CapAFPoint},      {0xD041, CapAFAssistLight},
+      {0xD013, CapWhiteBalance}, {0xD017, CapContrast},
+      {0xD018, CapColorGain},    {0xD019, CapSharpness},
+      {0xD01C, CapISO},          {0xD01D, CapAv},
+      {0xD01E, CapTv},           {0xD01F, CapExposureCompensation},
+      {0xD040, CapPhotoEffect},  {0xD00B, CapBeep},
+  }};
+  for (const PropertyCapability& entry : Table) {
+    if (entry.Property == property) {
+      return entry.Flag;
+    }
+  }
+  return CapabilityCount;
 }
 
 void TPRSDK::GetDevicePropValue(std::uint16_t property, void* value, std::uint32_t size) {
@@ -268,28 +338,73 @@ void TPRSDK::KeepCameraAwake() {
 // ---------------------------------------------------------------------------
 // Remote shooting
 
-void TPRSDK::RemoteStart(ReleaseModeType /*mode*/, ReleaseDataKindType /*kind*/, bool /*probe*/,
-                         const std::string& /*cacheDirectory*/, ReleaseEventHandlerFn /*handler*/,
-                         std::int32_t /*instanceIndex*/, RemoteStartInfoType& /*info*/) {
-  RaiseNotAvailableYet("RemoteStart");
+void TPRSDK::RemoteStart(ReleaseModeType mode, ReleaseDataKindType kind, bool probe,
+                         const std::string& cacheDirectory, ReleaseEventHandlerFn /*handler*/,
+                         std::int32_t /*instanceIndex*/, RemoteStartInfoType& info) {
+  info = RemoteStartInfoType{};
+  PR_InitiateReleaseControl.checked(CameraHandle);
+  // The controller stays out of remote mode when the start fails, so the
+  // camera must not stay under release control either.
+  try {
+    StartReleaseControl(mode, kind, probe, cacheDirectory, info);
+  } catch (...) {
+    if (PR_TerminateReleaseControl.bound()) {
+      static_cast<void>(PR_TerminateReleaseControl(CameraHandle));
+    }
+    throw;
+  }
+}
+
+void TPRSDK::StartReleaseControl(ReleaseModeType mode, ReleaseDataKindType kind, bool probe,
+                                 const std::string& cacheDirectory, RemoteStartInfoType& info) {
+  const prUInt16 destination = ReleaseDestinationOf(mode, kind);
+  PR_SetDevicePropValue.checked(CameraHandle, prPropReleaseDestination,
+                                static_cast<prUInt32>(sizeof destination), &destination);
+  SwitchToAutoMode(CameraHandle);
+
+  ReadCapabilities(true);
+  info.DoSupportZoom = Supports(CapZoom);
+  info.DoSupportShootingPara = true;
+  info.DoSupportViewfinder = Supports(CapViewfinder);
+  info.ReqViewfinderOffWhenShooting = false;
+  info.DoSupportAfLockUnlock = Supports(CapFocusLock);
+  if (!probe) {
+    return;
+  }
+
+  pr::ProbeSupportedParams(CameraHandle, *this, info.SupportedParamValues,
+                           [this](std::int32_t percent) { ReportProbeProgress(percent); });
+  if (!cacheDirectory.empty()) {
+    // The PR cameras keep one table per model, filed under image mode 0.
+    WriteProbeCache(ProbeCacheFileName(cacheDirectory, ConnectInfo.CameraModelName, 0),
+                    info.SupportedParamValues);
+  }
+  SwitchToAutoMode(CameraHandle);
 }
 
 void TPRSDK::RemoteEnd() {
-  RaiseNotAvailableYet("RemoteEnd");
+  PR_TerminateReleaseControl.checked(CameraHandle);
 }
 
 std::int32_t TPRSDK::RemoteGetNumberOfAvailableShots() {
-  RaiseNotAvailableYet("RemoteGetNumberOfAvailableShots");
+  prUInt32 count = 0;
+  PR_RC_GetNumAvailableShot.checked(CameraHandle, &count);
+  return static_cast<std::int32_t>(count);
 }
 
+// The picture is announced through the event handler set at Connect.
 void TPRSDK::RemoteTakePicture(TakePictureProgressHandlerFn /*handler*/,
                                std::int32_t /*instanceIndex*/) {
-  RaiseNotAvailableYet("RemoteTakePicture");
+  PR_RC_Release.checked(CameraHandle);
 }
 
-void TPRSDK::RemoteGetPicture(const PREventRecord& /*releasedItem*/,
-                              PRPictureDataHandlerFn /*handler*/, std::int32_t /*instanceIndex*/) {
-  RaiseNotAvailableYet("RemoteGetPicture");
+void TPRSDK::RemoteGetPicture(const PREventRecord& releasedItem, PRPictureDataHandlerFn handler,
+                              std::int32_t /*instanceIndex*/) {
+  const auto object =
+      static_cast<prObjectHandle>(ReadInt32LE(releasedItem.data() + PREventObjectOffset));
+  const auto eventCode = ReadUInt16LE(releasedItem.data() + PREventCodeOffset);
+  PR_RC_GetReleasedData.checked(CameraHandle, object, eventCode, ReleasedDataBlockSize,
+                                static_cast<prContext>(InstanceIndex), handler);
 }
 
 void TPRSDK::RemoteGetRemoteParams(RemoteParamsType& params) {

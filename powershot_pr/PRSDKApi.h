@@ -5,9 +5,9 @@
 // The controller creates one instance, gives it its InstanceIndex and calls
 // the operations named after its own public methods. Every SDK call goes
 // through the binding of PRAPI, and every checked result through
-// CheckPRError. The connection operations and the shooting parameters work;
-// remote shooting and the viewfinder raise "<operation> is not available
-// yet".
+// CheckPRError. The connection, remote release control and the shooting
+// parameters work; zoom, AF lock and the viewfinder raise "<operation> is not
+// available yet".
 
 #include "core/CamDefines.h"
 #include "core/CamEvents.h"
@@ -102,12 +102,23 @@ public:
     CapBeep,
     CapabilityCount
   };
-  bool Supports(Capability capability) const { return Capabilities[capability]; }
+  bool Supports(Capability capability) const {
+    return capability < CapabilityCount && Capabilities[capability];
+  }
+  // The capability that a device property of the device information stands
+  // for; CapabilityCount for a property that stands for none.
+  static Capability CapabilityOfProperty(std::uint16_t property);
 
 private:
   // Reads a device property of the connected camera into value; size is the
   // buffer's size on the call.
   void GetDevicePropValue(std::uint16_t property, void* value, std::uint32_t size);
+  // Clears every capability, then sets those of the device information's
+  // operations and, when asked, of its device properties.
+  void ReadCapabilities(bool withProperties);
+  // RemoteStart after release control was entered.
+  void StartReleaseControl(ReleaseModeType mode, ReleaseDataKindType kind, bool probe,
+                           const std::string& cacheDirectory, RemoteStartInfoType& info);
 
   // The owning controller's position in the instance registry; the context
   // of every SDK callback registration.

@@ -136,25 +136,47 @@ prResponse PRAPI PR_GetDeviceInfo(prHandle camera, prUInt32* bufferSize, void* d
 }
 
 prResponse PRAPI PR_InitiateReleaseControl(prHandle camera) {
-  return notSimulated("PR_InitiateReleaseControl", camera);
+  return onCamera("PR_InitiateReleaseControl", camera,
+                  [&](PrSimulator& simulator) { simulator.initiateReleaseControl(camera); });
 }
 
 prResponse PRAPI PR_TerminateReleaseControl(prHandle camera) {
-  return notSimulated("PR_TerminateReleaseControl", camera);
+  return onCamera("PR_TerminateReleaseControl", camera,
+                  [&](PrSimulator& simulator) { simulator.terminateReleaseControl(camera); });
 }
 
 prResponse PRAPI PR_RC_Release(prHandle camera) {
-  return notSimulated("PR_RC_Release", camera);
+  return entry(
+      "PR_RC_Release", Needs::Sdk,
+      [&](Call& call) { call.argument(call.simulator().describe(camera)); },
+      [&](Call& call) { call.simulator().release(call, camera); });
 }
 
-prResponse PRAPI PR_RC_GetReleasedData(prHandle camera, prObjectHandle /*object*/,
-                                       prUInt16 /*eventCode*/, prUInt32 /*transferSize*/,
-                                       prContext /*context*/, prGetFileDataCB /*callback*/) {
-  return notSimulated("PR_RC_GetReleasedData", camera);
+prResponse PRAPI PR_RC_GetReleasedData(prHandle camera, prObjectHandle object, prUInt16 eventCode,
+                                       prUInt32 transferSize, prContext context,
+                                       prGetFileDataCB callback) {
+  return entry(
+      "PR_RC_GetReleasedData", Needs::Sdk,
+      [&](Call& call) {
+        call.argument(call.simulator().describe(camera));
+        call.argument("object#" + std::to_string(object));
+        call.argument(hexArgument(eventCode));
+        call.argument(std::to_string(transferSize));
+        call.argument(handlerArgument(callback != nullptr));
+      },
+      [&](Call& call) {
+        call.simulator().releasedData(call, camera, object, transferSize, context, callback);
+      });
 }
 
-prResponse PRAPI PR_RC_GetNumAvailableShot(prHandle camera, prUInt32* /*count*/) {
-  return notSimulated("PR_RC_GetNumAvailableShot", camera);
+prResponse PRAPI PR_RC_GetNumAvailableShot(prHandle camera, prUInt32* count) {
+  return entry(
+      "PR_RC_GetNumAvailableShot", Needs::Sdk,
+      [&](Call& call) { call.argument(call.simulator().describe(camera)); },
+      [&](Call& call) {
+        call.simulator().availableShots(camera, count);
+        call.out(std::to_string(*count));
+      });
 }
 
 prResponse PRAPI PR_RC_StartViewFinder(prHandle camera, prContext /*context*/,
@@ -178,9 +200,19 @@ prResponse PRAPI PR_RC_FocusUnlock(prHandle camera) {
   return notSimulated("PR_RC_FocusUnlock", camera);
 }
 
-prResponse PRAPI PR_GetDevicePropDesc(prHandle camera, prUInt16 /*property*/,
-                                      prUInt32* /*bufferSize*/, void* /*desc*/) {
-  return notSimulated("PR_GetDevicePropDesc", camera);
+prResponse PRAPI PR_GetDevicePropDesc(prHandle camera, prUInt16 property, prUInt32* bufferSize,
+                                      void* desc) {
+  return entry(
+      "PR_GetDevicePropDesc", Needs::Sdk,
+      [&](Call& call) {
+        call.argument(call.simulator().describe(camera));
+        call.argument(hexArgument(property));
+        call.argument(sizeArgument(bufferSize));
+      },
+      [&](Call& call) {
+        call.simulator().propertyDescription(camera, property, bufferSize, desc);
+        call.out(std::to_string(*bufferSize));
+      });
 }
 
 prResponse PRAPI PR_GetDevicePropValue(prHandle camera, prUInt16 property, prUInt32* bufferSize,

@@ -192,6 +192,7 @@ std::string PrSimulator::describe(prHandle handle) const {
 
 void PrSimulator::worldReplaced() {
   objects_.clear();
+  released_.clear();
   ++generation_;
 }
 
@@ -326,6 +327,7 @@ void PrSimulator::disconnect(prHandle handle) {
     fail(prSessionNotOpen);
   }
   object.connected = false;
+  object.releaseControl = false;
   object.camera->sessionOpen =
       std::any_of(objects_.begin(), objects_.end(), [&](const auto& other) {
         return other.second.camera == object.camera && other.second.connected;

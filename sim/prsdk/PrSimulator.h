@@ -32,6 +32,7 @@ inline constexpr prResponse prSessionAlreadyOpen = 0x0000201E;
 
 // The PR event codes the simulator raises itself.
 inline constexpr prUInt16 prEventConnectionLost = 0xD001;
+inline constexpr prUInt16 prEventReleaseComplete = 0xC008;
 
 [[noreturn]] inline void fail(prResponse code) {
   throw SdkFailure(code);
@@ -82,6 +83,15 @@ public:
   void deviceInfo(prHandle handle, prUInt32* bufferSize, void* buffer);
   void getProperty(Call& call, prHandle handle, prUInt16 code, prUInt32* bufferSize, void* buffer);
   void setProperty(prHandle handle, prUInt16 code, prUInt32 size, const void* value);
+  void propertyDescription(prHandle handle, prUInt16 code, prUInt32* bufferSize, void* buffer);
+
+  // Release control (PrRelease.cpp).
+  void initiateReleaseControl(prHandle handle);
+  void terminateReleaseControl(prHandle handle);
+  void release(Call& call, prHandle handle);
+  void releasedData(Call& call, prHandle handle, prObjectHandle object, prUInt32 blockSize,
+                    prContext context, prGetFileDataCB callback);
+  void availableShots(prHandle handle, prUInt32* count);
 
 private:
   struct CameraObject {
@@ -89,6 +99,13 @@ private:
     bool connected = false;
     prSetEventCB callback = nullptr;
     prContext context = 0;
+    bool releaseControl = false;
+  };
+  // Released data waiting for PR_RC_GetReleasedData: the picture or its
+  // thumbnail, fetched once.
+  struct Released {
+    std::shared_ptr<Entry> picture;
+    bool thumbnailOnly = false;
   };
 
   void worldReplaced() override;
@@ -97,6 +114,8 @@ private:
   CameraObject& attached(prHandle handle);
   // ... and connected.
   CameraObject& connected(prHandle handle);
+  // ... and under release control.
+  CameraObject& underReleaseControl(prHandle handle);
   // A camera event for every connected object of the camera with a handler;
   // posted by the caller once the lock is released.
   std::vector<PendingCallback> cameraEvent(const Camera& camera, prUInt16 code, prUInt32 object,
@@ -109,6 +128,8 @@ private:
   std::uint32_t generation_ = 1;
   prHandle nextHandle_ = 1;
   std::map<prHandle, CameraObject> objects_;
+  prObjectHandle nextObject_ = 1;
+  std::map<prObjectHandle, Released> released_;
 };
 
 } // namespace vostrel::sim::pr

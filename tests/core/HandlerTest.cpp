@@ -240,8 +240,9 @@ TEST_F(Handlers, PRRemoteGetPictureKeepsTheRecordWhenTheBackendFails) {
   SetRemoteMode(true);
   PREvent(PRRecord(0xC008, 0));
   const std::string file = folder.file("picture.jpg");
-  EXPECT_EQ(MessageOf([&] { controller.RemoteGetPicture(file, PictureTypeFull); }),
-            "RemoteGetPicture is not available yet");
+  // Without a camera the backend fails, for a reason that depends on what
+  // the program did with PRSDK.DLL before.
+  EXPECT_NE(MessageOf([&] { controller.RemoteGetPicture(file, PictureTypeFull); }), "");
   EXPECT_EQ(controller.PendingReleaseItemCount(), 1u);
   EXPECT_TRUE(platform::fileExists(file));
   EXPECT_FALSE(TVostrelTestAccess::PictureFileOpen(controller));

@@ -312,6 +312,91 @@ TEST_F(PrSimulator, EventsReachTheRegisteredHandlerOnTheSimulatorsThread) {
   EXPECT_EQ(pr().PR_ClearEventCallBack(camera), prOK);
 }
 
+// The blocks of a transfer as the data callback received them.
+struct Block {
+  std::uint32_t percentage;
+  std::uint32_t offset;
+  std::vector<std::uint8_t> data;
+};
+std::vector<Block> blocks;
+
+prResponse PRCALLBACK onData(prHandle, prObjectHandle, prContext, const void* progress) {
+  const auto* record = static_cast<const PRProgressRecord*>(progress);
+  blocks.push_back(Block{record->Percentage, record->Offset,
+                         std::vector<std::uint8_t>(record->Data, record->Data + record->Length)});
+  return prOK;
+}
+
+TEST_F(PrSimulator, ReleasesNeedReleaseControlAndAreFetchedOnceInBlocks) {
+  ASSERT_EQ(pr().PR_StartSDK(), prOK);
+  const prHandle camera = connected(0);
+  ASSERT_EQ(pr().PR_SetEventCallBack(camera, 7, onEvent), prOK);
+  EXPECT_EQ(pr().PR_RC_Release(camera), 0x00000061u);
+  ASSERT_EQ(pr().PR_InitiateReleaseControl(camera), prOK);
+  EXPECT_EQ(pr().PR_InitiateReleaseControl(camera), 0x00000061u);
+  // Picture to the card.
+  const std::uint16_t toCard = 8;
+  ASSERT_EQ(pr().PR_SetDevicePropValue(camera, prPropReleaseDestination, 2, &toCard), prOK);
+  prUInt32 shots = 0;
+  ASSERT_EQ(pr().PR_RC_GetNumAvailableShot(camera, &shots), prOK);
+  ASSERT_EQ(pr().PR_RC_Release(camera), prOK);
+  prUInt32 after = 0;
+  ASSERT_EQ(pr().PR_RC_GetNumAvailableShot(camera, &after), prOK);
+  EXPECT_EQ(after, shots - 1);
+
+  std::uint32_t object = 0;
+  {
+    std::lock_guard lock(eventsMutex);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].code, 0xC008);
+    object = events[0].object;
+  }
+  blocks.clear();
+  ASSERT_EQ(pr().PR_RC_GetReleasedData(camera, object, 0xC008, 4096, 7, onData), prOK);
+  ASSERT_GE(blocks.size(), 3u);
+  std::vector<std::uint8_t> whole;
+  for (std::size_t i = 0; i + 1 < blocks.size(); ++i) {
+    EXPECT_EQ(blocks[i].offset, whole.size());
+    EXPECT_LE(blocks[i].data.size(), 4096u);
+    whole.insert(whole.end(), blocks[i].data.begin(), blocks[i].data.end());
+  }
+  // Each block reports the share of the whole transfer done with it.
+  for (std::size_t i = 0; i + 1 < blocks.size(); ++i) {
+    EXPECT_EQ(blocks[i].percentage,
+              (blocks[i].offset + blocks[i].data.size()) * 100 / whole.size());
+  }
+  EXPECT_TRUE(blocks.back().data.empty());
+  EXPECT_EQ(blocks.back().percentage, 100u);
+  EXPECT_EQ(blocks[blocks.size() - 2].percentage, 100u);
+  EXPECT_EQ(whole, control().readFile(0, 0, "DCIM/100_PSHT/IMG_0001.JPG"));
+  // Fetched once.
+  EXPECT_EQ(pr().PR_RC_GetReleasedData(camera, object, 0xC008, 4096, 7, onData), 0x00000021u);
+
+  EXPECT_EQ(pr().PR_TerminateReleaseControl(camera), prOK);
+  EXPECT_EQ(pr().PR_TerminateReleaseControl(camera), 0x00000061u);
+  EXPECT_EQ(pr().PR_ClearEventCallBack(camera), prOK);
+}
+
+TEST_F(PrSimulator, DescriptionsListTheAcceptedValuesInThePropertysWidth) {
+  ASSERT_EQ(pr().PR_StartSDK(), prOK);
+  const prHandle camera = connected(0);
+  std::vector<std::uint8_t> buffer(64);
+  prUInt32 size = static_cast<prUInt32>(buffer.size());
+  // Contrast: signed 8 bits, value 0, accepting -1, 0, 1.
+  ASSERT_EQ(pr().PR_GetDevicePropDesc(camera, 0xD017, &size, buffer.data()), prOK);
+  buffer.resize(size);
+  EXPECT_THAT(buffer, ElementsAre(0x17, 0xD0, 0x01, 0x00, 0x01, 0x00, 0x00, 0x02, 0x03, 0x00, 0xFF,
+                                  0x00, 0x01));
+  // ISO: 16 bits.
+  buffer.assign(64, 0);
+  size = static_cast<prUInt32>(buffer.size());
+  ASSERT_EQ(pr().PR_GetDevicePropDesc(camera, 0xD01C, &size, buffer.data()), prOK);
+  EXPECT_EQ(size, 2u + 2 + 1 + 2 + 2 + 1 + 2 + 5 * 2);
+  size = 4;
+  EXPECT_EQ(pr().PR_GetDevicePropDesc(camera, 0xD01C, &size, buffer.data()), 0x00000063u);
+  EXPECT_EQ(pr().PR_GetDevicePropDesc(camera, 0xD0FF, &size, buffer.data()), 0x0000200Au);
+}
+
 TEST_F(PrSimulator, CallsAreLoggedAndInjectedFailuresReturnTheirCode) {
   ASSERT_EQ(pr().PR_StartSDK(), prOK);
   control().clearCallLog();
@@ -321,7 +406,7 @@ TEST_F(PrSimulator, CallsAreLoggedAndInjectedFailuresReturnTheirCode) {
   prUInt32 size = sizeof value;
   EXPECT_EQ(pr().PR_GetDevicePropValue(camera, prPropBodyID, &size, &value), 0x00002019u);
   EXPECT_EQ(pr().PR_GetDevicePropValue(camera, prPropBodyID, &size, &value), prOK);
-  EXPECT_EQ(pr().PR_RC_Release(camera), 0x00000007u); // release control is not simulated
+  EXPECT_EQ(pr().PR_RC_FocusLock(camera), 0x00000007u); // focus lock is not simulated
   EXPECT_THAT(vostrel::test::LoggedCalls(control()),
               ElementsAre("PR_GetDeviceList(110804) = 0x00000000 -> \"PowerShot One\", "
                           "\"PowerShot Two\"",
@@ -329,7 +414,7 @@ TEST_F(PrSimulator, CallsAreLoggedAndInjectedFailuresReturnTheirCode) {
                           "PR_ConnectCamera(camera#) = 0x00000000",
                           "PR_GetDevicePropValue(camera#, 0x0000D049, 4) = 0x00002019",
                           "PR_GetDevicePropValue(camera#, 0x0000D049, 4) = 0x00000000 -> 4D000000",
-                          "PR_RC_Release(camera#) = 0x00000007"));
+                          "PR_RC_FocusLock(camera#) = 0x00000007"));
 }
 
 TEST_F(PrSimulator, FinishingTheSDKDropsEveryCameraObject) {
