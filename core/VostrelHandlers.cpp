@@ -9,6 +9,7 @@
 #include "core/LittleEndian.h"
 #include "eos/EDSDKApi.h"
 #include "platform/Clock.h"
+#include "powershot_cd/CDEVENT.h"
 
 #include <cstring>
 #include <sstream>
@@ -46,12 +47,12 @@ void Shielded(Step&& step) noexcept {
 
 // CD event words carry the severity in bits 16 to 19.
 EventSeverityType CDSeverity(std::uint32_t eventWord) {
-  switch ((eventWord >> 16) & 0xF) {
-  case 0x0:
+  switch ((eventWord >> cdEventSeverityShift) & cdEventSeverityMask) {
+  case cdEventSeverityInfo:
     return EventSeverityType::EventSeverityInfo;
-  case 0x2:
+  case cdEventSeverityWarning:
     return EventSeverityType::EventSeverityWarning;
-  case 0x4:
+  case cdEventSeverityShutdown:
     return EventSeverityType::EventSeverityClosing;
   default:
     return EventSeverityType::EventSeverityNotUsed;
@@ -76,24 +77,21 @@ EventEnumType CDBatteryLevel(const std::uint32_t* eventData) {
   }
 }
 
-constexpr std::uint32_t CDEventBatteryLevel = 1;
-constexpr std::uint32_t CDEventShutdownWarning = 5;
-
 EventEnumType CDEvent(std::uint32_t code) {
   switch (code) {
-  case 2:
+  case cdEventDialChanged:
     return EventEnumType::EventDialChanged;
-  case 3:
+  case cdEventCFGateOpened:
     return EventEnumType::EventCFGateOpened;
-  case 4:
+  case cdEventBatteryCoverOpened:
     return EventEnumType::EventBatteryCoverOpened;
-  case 6:
+  case cdEventUnrecoverableError:
     return EventEnumType::EventUnrecoverableError;
-  case 7:
+  case cdEventUnknownCommand:
     return EventEnumType::EventUnkonwnCommandReceived;
-  case 11:
+  case cdEventReleaseParamChanged:
     return EventEnumType::EventRemoteParameterChanged;
-  case 13:
+  case cdEventConnectionDisappeared:
     return EventEnumType::EventConnectionDisappeared;
   default:
     return EventEnumType::EventNotUsed;
@@ -268,13 +266,13 @@ std::uint32_t VOSTREL_CALLBACK TVostrel::CDCameraEventHandler(std::uint32_t even
     if (controller == nullptr || !controller->OnEvent) {
       return;
     }
-    const std::uint32_t code = eventWord & 0xFFFF;
-    if (code == CDEventShutdownWarning) {
+    const std::uint32_t code = eventWord & cdEventMask;
+    if (code == cdEventShutdownTimerUpdate) {
       controller->KeepCameraAwake();
       return;
     }
     const EventEnumType event =
-        code == CDEventBatteryLevel ? CDBatteryLevel(eventData) : CDEvent(code);
+        code == cdEventBatteryLevelChanged ? CDBatteryLevel(eventData) : CDEvent(code);
     controller->FireEvent(CDSeverity(eventWord), event);
   });
   return 0;

@@ -36,6 +36,15 @@ void* DynamicLibrary::symbol(const char* name) const {
   return native::librarySymbol(handle_, name);
 }
 
+std::string plainExportName(const std::string& name) {
+  const auto at = name.rfind('@');
+  if (name.size() > 2 && name.front() == '_' && at != std::string::npos && at > 1 &&
+      at + 1 < name.size() && name.find_first_not_of("0123456789", at + 1) == std::string::npos) {
+    return name.substr(1, at - 1);
+  }
+  return name;
+}
+
 std::string ownModuleFolder() {
   const std::string file = native::ownModuleFileName();
   std::string::size_type end = file.size();

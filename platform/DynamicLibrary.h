@@ -33,6 +33,10 @@ private:
   std::string path_;
 };
 
+// The plain name of an export that 32-bit Windows decorates for __stdcall
+// ("_Name@8" gives "Name"); any other name as it is.
+std::string plainExportName(const std::string& name);
+
 // Folder of the module (executable or library) that contains this code,
 // without a trailing separator.
 std::string ownModuleFolder();

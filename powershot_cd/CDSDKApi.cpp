@@ -2,57 +2,274 @@
 
 #include "core/BackendChecks.h"
 #include "core/DeviceLists.h"
+#include "core/ECamException.h"
 #include "core/Vostrel.h"
+#include "platform/TimeZone.h"
+#include "powershot_cd/CDAPI.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <type_traits>
 
 namespace vostrel {
+
+// The controller's handler is handed to the SDK as it is, and a device record
+// of CDDeviceList is the SDK's record.
+static_assert(std::is_same_v<CDCameraEventHandlerFn, cdEventCallbackFunction>);
+static_assert(sizeof(cdSourceInfo) == CDDeviceRecordSize);
+
+namespace {
+
+using namespace cdapi;
+
+constexpr char NoCDCamera[] = "There seems to be no connected PowerShot cameras connected. Have "
+                              "you called the EnumerateCameras function before calling Connect?";
+
+// Date-time values count days since 1899-12-30.
+constexpr double UnixEpochDays = 25569.0;
+constexpr double MillisecondsPerDay = 86400000.0;
+
+// An unchecked call: its result is ignored, and an entry point that is not
+// bound is not called.
+template <typename Entry, typename... Args>
+void Unchecked(const Entry& entry, Args... args) noexcept {
+  if (entry.bound()) {
+    entry(args...);
+  }
+}
+
+// Runs the step, then the release, which is also done when the step fails.
+template <typename Step, typename Release>
+void ReleasingAfter(Step step, Release release) {
+  try {
+    step();
+  } catch (...) {
+    release();
+    throw;
+  }
+  release();
+}
+
+// A text field of an SDK record: up to its first zero byte, at most its size.
+std::string TextOf(const char* field, std::size_t size) {
+  return std::string(field, strnlen(field, size));
+}
+
+TxBatterySourceType BatterySourceOf(cdUInt32 battery) {
+  const cdUInt32 source = battery >> cdBatterySourceShift;
+  return source >= 1 && source <= 5 ? static_cast<TxBatterySourceType>(source)
+                                    : BatterySourceUnknown;
+}
+
+TxBatteryStatusType BatteryStatusOf(cdUInt32 battery) {
+  switch (battery & cdBatteryLevelMask) {
+  case 6:
+    return BatteryStatusNormal;
+  case 4:
+    return BatteryStatusWeak;
+  case 3:
+    return BatteryStatusSafetyLow;
+  default:
+    return BatteryStatusUnknown;
+  }
+}
+
+// The camera clock value of a local date-time: seconds since 1970-01-01
+// 00:00:00 UTC, the local time shifted by the zone's bias in standard time
+// (daylight saving is not applied), counted to the millisecond and rounded
+// to the nearest second. The camera counts in a signed 32-bit value; a time
+// it cannot hold raises.
+cdUInt32 CameraClockValue(TDateTime dateTime) {
+  const platform::TimeZoneInfo zone = platform::currentTimeZone();
+  const double biasMinutes = static_cast<double>(zone.bias) + zone.standardBias;
+  const double milliseconds =
+      std::round((dateTime - UnixEpochDays) * MillisecondsPerDay) + biasMinutes * 60000.0;
+  const double seconds = std::floor((milliseconds + 500.0) / 1000.0);
+  if (!std::isfinite(seconds) ||
+      seconds < static_cast<double>(std::numeric_limits<std::int32_t>::min()) ||
+      seconds > static_cast<double>(std::numeric_limits<std::int32_t>::max())) {
+    throw ECamException("Date/Time is out of range");
+  }
+  return static_cast<cdUInt32>(static_cast<std::int32_t>(seconds));
+}
+
+} // namespace
 
 void TCDSDK::ReportProbeProgress(std::int32_t percent) {
   TVostrel::ReportProbeProgress(InstanceIndex, percent);
 }
 
-// Until the CD binding exists, starting and finishing the SDK do nothing and
-// the enumeration adds no camera: the controller starts and enumerates every
-// family at once, and the other families must not wait for this one.
-void TCDSDK::StartSDK() {}
+// ---------------------------------------------------------------------------
+// Starting and stopping the SDK, enumeration
 
-void TCDSDK::OpenCameraEnumeration(std::vector<std::string>& /*nameList*/) {
-  CDDeviceList().clear();
+void TCDSDK::StartSDK() {
+  LoadCDSDK();
+  cdVersionInfo version{};
+  version.Size = sizeof version;
+  version.Major = cdVersionMajor;
+  version.Minor = cdVersionMinor;
+  CDStartSDK.checked(&version, cdUInt32{0});
 }
 
-void TCDSDK::CloseCameraEnumeration() {}
+void TCDSDK::OpenCameraEnumeration(std::vector<std::string>& nameList) {
+  nameList.clear();
+  LoadCDSDK();
+  cdHandle enumeration = 0;
+  CDEnumDeviceReset.checked(cdEnumAllDevices, &enumeration);
+  cdUInt32 count = 0;
+  CDGetDeviceCount.checked(enumeration, &count);
+  std::vector<CDDeviceRecord>& devices = CDDeviceList();
+  devices.clear();
+  for (cdUInt32 n = 0; n < count; ++n) {
+    SourceRecord = cdSourceInfo{};
+    CDEnumDeviceNext.checked(enumeration, &SourceRecord);
+    nameList.push_back(TextOf(SourceRecord.Name, sizeof SourceRecord.Name));
+    CDDeviceRecord& device = devices.emplace_back();
+    std::memcpy(device.data(), &SourceRecord, sizeof SourceRecord);
+  }
+  CDEnumDeviceRelease.checked(enumeration);
+}
 
-void TCDSDK::Connect(CDCameraEventHandlerFn /*handler*/, std::int32_t cameraNumber,
-                     std::int32_t /*instanceIndex*/, ConnectInfoType& /*info*/) {
-  CheckConnectCameraNumber(cameraNumber, CDDeviceList().size(), "PowerShot",
-                           "There seems to be no connected PowerShot cameras connected. Have you "
-                           "called the EnumerateCameras function before calling Connect?");
-  RaiseNotAvailableYet("Connect");
+void TCDSDK::CloseCameraEnumeration() {
+  Unchecked(CDFinishSDK);
+}
+
+// ---------------------------------------------------------------------------
+// Device properties
+
+cdHandle TCDSDK::OpenPropertySearch() {
+  cdHandle enumeration = 0;
+  CDEnumDevicePropertyReset.checked(SourceHandle, cdUInt32{0}, &enumeration);
+  return enumeration;
+}
+
+// The search ends when the SDK reports no further property: a camera without
+// the property fails with the SDK's enumeration error.
+template <typename Use>
+void TCDSDK::SearchProperty(cdHandle enumeration, cdUInt32 code, Use use) {
+  ReleasingAfter(
+      [&] {
+        cdDevicePropertyInfo property{};
+        property.Code = cdNoProperty;
+        while (property.Code != code) {
+          CDEnumDevicePropertyNext.checked(enumeration, &property);
+        }
+        use(property);
+      },
+      [&] { Unchecked(CDEnumDevicePropertyRelease, enumeration); });
+}
+
+// The SDK writes as many bytes as the size it is given: the size that the
+// enumeration reported, but never more than the buffer holds.
+void TCDSDK::ReadDeviceProperty(cdUInt32 code, void* buffer, cdUInt32 size) {
+  SearchProperty(OpenPropertySearch(), code, [&](cdDevicePropertyInfo& property) {
+    property.Size = std::min(property.Size, size);
+    CDGetDevicePropertyData.checked(SourceHandle, code, &property.Size, buffer, cdUInt32{0});
+  });
+}
+
+// ---------------------------------------------------------------------------
+// Connection
+
+void TCDSDK::Connect(CDCameraEventHandlerFn handler, std::int32_t cameraNumber,
+                     std::int32_t instanceIndex, ConnectInfoType& info) {
+  LoadCDSDK();
+  const std::vector<CDDeviceRecord>& devices = CDDeviceList();
+  CheckConnectCameraNumber(cameraNumber, devices.size(), "PowerShot", NoCDCamera);
+  ConnectInfo = ConnectInfoType{};
+  std::memcpy(&SourceRecord, devices[static_cast<std::size_t>(cameraNumber)].data(),
+              sizeof SourceRecord);
+  CDOpenSource.checked(&SourceRecord, &SourceHandle);
+  ConnectInfo.CameraModel = CamModPowerShot;
+  ConnectInfo.CameraModelName = TextOf(SourceRecord.ModelName, sizeof SourceRecord.ModelName);
+
+  char owner[cdOwnerNameSize] = {};
+  ReadDeviceProperty(cdDevicePropOwnerName, owner, sizeof owner);
+  ConnectInfo.OwnerName = TextOf(owner, sizeof owner);
+
+  cdUInt32 battery = 0;
+  ReadDeviceProperty(cdDevicePropBattery, &battery, sizeof battery);
+  ConnectInfo.BatterySource = static_cast<std::uint8_t>(BatterySourceOf(battery));
+  ConnectInfo.BatteryStatus = static_cast<std::uint8_t>(BatteryStatusOf(battery));
+
+  CDRegisterEventCallbackFunction.checked(
+      SourceHandle, handler, static_cast<cdContext>(instanceIndex), &EventRegistration);
+  info = ConnectInfo;
 }
 
 void TCDSDK::Disconnect() {
-  RaiseNotAvailableYet("Disconnect");
+  CDUnregisterEventCallbackFunction.checked(SourceHandle, EventRegistration);
+  ConnectInfo.CameraModel = CamModNone;
+  CDCloseSource.checked(SourceHandle);
 }
 
-void TCDSDK::SetTimeInCamera(TDateTime /*dateTime*/) {
-  RaiseNotAvailableYet("SetTimeInCamera");
+// ---------------------------------------------------------------------------
+// The camera as a whole
+
+void TCDSDK::SetTimeInCamera(TDateTime dateTime) {
+  const cdHandle enumeration = OpenPropertySearch();
+  ConvertingFailuresTo("It is not possible to set time in the current connected camera", [&] {
+    SearchProperty(enumeration, cdDevicePropTime, [&](cdDevicePropertyInfo& property) {
+      property.Size = sizeof(cdUInt32);
+      const cdUInt32 seconds = CameraClockValue(dateTime);
+      CDSetDevicePropertyData.checked(SourceHandle, cdDevicePropTime, &property.Size, &seconds);
+    });
+  });
 }
 
 void TCDSDK::SetOwnerName(const std::string& name) {
   CheckOwnerNameLength(name);
-  RaiseNotAvailableYet("SetOwnerName");
+  const cdHandle enumeration = OpenPropertySearch();
+  ConvertingFailuresTo("It is not possible to set owner name in the current connected camera", [&] {
+    SearchProperty(enumeration, cdDevicePropOwnerName, [&](cdDevicePropertyInfo&) {
+      char buffer[cdOwnerNameSize] = {};
+      std::memcpy(buffer, name.data(), name.size());
+      const cdUInt32 size = static_cast<cdUInt32>(name.size() + 1);
+      CDSetDevicePropertyData.checked(SourceHandle, cdDevicePropOwnerName, &size, buffer);
+    });
+  });
 }
 
 void TCDSDK::FormatCameraCard() {
-  RaiseNotAvailableYet("FormatCameraCard");
+  cdHandle enumeration = 0;
+  CDEnumVolumeReset.checked(SourceHandle, &enumeration);
+  ReleasingAfter(
+      [&] {
+        CDEnumVolumeNext.checked(enumeration, &Volume);
+        cdVolumeInfo volume{};
+        CDGetVolumeInfo.checked(Volume, &volume);
+        if (volume.TotalSpace == 0 && volume.FreeSpace == 0) {
+          throw ECamException("OpenCameraCollection volume error");
+        }
+      },
+      [&] { Unchecked(CDEnumVolumeRelease, enumeration); });
+  CDFormat.checked(Volume);
 }
 
+// A camera that cannot tell is taken to be capable.
 bool TCDSDK::RemoteSupported() {
-  RaiseNotAvailableYet("RemoteSupported");
+  cdUInt32 faculty = 0;
+  try {
+    if (CDGetReleaseControlFaculty(SourceHandle, &faculty) != cdOK) {
+      return true;
+    }
+  } catch (...) {
+    return true;
+  }
+  return (faculty & cdReleaseControlCapRemote) != 0;
 }
 
+// Reading the owner name is what keeps the camera from switching off; the
+// value is not kept.
 void TCDSDK::KeepCameraAwake() {
-  RaiseNotAvailableYet("KeepCameraAwake");
+  char owner[cdOwnerNameSize] = {};
+  ReadDeviceProperty(cdDevicePropOwnerName, owner, sizeof owner);
 }
+
+// ---------------------------------------------------------------------------
+// Remote shooting, parameters, viewfinder and card collection
 
 void TCDSDK::RemoteStart(ReleaseModeType /*mode*/, ReleaseDataKindType /*kind*/, bool /*probe*/,
                          const std::string& /*cacheDirectory*/, ReleaseEventHandlerFn /*handler*/,

@@ -3,15 +3,17 @@
 // CDSDK.DLL.
 //
 // The controller creates one instance, gives it its InstanceIndex and calls
-// the operations named after its own public methods. The binding of the SDK
-// is not built yet: until it is, the SDK start and finish do nothing and the
-// enumeration finds no camera, so that the other families can be enumerated;
-// every operation that needs the SDK raises "<operation> is not available
-// yet" after the refusals that need no SDK. The CD cameras have no body ID:
-// the controller answers 0 without calling this backend.
+// the operations named after its own public methods. The connection works
+// through the binding of CDSDK.DLL (CDAPI): SDK start and finish, the
+// enumeration into CDDeviceList, connecting with the camera event handler,
+// the clock, the owner name, formatting and the keep-alive read. Remote
+// shooting, parameters, the viewfinder and the card collection still raise
+// "<operation> is not available yet". The CD cameras have no body ID: the
+// controller answers 0 without calling this backend.
 
 #include "core/CamDefines.h"
 #include "core/CamEvents.h"
+#include "powershot_cd/CDTYPE.h"
 
 #include <cstdint>
 #include <string>
@@ -72,6 +74,26 @@ public:
   void DeletePicture(ImageListType& list, std::int32_t pictureNumber);
 
 private:
+  // A property search starts with the connected camera's property
+  // enumeration ...
+  cdHandle OpenPropertySearch();
+  // ... and finds the property `code` in it, runs `use` with its record, and
+  // releases the enumeration whatever happens.
+  template <typename Use>
+  void SearchProperty(cdHandle enumeration, cdUInt32 code, Use use);
+  // A whole property search that reads the property into `buffer`, at most
+  // `size` bytes.
+  void ReadDeviceProperty(cdUInt32 code, void* buffer, cdUInt32 size);
+
+  // Copy of the connected camera's device record; also the record into
+  // which the enumeration receives each camera.
+  cdSourceInfo SourceRecord{};
+  cdHandle SourceHandle = 0;
+  // Model byte 0 (not connected) or CamModPowerShot.
+  ConnectInfoType ConnectInfo;
+  cdHandle EventRegistration = 0;
+  // The card volume of the last formatting.
+  cdHandle Volume = 0;
   // The owning controller's position in the instance registry; the context
   // of every SDK callback registration.
   std::int32_t InstanceIndex = 0;

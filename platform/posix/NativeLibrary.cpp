@@ -1,6 +1,7 @@
 // Libraries on POSIX systems: dlopen and friends. The camera SDK files keep
 // their Windows names (EDSDK.DLL, ...); dlopen does not care about the suffix.
 
+#include "platform/DynamicLibrary.h"
 #include "platform/Native.h"
 
 #include <dlfcn.h>
@@ -15,8 +16,10 @@ void* loadLibrary(const std::string& pathOrName) {
   return dlopen(pathOrName.c_str(), RTLD_NOW | RTLD_LOCAL);
 }
 
+// There is no __stdcall decoration here: a function that 32-bit Windows
+// exports under its decorated name ("_Name@8") is exported as "Name".
 void* librarySymbol(void* library, const char* name) {
-  return dlsym(library, name);
+  return dlsym(library, plainExportName(name).c_str());
 }
 
 void freeLibrary(void* library) {

@@ -56,6 +56,14 @@ TEST(DynamicLibrary, BareNameIsFoundInTheOwnModuleFolder) {
   EXPECT_EQ(byPath->path(), library->path());
 }
 
+TEST(DynamicLibrary, PlainExportNameDropsOnlyAStdcallDecoration) {
+  EXPECT_EQ(plainExportName("_CDGetReleaseControlFaculty@8"), "CDGetReleaseControlFaculty");
+  EXPECT_EQ(plainExportName("_F@12"), "F");
+  for (const char* name : {"CDStartSDK", "_CDStart", "CDStart@8", "_@8", "_F@", "_F@8x", "@8"}) {
+    EXPECT_EQ(plainExportName(name), name);
+  }
+}
+
 TEST(DynamicLibrary, MissingLibraryGivesNull) {
   EXPECT_EQ(DynamicLibrary::open("NOSUCHSDK.DLL"), nullptr);
   EXPECT_EQ(DynamicLibrary::open(""), nullptr);

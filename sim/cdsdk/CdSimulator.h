@@ -1,0 +1,138 @@
+#pragma once
+// The simulated CDSDK.DLL: the state behind its entry points. Every
+// operation runs with the lock taken by a Call and raises SdkFailure (fail)
+// for a CD result code.
+
+#include "powershot_cd/CDTYPE.h"
+#include "sim/cdsdk/CdFamily.h"
+#include "sim/world/SdkCall.h"
+#include "sim/world/Simulator.h"
+
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace vostrel::sim::cd {
+
+// CD result codes the simulated cameras give.
+inline constexpr cdError cdInternalError = 0x00000002;
+inline constexpr cdError cdMemoryAllocationFailed = 0x00000003;
+inline constexpr cdError cdIncompatibleVersion = 0x00000006;
+inline constexpr cdError cdNotSupported = 0x00000007;
+inline constexpr cdError cdInvalidParameter = 0x00000060;
+inline constexpr cdError cdInvalidHandle = 0x00000061;
+inline constexpr cdError cdInvalidPointer = 0x00000062;
+inline constexpr cdError cdInvalidLength = 0x00000064;
+inline constexpr cdError cdDeviceNotFound = 0x00000080;
+inline constexpr cdError cdDeviceInvalidParameter = 0x00000086;
+inline constexpr cdError cdDeviceNoDisk = 0x00000087;
+inline constexpr cdError cdCommunicationDisconnected = 0x000000C1;
+inline constexpr cdError cdEnumNotApplicable = 0x000000F0; // no item left
+inline constexpr cdError cdInvalidFunctionCall = 0x000000F1;
+
+[[noreturn]] inline void fail(cdError code) {
+  throw SdkFailure(code);
+}
+
+class CdSimulator;
+
+class Call : public SdkCall {
+public:
+  Call(CdSimulator& simulator, const char* name);
+  CdSimulator& simulator() { return simulator_; }
+
+private:
+  CdSimulator& simulator_;
+};
+
+class CdSimulator final : public Simulator {
+public:
+  static CdSimulator& instance();
+
+  CdSimulator();
+
+  // Control interface.
+  void raiseEvent(std::int32_t camera, std::int32_t kind, std::uint32_t code,
+                  std::uint32_t argument, std::uint32_t parameter) override;
+  void detachCamera(std::int32_t camera) override;
+  // The open sources and enumerations of the host.
+  std::size_t liveReferences() override;
+
+  bool started() const { return started_; }
+  // A handle as the call log shows it ("source#3", "enum#4", "invalid#7").
+  std::string describe(cdHandle handle) const;
+
+  // The SDK.
+  void startSdk(const cdVersionInfo* version);
+  void finishSdk();
+
+  // Enumerations: the attached cameras, the device properties of a source,
+  // the volumes of a source.
+  cdHandle enumerateDevices(cdUInt32 kind);
+  cdHandle enumerateProperties(cdHandle source);
+  cdHandle enumerateVolumes(cdHandle source);
+  cdUInt32 count(cdHandle enumeration);
+  void nextDevice(Call& call, cdHandle enumeration, cdSourceInfo* record);
+  void nextProperty(Call& call, cdHandle enumeration, cdDevicePropertyInfo* record);
+  cdHandle nextVolume(cdHandle enumeration);
+  void release(cdHandle enumeration);
+
+  // Sources and their event handlers.
+  cdHandle openSource(const cdSourceInfo* record);
+  void closeSource(cdHandle source);
+  cdHandle registerHandler(cdHandle source, cdEventCallbackFunction callback, cdContext context);
+  void unregisterHandler(cdHandle source, cdHandle registration);
+
+  // Device properties, the card and the release control.
+  void getProperty(Call& call, cdHandle source, cdUInt32 code, cdUInt32* size, void* data);
+  void setProperty(cdHandle source, cdUInt32 code, const cdUInt32* size, const void* data);
+  void volumeInfo(cdHandle volume, cdVolumeInfo* info);
+  void format(cdHandle volume);
+  cdUInt32 releaseControlFaculty(cdHandle source);
+
+private:
+  enum class Listing { Devices, Properties, Volumes };
+  struct Enumeration {
+    Listing listing = Listing::Devices;
+    std::vector<std::uint32_t> items; // camera numbers, property codes or volume numbers
+    std::size_t position = 0;
+    std::shared_ptr<Camera> camera; // properties and volumes
+  };
+  struct Registration {
+    cdEventCallbackFunction callback = nullptr;
+    cdContext context = 0;
+  };
+  struct Source {
+    std::shared_ptr<Camera> camera;
+    std::map<cdHandle, Registration> registrations;
+  };
+  struct VolumeObject {
+    std::shared_ptr<Camera> camera;
+    std::size_t index = 0;
+  };
+
+  void worldReplaced() override;
+  cdHandle newHandle() { return nextHandle_++; }
+  Enumeration& requireEnumeration(cdHandle handle, Listing listing);
+  Source& requireSource(cdHandle handle);
+  // A source whose camera is still attached.
+  Source& attachedSource(cdHandle handle);
+  VolumeObject& requireVolume(cdHandle handle);
+  std::vector<std::uint32_t> propertyCodes(const Camera& camera) const;
+  Bytes propertyValue(const Camera& camera, cdUInt32 code) const;
+  // A camera event for every handler registered on a source of the camera;
+  // posted by the caller once the lock is released.
+  std::vector<PendingCallback> cameraEvent(const Camera& camera, cdUInt32 eventWord,
+                                           cdUInt32 data) const;
+  void post(std::vector<PendingCallback> callbacks);
+
+  bool started_ = false;
+  // Device records name the world they were made in.
+  std::uint32_t generation_ = 1;
+  cdHandle nextHandle_ = 1;
+  std::map<cdHandle, Enumeration> enumerations_;
+  std::map<cdHandle, Source> sources_;
+  std::map<cdHandle, VolumeObject> volumes_;
+};
+
+} // namespace vostrel::sim::cd
