@@ -2,6 +2,8 @@
 // the simulated EDSDK.DLL, on scenario files, and is judged by its exit
 // status, its output and the files it leaves.
 
+#include "core/CamLib.h"
+#include "core/RemoteParamsFile.h"
 #include "core/TempFolder.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
@@ -10,7 +12,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -305,6 +309,64 @@ TEST_F(CommandLineTest, ParametersAreShownSavedAndApplied) {
   const Result unknown = Run({"params", "set", "ISO=5", "Speed=3"});
   EXPECT_EQ(unknown.ExitCode, 1);
   EXPECT_EQ(unknown.Err, "vostrel: Unknown parameter Speed\n");
+}
+
+// Picture names come from the camera: only their file name part is used,
+// whatever separators or drive they carry, and a name that leaves none is
+// refused rather than written outside the folder.
+TEST_F(CommandLineTest, PictureNamesNeverLeaveTheChosenFolder) {
+  UseScenario(R"json({"eos": {"cameras": [{"model": "EOS Names", "volumes": [{"files": [
+      "DCIM/100/C:x.JPG", {"path": "DCIM/100/..", "kind": "jpeg"}]}]}]}})json");
+  const std::string card = folder.file("out/card");
+  const Result get = Run({"-q", "card", "get", "--all", "-o", card});
+  EXPECT_EQ(get.ExitCode, 1);
+  EXPECT_EQ(StartOf(platform::joinPath(card, "x.JPG"), 2), JpegStart);
+  EXPECT_EQ(get.Err, "vostrel: The camera reports a picture named \"..\", which cannot be saved "
+                     "as a file\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.file("out")),
+                          std::filesystem::directory_iterator()),
+            1);
+
+  const std::string thumbnails = folder.file("out/thumbnails");
+  const Result thumbs = Run({"card", "thumbnails", "--all", "-o", thumbnails});
+  EXPECT_EQ(thumbs.ExitCode, 1);
+  EXPECT_EQ(StartOf(platform::joinPath(thumbnails, "x-thumb.jpg"), 2), JpegStart);
+  EXPECT_NE(thumbs.Err.find("named \"..\""), std::string::npos) << thumbs.Err;
+}
+
+// A camera may take a write without taking its value; setting and loading
+// read the values back and fail naming what the camera did not take.
+TEST_F(CommandLineTest, ParametersTheCameraDidNotTakeAreNamed) {
+  const std::int32_t f4 = CamLib::ApertureCodeToValue(0x30);
+  const std::int32_t f28 = CamLib::ApertureCodeToValue(0x28);
+  RemoteParamsType record{};
+  record.Av = static_cast<std::uint8_t>(f4);
+  const std::string file = folder.file("av.dat");
+  platform::writeFile(file, EncodeRemoteParamsFile(record));
+
+  UseScenario(OneCamera);
+  const Result taken = Run({"params", "set", "Av=" + std::to_string(f4)});
+  EXPECT_EQ(taken.ExitCode, 0) << taken.Err;
+  const Result loaded = Run({"params", "load", file});
+  EXPECT_EQ(loaded.ExitCode, 0) << loaded.Err;
+#ifndef _WIN32
+  // A device that never ends is refused, not read.
+  const Result device = Run({"params", "load", "/dev/zero"});
+  EXPECT_EQ(device.ExitCode, 1);
+  EXPECT_EQ(device.Err, "vostrel: /dev/zero is not a regular file\n");
+#endif
+
+  UseScenario(R"json({"eos": {"cameras": [{"model": "EOS Stubborn",
+      "properties": {"Av": {"value": 40, "readBack": "unchanged"}}}]}})json");
+  const std::string refused = "vostrel: The camera did not take 1 of 1 values: Av (wanted " +
+                              std::to_string(f4) + ", the camera has " + std::to_string(f28) +
+                              ")\n";
+  const Result set = Run({"params", "set", "Av=" + std::to_string(f4)});
+  EXPECT_EQ(set.ExitCode, 1);
+  EXPECT_EQ(set.Err, refused);
+  const Result load = Run({"params", "load", file});
+  EXPECT_EQ(load.ExitCode, 1);
+  EXPECT_EQ(load.Err, refused);
 }
 
 } // namespace
