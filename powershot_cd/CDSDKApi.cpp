@@ -199,8 +199,16 @@ void TCDSDK::Connect(CDCameraEventHandlerFn handler, std::int32_t cameraNumber,
   info = ConnectInfo;
 }
 
+TCDSDK::~TCDSDK() {
+  // Nothing could act on a failure here; the result is not looked at.
+  if (EventRegistration != 0 && CDUnregisterEventCallbackFunction.bound()) {
+    static_cast<void>(CDUnregisterEventCallbackFunction(SourceHandle, EventRegistration));
+  }
+}
+
 void TCDSDK::Disconnect() {
   CDUnregisterEventCallbackFunction.checked(SourceHandle, EventRegistration);
+  EventRegistration = 0;
   ConnectInfo.CameraModel = CamModNone;
   CDCloseSource.checked(SourceHandle);
 }

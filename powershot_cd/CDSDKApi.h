@@ -24,6 +24,8 @@ namespace vostrel {
 class TCDSDK {
 public:
   TCDSDK() = default;
+  // Takes the event handler back from the SDK; the source stays open.
+  ~TCDSDK();
   TCDSDK(const TCDSDK&) = delete;
   TCDSDK& operator=(const TCDSDK&) = delete;
 
