@@ -54,7 +54,9 @@ TVostrel::TVostrel()
 }
 
 TVostrel::~TVostrel() {
-  InstanceRegistry::Remove(InstanceIndex);
+  // First no callback may reach this controller any more, then the backends
+  // take their handlers back from the SDKs; the camera stays connected.
+  InstanceRegistry::Withdraw(InstanceIndex);
   {
     std::lock_guard lock(PictureFileLock);
     PictureFileStream.reset();
@@ -62,6 +64,7 @@ TVostrel::~TVostrel() {
   CD.reset();
   PR.reset();
   EOS.reset();
+  InstanceRegistry::Remove(InstanceIndex);
 }
 
 platform::BusyFlag& TVostrel::ConnectBusy() {
