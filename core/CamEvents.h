@@ -52,8 +52,9 @@ using TNotifyRawDevelopEvent = std::function<void(std::int32_t PercentageDone)>;
 // SDK handlers. Every handler returns 0 to the SDK.
 //
 // The CD and PR SDKs hand back the controller's InstanceIndex as a 32-bit
-// context value; the EOS SDK hands back a pointer to the 32-bit InstanceIndex
-// field of the EOS backend.
+// context value; the EOS SDK hands back a pointer to the 32-bit
+// InstanceIndex, kept in the registry's cell for the key, which outlives the
+// controller and its backends.
 
 using SDKContext = std::uint32_t;
 

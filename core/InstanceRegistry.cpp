@@ -1,75 +1,144 @@
 #include "core/InstanceRegistry.h"
 
 #include "core/DeviceLists.h"
+#include "core/ECamException.h"
 
-#include <algorithm>
-#include <memory>
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <limits>
 #include <mutex>
-#include <vector>
+#include <type_traits>
 
-namespace vostrel::InstanceRegistry {
+namespace vostrel {
+
+namespace InstanceRegistry {
+
+// One per key, never freed. The key comes first: the EOS handlers read it as
+// a 32-bit value at the address they were given.
+struct Cell {
+  std::int32_t Key = 0;
+  // Null once the controller has withdrawn.
+  TVostrel* Controller = nullptr;
+  // Visits in progress, on any thread.
+  std::size_t Visits = 0;
+};
+
+static_assert(std::is_standard_layout_v<Cell> && offsetof(Cell, Key) == 0);
 
 namespace {
 
 struct Registry {
   std::mutex Lock;
-  // Null when the registry does not exist; a null slot is an empty one.
-  std::unique_ptr<std::vector<TVostrel*>> Slots;
+  std::condition_variable VisitEnded;
+  // Indexed by key; a deque keeps the cells where they are as it grows.
+  std::deque<Cell> Cells;
+  std::size_t Living = 0;
 };
 
+// Never destroyed: an SDK thread may still call a handler while the process
+// runs its exit code.
 Registry& TheRegistry() {
-  static Registry registry;
-  return registry;
+  static Registry* const registry = new Registry;
+  return *registry;
+}
+
+// The cell of a key that was never handed out.
+constexpr std::int32_t NobodyKey = -1;
+
+Cell* CellOf(Registry& registry, std::int32_t key) {
+  if (key < 0 || static_cast<std::size_t>(key) >= registry.Cells.size()) {
+    return nullptr;
+  }
+  return &registry.Cells[static_cast<std::size_t>(key)];
 }
 
 } // namespace
 
+} // namespace InstanceRegistry
+
+// The visits of the current thread, innermost first, so that a controller
+// withdrawn from inside one of its own callbacks does not wait for itself.
+struct TVisitChain {
+  static thread_local const TControllerVisit* Innermost;
+
+  static std::size_t CountOf(const InstanceRegistry::Cell* cell) {
+    std::size_t count = 0;
+    for (const TControllerVisit* visit = Innermost; visit != nullptr; visit = visit->Outer) {
+      count += visit->Visited == cell ? 1 : 0;
+    }
+    return count;
+  }
+};
+
+thread_local const TControllerVisit* TVisitChain::Innermost = nullptr;
+
+namespace InstanceRegistry {
+
 std::int32_t Add(TVostrel* controller) {
   Registry& registry = TheRegistry();
   std::lock_guard lock(registry.Lock);
-  // The device lists live exactly as long as the registry; creating both
-  // under the lock keeps a concurrent last removal from freeing lists that a
-  // new controller has just counted on.
-  CreateDeviceLists();
-  if (!registry.Slots) {
-    registry.Slots = std::make_unique<std::vector<TVostrel*>>();
+  if (registry.Cells.size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+    throw ECamException("No more camera controls can be created in this program");
   }
-  registry.Slots->push_back(controller);
-  return static_cast<std::int32_t>(registry.Slots->size() - 1);
+  // The device lists live while any controller does; creating them under the
+  // lock keeps a concurrent last removal from freeing lists that a new
+  // controller has just counted on.
+  CreateDeviceLists();
+  const auto key = static_cast<std::int32_t>(registry.Cells.size());
+  registry.Cells.push_back(Cell{key, controller, 0});
+  ++registry.Living;
+  return key;
 }
 
-void Remove(std::int32_t index) {
+void Withdraw(std::int32_t key) {
+  Registry& registry = TheRegistry();
+  Cell* cell = nullptr;
+  {
+    platform::BusyGuard busy(RegistryBusy());
+    std::lock_guard lock(registry.Lock);
+    cell = CellOf(registry, key);
+    if (cell == nullptr || cell->Controller == nullptr) {
+      return;
+    }
+    cell->Controller = nullptr;
+    --registry.Living;
+  }
+  // No visit starts any more; wait for those of other threads to end.
+  std::unique_lock lock(registry.Lock);
+  const std::size_t own = TVisitChain::CountOf(cell);
+  registry.VisitEnded.wait(lock, [&] { return cell->Visits <= own; });
+}
+
+void Remove(std::int32_t key) {
+  Withdraw(key);
   platform::BusyGuard busy(RegistryBusy());
   Registry& registry = TheRegistry();
   std::lock_guard lock(registry.Lock);
-  if (!registry.Slots) {
-    return;
-  }
-  std::vector<TVostrel*>& slots = *registry.Slots;
-  if (index >= 0 && static_cast<std::size_t>(index) < slots.size()) {
-    slots[static_cast<std::size_t>(index)] = nullptr;
-  }
-  const bool allEmpty =
-      std::all_of(slots.begin(), slots.end(), [](const TVostrel* slot) { return slot == nullptr; });
-  if (allEmpty) {
-    registry.Slots.reset();
+  if (registry.Living == 0) {
     FreeDeviceLists();
   }
 }
 
-TVostrel* Find(std::int32_t index) {
+TVostrel* Find(std::int32_t key) {
   Registry& registry = TheRegistry();
   std::lock_guard lock(registry.Lock);
-  if (!registry.Slots || index < 0 || static_cast<std::size_t>(index) >= registry.Slots->size()) {
-    return nullptr;
-  }
-  return (*registry.Slots)[static_cast<std::size_t>(index)];
+  const Cell* cell = CellOf(registry, key);
+  return cell != nullptr ? cell->Controller : nullptr;
 }
 
-std::size_t SlotCount() {
+const std::int32_t* KeyAddress(std::int32_t key) {
+  static constexpr std::int32_t nobody = NobodyKey;
   Registry& registry = TheRegistry();
   std::lock_guard lock(registry.Lock);
-  return registry.Slots ? registry.Slots->size() : 0;
+  const Cell* cell = CellOf(registry, key);
+  return cell != nullptr ? &cell->Key : &nobody;
+}
+
+std::size_t LiveCount() {
+  Registry& registry = TheRegistry();
+  std::lock_guard lock(registry.Lock);
+  return registry.Living;
 }
 
 platform::BusyFlag& RegistryBusy() {
@@ -77,4 +146,33 @@ platform::BusyFlag& RegistryBusy() {
   return flag;
 }
 
-} // namespace vostrel::InstanceRegistry
+} // namespace InstanceRegistry
+
+TControllerVisit::TControllerVisit(std::int32_t key) noexcept {
+  InstanceRegistry::Registry& registry = InstanceRegistry::TheRegistry();
+  std::lock_guard lock(registry.Lock);
+  InstanceRegistry::Cell* cell = InstanceRegistry::CellOf(registry, key);
+  if (cell == nullptr || cell->Controller == nullptr) {
+    return;
+  }
+  ++cell->Visits;
+  Visited = cell;
+  Controller = cell->Controller;
+  Outer = TVisitChain::Innermost;
+  TVisitChain::Innermost = this;
+}
+
+TControllerVisit::~TControllerVisit() {
+  if (Visited == nullptr) {
+    return;
+  }
+  TVisitChain::Innermost = Outer;
+  InstanceRegistry::Registry& registry = InstanceRegistry::TheRegistry();
+  {
+    std::lock_guard lock(registry.Lock);
+    --Visited->Visits;
+  }
+  registry.VisitEnded.notify_all();
+}
+
+} // namespace vostrel

@@ -1,15 +1,21 @@
 #pragma once
 // The process-wide registry through which an SDK callback finds its
-// controller. Each controller takes the next free position when it is
-// created; the position (its InstanceIndex) is the context that the backends
-// hand to their SDKs. Positions are only appended and never reused while any
-// controller exists, so a late callback carrying the key of a destroyed
-// controller finds an empty slot and does nothing. When the last controller
-// is destroyed the registry is freed together with the device lists, and the
-// next controller starts again at position 0.
+// controller. Each controller gets a key when it is created (its
+// InstanceIndex), the context that the backends hand to their SDKs.
 //
-// Callbacks look controllers up from the SDKs' threads; every access to the
-// slots is serialised by a lock.
+// An SDK may call a handler at any time, also after the controller that
+// registered it is gone, and keeps whatever context it was given. So:
+//   - keys are never reused within the process: a late callback carrying
+//     the key of a destroyed controller finds nobody, not a newer
+//     controller;
+//   - every key has a cell holding the 32-bit key, and the cells live as
+//     long as the process; the EOS SDK gets the cell's address as context;
+//   - a callback holds its controller through a TControllerVisit, and a
+//     controller that removes itself waits until the visits of other
+//     threads have ended, so no handler runs on a freed controller.
+//
+// The process-wide device lists come into being with the first living
+// controller and are freed when the last one goes.
 
 #include "platform/BusyFlag.h"
 
@@ -22,25 +28,62 @@ class TVostrel;
 
 namespace InstanceRegistry {
 
-// Appends a slot for the controller and returns its position. Creates the
-// registry and the process-wide device lists when they do not exist.
+struct Cell;
+
+// Registers the controller under a new key and returns the key. Creates the
+// process-wide device lists when they do not exist.
 std::int32_t Add(TVostrel* controller);
 
-// Empties the controller's slot. Waits (in 50 ms polls) until no other
-// controller is removing itself. When every slot is then empty, the registry
-// and the device lists are freed.
-void Remove(std::int32_t index);
+// Empties the key's cell: from now on no callback reaches the controller.
+// Waits (in 50 ms polls) until no other controller is removing itself, then
+// until the callbacks running on other threads for this controller have
+// ended. A callback of this controller further up the caller's own stack is
+// not waited for.
+void Withdraw(std::int32_t key);
 
-// The controller at the position, or null for an empty slot or a position
-// the registry does not have.
-TVostrel* Find(std::int32_t index);
+// Withdraws the controller if that is not done yet; when no controller is
+// left, the device lists are freed.
+void Remove(std::int32_t key);
 
-// Number of slots, empty ones included (0 when the registry does not exist).
-std::size_t SlotCount();
+// The controller registered under the key, or null for a withdrawn or
+// unknown key. Only for the thread that owns the controller; a callback
+// uses TControllerVisit.
+TVostrel* Find(std::int32_t key);
+
+// Address of the key's 32-bit cell, valid for the life of the process (an
+// unknown key gives a cell that finds nobody).
+const std::int32_t* KeyAddress(std::int32_t key);
+
+// Number of controllers registered and not withdrawn.
+std::size_t LiveCount();
 
 // Held while a controller removes itself from the registry.
 platform::BusyFlag& RegistryBusy();
 
 } // namespace InstanceRegistry
+
+// The controller registered under a key, held for the life of the visit:
+// the controller cannot finish withdrawing while another thread visits it.
+// Empty when the key finds nobody.
+class TControllerVisit {
+public:
+  explicit TControllerVisit(std::int32_t key) noexcept;
+  ~TControllerVisit();
+  TControllerVisit(const TControllerVisit&) = delete;
+  TControllerVisit& operator=(const TControllerVisit&) = delete;
+
+  explicit operator bool() const { return Controller != nullptr; }
+  TVostrel* operator->() const { return Controller; }
+  TVostrel& operator*() const { return *Controller; }
+  TVostrel* get() const { return Controller; }
+
+private:
+  friend struct TVisitChain;
+
+  InstanceRegistry::Cell* Visited = nullptr;
+  TVostrel* Controller = nullptr;
+  // The visit of this thread that this one is nested in.
+  const TControllerVisit* Outer = nullptr;
+};
 
 } // namespace vostrel

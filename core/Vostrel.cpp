@@ -53,7 +53,9 @@ TVostrel::TVostrel()
 }
 
 TVostrel::~TVostrel() {
-  InstanceRegistry::Remove(InstanceIndex);
+  // First no callback may reach this controller any more, then the backends
+  // take their handlers back from the SDKs; the camera stays connected.
+  InstanceRegistry::Withdraw(InstanceIndex);
   {
     std::lock_guard lock(PictureFileLock);
     PictureFileStream.reset();
@@ -61,6 +63,7 @@ TVostrel::~TVostrel() {
   CD.reset();
   PR.reset();
   EOS.reset();
+  InstanceRegistry::Remove(InstanceIndex);
 }
 
 platform::BusyFlag& TVostrel::ConnectBusy() {

@@ -22,18 +22,19 @@ namespace {
 // between reports.
 constexpr platform::Milliseconds ProgressPause{10};
 
-TVostrel* ControllerOf(SDKContext context) {
-  return InstanceRegistry::Find(static_cast<std::int32_t>(context));
+// The controller is held until the handler returns: it cannot go away
+// underneath it.
+TControllerVisit ControllerOf(SDKContext context) {
+  return TControllerVisit(static_cast<std::int32_t>(context));
 }
 
-// The EOS SDK hands back the address of the EOS backend's InstanceIndex.
-TVostrel* ControllerOf(const void* context) {
-  if (context == nullptr) {
-    return nullptr;
+// The EOS SDK hands back the address of the controller's key cell.
+TControllerVisit ControllerOf(const void* context) {
+  std::int32_t index = -1;
+  if (context != nullptr) {
+    std::memcpy(&index, context, sizeof index);
   }
-  std::int32_t index = 0;
-  std::memcpy(&index, context, sizeof index);
-  return InstanceRegistry::Find(index);
+  return TControllerVisit(index);
 }
 
 // Runs one step of a handler; whatever it raises ends the step, not the SDK.
@@ -248,8 +249,8 @@ void TVostrel::FireViewfinderEvent(const std::uint8_t* frame, std::uint32_t leng
 }
 
 void TVostrel::ReportProbeProgress(std::int32_t instanceIndex, std::int32_t percent) {
-  TVostrel* controller = InstanceRegistry::Find(instanceIndex);
-  if (controller != nullptr && controller->OnRemoteProbeParamEvent) {
+  const TControllerVisit controller(instanceIndex);
+  if (controller && controller->OnRemoteProbeParamEvent) {
     controller->OnRemoteProbeParamEvent(percent);
   }
 }
@@ -262,8 +263,8 @@ std::uint32_t VOSTREL_CALLBACK TVostrel::CDCameraEventHandler(std::uint32_t even
                                                               std::uint32_t /*unused*/,
                                                               SDKContext context) {
   Shielded([&] {
-    TVostrel* controller = ControllerOf(context);
-    if (controller == nullptr || !controller->OnEvent) {
+    const TControllerVisit controller = ControllerOf(context);
+    if (!controller || !controller->OnEvent) {
       return;
     }
     const std::uint32_t code = eventWord & cdEventMask;
@@ -283,8 +284,8 @@ std::uint32_t VOSTREL_CALLBACK TVostrel::ReleaseEventHandler(std::uint32_t relea
                                                              std::uint32_t /*unused*/,
                                                              SDKContext context) {
   Shielded([&] {
-    TVostrel* controller = ControllerOf(context);
-    if (controller == nullptr || !controller->OnRemoteEvent) {
+    const TControllerVisit controller = ControllerOf(context);
+    if (!controller || !controller->OnRemoteEvent) {
       return;
     }
     AdditionNotifyRemoteEventType data{};
@@ -310,7 +311,7 @@ std::uint32_t VOSTREL_CALLBACK TVostrel::CDViewfinderHandler(const std::uint8_t*
                                                              std::uint32_t /*unused*/,
                                                              SDKContext context) {
   Shielded([&] {
-    if (TVostrel* controller = ControllerOf(context)) {
+    if (const TControllerVisit controller = ControllerOf(context); controller) {
       controller->FireViewfinderEvent(frame, length);
     }
   });
@@ -328,7 +329,7 @@ std::uint32_t VOSTREL_CALLBACK TVostrel::RemoteGetPictureProgressHandler(std::ui
                                                                          std::uint32_t /*unused*/,
                                                                          SDKContext context) {
   Shielded([&] {
-    if (TVostrel* controller = ControllerOf(context)) {
+    if (const TControllerVisit controller = ControllerOf(context); controller) {
       FireProgress(controller->OnRemoteGetPictureEvent, percent);
     }
   });
@@ -339,7 +340,7 @@ std::uint32_t VOSTREL_CALLBACK TVostrel::TakePictureProgressHandler(std::uint32_
                                                                     std::uint32_t /*unused*/,
                                                                     SDKContext context) {
   Shielded([&] {
-    if (TVostrel* controller = ControllerOf(context)) {
+    if (const TControllerVisit controller = ControllerOf(context); controller) {
       FireProgress(controller->OnRemoteTakePictureEvent, percent);
     }
   });
@@ -350,7 +351,7 @@ std::uint32_t VOSTREL_CALLBACK TVostrel::GetPictureProgressHandler(std::uint32_t
                                                                    std::uint32_t /*unused*/,
                                                                    SDKContext context) {
   Shielded([&] {
-    if (TVostrel* controller = ControllerOf(context)) {
+    if (const TControllerVisit controller = ControllerOf(context); controller) {
       FireProgress(controller->OnGetPictureEvent, percent);
     }
   });
@@ -370,9 +371,8 @@ void TVostrel::QueueReleasedItem(const void* eventRecord) {
 std::uint32_t VOSTREL_CALLBACK TVostrel::PREventHandler(std::uint32_t /*unused*/,
                                                         SDKContext context,
                                                         const void* eventRecord) {
-  TVostrel* controller = nullptr;
-  Shielded([&] { controller = ControllerOf(context); });
-  if (controller == nullptr || eventRecord == nullptr) {
+  const TControllerVisit controller = ControllerOf(context);
+  if (!controller || eventRecord == nullptr) {
     return 0;
   }
   const auto* record = static_cast<const std::uint8_t*>(eventRecord);
@@ -433,9 +433,8 @@ std::uint32_t VOSTREL_CALLBACK TVostrel::PRPictureDataHandler(std::uint32_t /*un
                                                               std::uint32_t /*unused2*/,
                                                               SDKContext context,
                                                               const void* progressRecord) {
-  TVostrel* controller = nullptr;
-  Shielded([&] { controller = ControllerOf(context); });
-  if (controller == nullptr || progressRecord == nullptr) {
+  const TControllerVisit controller = ControllerOf(context);
+  if (!controller || progressRecord == nullptr) {
     return 0;
   }
   PRProgressRecord progress{};
@@ -454,8 +453,8 @@ std::uint32_t VOSTREL_CALLBACK TVostrel::EOSPropertyEventHandler(std::uint32_t e
                                                                  std::uint32_t /*parameter*/,
                                                                  void* context) {
   Shielded([&] {
-    TVostrel* controller = ControllerOf(context);
-    if (controller == nullptr) {
+    const TControllerVisit controller = ControllerOf(context);
+    if (!controller) {
       return;
     }
     if (event == EOSPropertyChanged) {
@@ -473,8 +472,8 @@ std::uint32_t VOSTREL_CALLBACK TVostrel::EOSStateEventHandler(std::uint32_t even
                                                               std::uint32_t /*parameter*/,
                                                               void* context) {
   Shielded([&] {
-    TVostrel* controller = ControllerOf(context);
-    if (controller == nullptr || !controller->OnEvent) {
+    const TControllerVisit controller = ControllerOf(context);
+    if (!controller || !controller->OnEvent) {
       return;
     }
     switch (event) {
@@ -503,11 +502,8 @@ std::uint32_t VOSTREL_CALLBACK TVostrel::EOSStateEventHandler(std::uint32_t even
 std::uint32_t VOSTREL_CALLBACK TVostrel::EOSObjectEventHandler(std::uint32_t event, void* object,
                                                                void* context) {
   Shielded([&] {
-    TVostrel* controller = ControllerOf(context);
-    if (controller == nullptr) {
-      return;
-    }
-    if (controller->OnRemoteEvent && event == EOSTransferRequest) {
+    const TControllerVisit controller = ControllerOf(context);
+    if (controller && controller->OnRemoteEvent && event == EOSTransferRequest) {
       // The backend keeps the reference until the picture is fetched.
       controller->EOS->QueueReleasedItem(object);
       AdditionNotifyRemoteEventType data{};
@@ -516,7 +512,8 @@ std::uint32_t VOSTREL_CALLBACK TVostrel::EOSObjectEventHandler(std::uint32_t eve
       controller->FireRemoteEvent(RemoteEventCallbackType::RemoteEventCallbackReleaseImageReady,
                                   data);
     } else if (object != nullptr) {
-      // Nobody keeps the object: its reference goes back to the SDK.
+      // Nobody keeps the object, also when the controller is gone: its
+      // reference goes back to the SDK.
       TEDSDK::ReleaseEventObject(object);
     }
   });
@@ -526,8 +523,8 @@ std::uint32_t VOSTREL_CALLBACK TVostrel::EOSObjectEventHandler(std::uint32_t eve
 std::uint32_t VOSTREL_CALLBACK TVostrel::EOSProgressHandler(std::uint32_t percent, void* context,
                                                             std::int32_t* /*cancel*/) {
   Shielded([&] {
-    TVostrel* controller = ControllerOf(context);
-    if (controller == nullptr) {
+    const TControllerVisit controller = ControllerOf(context);
+    if (!controller) {
       return;
     }
     switch (controller->EOS->CurrentProgressMode()) {

@@ -1,5 +1,7 @@
 #include "eos/EDSDKApi.h"
 
+#include "core/InstanceRegistry.h"
+
 #include "core/BackendChecks.h"
 #include "core/DeviceLists.h"
 #include "core/ECamException.h"
@@ -111,8 +113,29 @@ void RunEvery(Steps&&... steps) {
 
 } // namespace
 
+TEDSDK::~TEDSDK() {
+  if (Camera == nullptr) {
+    return;
+  }
+  // Nothing could act on a failure here; the results are not looked at.
+  if (EdsSetObjectEventHandler.bound()) {
+    static_cast<void>(EdsSetObjectEventHandler(Camera, EdsObjectEventAll, nullptr, nullptr));
+  }
+  if (EdsSetPropertyEventHandler.bound()) {
+    static_cast<void>(EdsSetPropertyEventHandler(Camera, EdsPropertyEventAll, nullptr, nullptr));
+  }
+  if (EdsSetCameraStateEventHandler.bound()) {
+    static_cast<void>(EdsSetCameraStateEventHandler(Camera, EdsStateEventAll, nullptr, nullptr));
+  }
+}
+
 void TEDSDK::SetInstanceIndex(std::int32_t instanceIndex) {
   InstanceIndex = instanceIndex;
+}
+
+void* TEDSDK::HandlerContext() const {
+  // The SDK only hands the context back; the handlers read the key through it.
+  return const_cast<std::int32_t*>(InstanceRegistry::KeyAddress(InstanceIndex));
 }
 
 void TEDSDK::ReportProbeProgress(std::int32_t percent) {
@@ -198,9 +221,9 @@ void TEDSDK::Connect(EOSStateEventHandlerFn /*handler*/, std::int32_t cameraNumb
 }
 
 void TEDSDK::RegisterEventHandlers() {
-  // The SDK hands the address of InstanceIndex back to the handlers, which
-  // find the controller through it.
-  void* context = &InstanceIndex;
+  // The SDK hands the context back to the handlers, which find the
+  // controller through it.
+  void* context = HandlerContext();
   EdsSetObjectEventHandler.checked(Camera, EdsObjectEventAll, &TVostrel::EOSObjectEventHandler,
                                    context);
   EdsSetPropertyEventHandler.checked(Camera, EdsPropertyEventAll,
@@ -370,7 +393,7 @@ void TEDSDK::TransferReleasedItem(void* item, void* stream, std::int32_t picture
     DirectoryItemInfoType itemInfo{};
     EdsGetDirectoryItemInfo.checked(item, &itemInfo);
     EdsSetProgressCallback.checked(stream, &TVostrel::EOSProgressHandler, EdsProgressPeriodically,
-                                   static_cast<void*>(&InstanceIndex));
+                                   HandlerContext());
     // The progress handler reports this transfer as take-picture progress.
     ProgressMode.store(RemotePictureTransfer);
     EdsDownload.checked(item, itemInfo.size, stream);

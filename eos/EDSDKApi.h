@@ -20,12 +20,16 @@ namespace vostrel {
 class TEDSDK {
 public:
   TEDSDK() = default;
-  ~TEDSDK() = default;
+  // Takes the event handlers back from the SDK; the session stays open.
+  ~TEDSDK();
   TEDSDK(const TEDSDK&) = delete;
   TEDSDK& operator=(const TEDSDK&) = delete;
 
   // Called once by the controller right after creation.
   void SetInstanceIndex(std::int32_t instanceIndex);
+  // The context of every handler registration: the address of the
+  // controller's key cell, which outlives the backend and the controller.
+  void* HandlerContext() const;
   // Passes the percentage of a running parameter probe to the controller.
   void ReportProbeProgress(std::int32_t percent);
 
@@ -117,8 +121,7 @@ private:
   // Raises "<what><name> too long" for a file name longer than the SDK takes.
   static void CheckNameLength(const std::string& what, const std::string& name);
 
-  // The owning controller's position in the instance registry. Its address is
-  // the context of every handler registration, so it must not move.
+  // The owning controller's key in the instance registry.
   std::int32_t InstanceIndex = 0;
   ConnectInfoType ConnectInfo{};
   void* Camera = nullptr;

@@ -202,7 +202,7 @@ void TEDSDK::GetPicture(std::int32_t pictureNumber, const std::string& fileName,
         const DirectoryItemInfoType info = DirectoryItemInfoOf(item);
         // The progress reaches the host as OnGetPictureEvent.
         EdsSetProgressCallback.checked(stream, &TVostrel::EOSProgressHandler,
-                                       EdsProgressPeriodically, &InstanceIndex);
+                                       EdsProgressPeriodically, HandlerContext());
         ProgressMode.store(CardPictureTransfer);
         EdsDownload.checked(item, info.size, stream);
       },

@@ -3,9 +3,12 @@
 #include "core/BackendChecks.h"
 #include "core/DeviceLists.h"
 #include "core/ECamException.h"
+#include "core/ProbeCache.h"
 #include "core/Vostrel.h"
 #include "platform/TimeZone.h"
 #include "powershot_cd/CDAPI.h"
+#include "powershot_cd/CDParameterProbe.h"
+#include "powershot_cd/CDRemoteParams.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,6 +29,10 @@ using namespace cdapi;
 
 constexpr char NoCDCamera[] = "There seems to be no connected PowerShot cameras connected. Have "
                               "you called the EnumerateCameras function before calling Connect?";
+
+// The most device properties a search looks at when the SDK cannot count
+// them.
+constexpr cdUInt32 MaximumPropertyCount = 4096;
 
 // Date-time values count days since 1899-12-30.
 constexpr double UnixEpochDays = 25569.0;
@@ -118,16 +125,22 @@ void TCDSDK::OpenCameraEnumeration(std::vector<std::string>& nameList) {
   LoadCDSDK();
   cdHandle enumeration = 0;
   CDEnumDeviceReset.checked(cdEnumAllDevices, &enumeration);
-  cdUInt32 count = 0;
-  CDGetDeviceCount.checked(enumeration, &count);
-  std::vector<CDDeviceRecord>& devices = CDDeviceList();
-  devices.clear();
-  for (cdUInt32 n = 0; n < count; ++n) {
-    SourceRecord = cdSourceInfo{};
-    CDEnumDeviceNext.checked(enumeration, &SourceRecord);
-    nameList.push_back(TextOf(SourceRecord.Name, sizeof SourceRecord.Name));
-    CDDeviceRecord& device = devices.emplace_back();
-    std::memcpy(device.data(), &SourceRecord, sizeof SourceRecord);
+  // The enumeration is released also when the count or a device fails.
+  try {
+    cdUInt32 count = 0;
+    CDGetDeviceCount.checked(enumeration, &count);
+    std::vector<CDDeviceRecord>& devices = CDDeviceList();
+    devices.clear();
+    for (cdUInt32 n = 0; n < count; ++n) {
+      SourceRecord = cdSourceInfo{};
+      CDEnumDeviceNext.checked(enumeration, &SourceRecord);
+      nameList.push_back(TextOf(SourceRecord.Name, sizeof SourceRecord.Name));
+      CDDeviceRecord& device = devices.emplace_back();
+      std::memcpy(device.data(), &SourceRecord, sizeof SourceRecord);
+    }
+  } catch (...) {
+    Unchecked(CDEnumDeviceRelease, enumeration);
+    throw;
   }
   CDEnumDeviceRelease.checked(enumeration);
 }
@@ -145,15 +158,24 @@ cdHandle TCDSDK::OpenPropertySearch() {
   return enumeration;
 }
 
-// The search ends when the SDK reports no further property: a camera without
-// the property fails with the SDK's enumeration error.
+// The search ends when the SDK reports no further property, or after as many
+// properties as the SDK counts: a camera without the property fails with the
+// SDK's enumeration error, or with "no item left" when its SDK keeps
+// delivering properties.
 template <typename Use>
 void TCDSDK::SearchProperty(cdHandle enumeration, cdUInt32 code, Use use) {
   ReleasingAfter(
       [&] {
+        cdUInt32 count = 0;
+        if (CDGetDevicePropertyCount(enumeration, &count) != cdOK) {
+          count = MaximumPropertyCount;
+        }
         cdDevicePropertyInfo property{};
         property.Code = cdNoProperty;
-        while (property.Code != code) {
+        for (cdUInt32 n = 0; property.Code != code; ++n) {
+          if (n == count) {
+            CheckCDError(cdEnumNotApplicable, "CDEnumDevicePropertyNext");
+          }
           CDEnumDevicePropertyNext.checked(enumeration, &property);
         }
         use(property);
@@ -182,6 +204,18 @@ void TCDSDK::Connect(CDCameraEventHandlerFn handler, std::int32_t cameraNumber,
   std::memcpy(&SourceRecord, devices[static_cast<std::size_t>(cameraNumber)].data(),
               sizeof SourceRecord);
   CDOpenSource.checked(&SourceRecord, &SourceHandle);
+  // A connection that fails from here on closes the source again.
+  try {
+    OpenConnection(handler, instanceIndex);
+  } catch (...) {
+    ConnectInfo.CameraModel = CamModNone;
+    Unchecked(CDCloseSource, SourceHandle);
+    throw;
+  }
+  info = ConnectInfo;
+}
+
+void TCDSDK::OpenConnection(CDCameraEventHandlerFn handler, std::int32_t instanceIndex) {
   ConnectInfo.CameraModel = CamModPowerShot;
   ConnectInfo.CameraModelName = TextOf(SourceRecord.ModelName, sizeof SourceRecord.ModelName);
 
@@ -196,11 +230,18 @@ void TCDSDK::Connect(CDCameraEventHandlerFn handler, std::int32_t cameraNumber,
 
   CDRegisterEventCallbackFunction.checked(
       SourceHandle, handler, static_cast<cdContext>(instanceIndex), &EventRegistration);
-  info = ConnectInfo;
+}
+
+TCDSDK::~TCDSDK() {
+  // Nothing could act on a failure here; the result is not looked at.
+  if (EventRegistration != 0 && CDUnregisterEventCallbackFunction.bound()) {
+    static_cast<void>(CDUnregisterEventCallbackFunction(SourceHandle, EventRegistration));
+  }
 }
 
 void TCDSDK::Disconnect() {
   CDUnregisterEventCallbackFunction.checked(SourceHandle, EventRegistration);
+  EventRegistration = 0;
   ConnectInfo.CameraModel = CamModNone;
   CDCloseSource.checked(SourceHandle);
 }
@@ -271,37 +312,156 @@ void TCDSDK::KeepCameraAwake() {
 // ---------------------------------------------------------------------------
 // Remote shooting, parameters, viewfinder and card collection
 
-void TCDSDK::RemoteStart(ReleaseModeType /*mode*/, ReleaseDataKindType /*kind*/, bool /*probe*/,
-                         const std::string& /*cacheDirectory*/, ReleaseEventHandlerFn /*handler*/,
-                         std::int32_t /*instanceIndex*/, RemoteStartInfoType& /*info*/) {
-  RaiseNotAvailableYet("RemoteStart");
+namespace {
+
+// The data kind of CDSelectReleaseDataKind: the sum of 1 (thumbnail to the
+// PC), 2 (picture to the PC), 4 (thumbnail to the card) and 8 (picture to the
+// card) for the parts that apply; 0 for a combination that has none.
+cdUInt32 ReleaseDataKindCode(ReleaseModeType mode, ReleaseDataKindType kind) {
+  cdUInt32 parts = 0;
+  switch (kind) {
+  case ReleaseDataKindType::ReleaseDataKindTakeOnlyThumbnail:
+    parts = cdReleaseThumbnailToPC;
+    break;
+  case ReleaseDataKindType::ReleaseDataKindTakeOnlyPicture:
+    parts = cdReleasePictureToPC;
+    break;
+  case ReleaseDataKindType::ReleaseDataKingTakeBothThumbAndPic:
+    parts = cdReleaseThumbnailToPC | cdReleasePictureToPC;
+    break;
+  default:
+    return 0;
+  }
+  switch (mode) {
+  case ReleaseModeType::ReleaseModeOnlyToPC:
+    return parts;
+  case ReleaseModeType::ReleaseModeBothPCAndCamera:
+    return parts | parts << 2;
+  case ReleaseModeType::ReleaseModeOnlyToCamera:
+    return parts << 2;
+  default:
+    return 0;
+  }
+}
+
+constexpr cdUInt32 AutoModeCode = 1;
+// The SDK's option of the release and transfer calls.
+constexpr cdUInt32 ReleaseOption = 3;
+
+void SwitchToAutoMode(cdHandle source) {
+  Unchecked(CDSetShootingMode, source, AutoModeCode);
+}
+
+} // namespace
+
+void TCDSDK::RemoteStart(ReleaseModeType mode, ReleaseDataKindType kind, bool probe,
+                         const std::string& cacheDirectory, ReleaseEventHandlerFn handler,
+                         std::int32_t instanceIndex, RemoteStartInfoType& info) {
+  info = RemoteStartInfoType{};
+  CDEnterReleaseControl.checked(SourceHandle, handler, static_cast<cdContext>(instanceIndex));
+  // The controller stays out of remote mode when the start fails, so the
+  // camera must not stay under release control either.
+  try {
+    StartReleaseControl(mode, kind, probe, cacheDirectory, info);
+  } catch (...) {
+    Unchecked(CDExitReleaseControl, SourceHandle);
+    throw;
+  }
+}
+
+void TCDSDK::StartReleaseControl(ReleaseModeType mode, ReleaseDataKindType kind, bool probe,
+                                 const std::string& cacheDirectory, RemoteStartInfoType& info) {
+  CDSelectReleaseDataKind.checked(SourceHandle, ReleaseDataKindCode(mode, kind));
+  cdUInt32 faculty = 0;
+  const cdError result = CDGetReleaseControlFaculty(SourceHandle, &faculty);
+  if (result != cdOK) {
+    CheckCDError(result, "CDGetReleaseControlFaculty");
+  }
+  info.DoSupportZoom = (faculty & cdReleaseControlCapZoom) != 0;
+  info.DoSupportShootingPara = (faculty & cdReleaseControlCapParameters) != 0;
+  info.DoSupportViewfinder = (faculty & cdReleaseControlCapViewfinder) != 0;
+  info.ReqViewfinderOffWhenShooting = (faculty & cdReleaseControlCapViewfinderOff) != 0;
+  info.DoSupportAfLockUnlock = (faculty & cdReleaseControlCapAFLock) != 0;
+  if (!info.DoSupportShootingPara || !probe) {
+    return;
+  }
+
+  SwitchToAutoMode(SourceHandle);
+  std::uint8_t imageMode = 0;
+  std::string cacheFile;
+  if (!cacheDirectory.empty()) {
+    cdUInt16 code = 0;
+    if (CDGetShootingMode.bound() && CDGetShootingMode(SourceHandle, &code) == cdOK) {
+      imageMode = cd::ImageModeTable.ToValue(code);
+    }
+    cacheFile = ProbeCacheFileName(cacheDirectory, ConnectInfo.CameraModelName, imageMode);
+    if (ReadProbeCache(cacheFile, info.SupportedParamValues)) {
+      SwitchToAutoMode(SourceHandle);
+      return;
+    }
+  }
+
+  // The trials change the camera's settings: whatever happens, they are put
+  // back and the camera is left in the automatic mode.
+  RemoteParamsType saved{};
+  RemoteGetRemoteParams(saved);
+  try {
+    cd::ProbeSupportedParams(SourceHandle, info.SupportedParamValues,
+                             [this](std::int32_t percent) { ReportProbeProgress(percent); });
+  } catch (...) {
+    RemoteSetRemoteParams(saved);
+    SwitchToAutoMode(SourceHandle);
+    throw;
+  }
+  RemoteSetRemoteParams(saved);
+  if (!cacheFile.empty()) {
+    try {
+      WriteProbeCache(cacheFile, info.SupportedParamValues);
+    } catch (...) {
+      SwitchToAutoMode(SourceHandle);
+      throw;
+    }
+  }
+  SwitchToAutoMode(SourceHandle);
 }
 
 void TCDSDK::RemoteEnd() {
-  RaiseNotAvailableYet("RemoteEnd");
+  CDExitReleaseControl.checked(SourceHandle);
 }
 
 std::int32_t TCDSDK::RemoteGetNumberOfAvailableShots() {
-  RaiseNotAvailableYet("RemoteGetNumberOfAvailableShots");
+  cdUInt32 count = 0;
+  CDGetNumAvailableShot.checked(SourceHandle, &count);
+  return static_cast<std::int32_t>(count);
 }
 
-void TCDSDK::RemoteTakePicture(TakePictureProgressHandlerFn /*handler*/,
-                               std::int32_t /*instanceIndex*/) {
-  RaiseNotAvailableYet("RemoteTakePicture");
+// The release is announced through the release event handler given to
+// RemoteStart; its progress arrives through `handler`.
+void TCDSDK::RemoteTakePicture(TakePictureProgressHandlerFn handler, std::int32_t instanceIndex) {
+  cdUInt32 count = 0;
+  CDRelease.checked(SourceHandle, cdUInt32{0}, handler, static_cast<cdContext>(instanceIndex),
+                    ReleaseOption, &count);
 }
 
-void TCDSDK::RemoteGetPicture(const std::string& /*fileName*/,
-                              RemoteGetPictureProgressHandlerFn /*handler*/,
-                              std::int32_t /*instanceIndex*/) {
-  RaiseNotAvailableYet("RemoteGetPicture");
+// The SDK writes the oldest released data into the named file itself.
+void TCDSDK::RemoteGetPicture(const std::string& fileName,
+                              RemoteGetPictureProgressHandlerFn handler,
+                              std::int32_t instanceIndex) {
+  cdReleaseImageInfo released{};
+  cdStgMedium destination{};
+  destination.Kind = cdMediumFile;
+  destination.FileName = fileName.c_str();
+  CDGetReleasedData.checked(SourceHandle, handler, static_cast<cdContext>(instanceIndex),
+                            ReleaseOption, static_cast<void*>(&released),
+                            static_cast<void*>(&destination));
 }
 
-void TCDSDK::RemoteGetRemoteParams(RemoteParamsType& /*params*/) {
-  RaiseNotAvailableYet("RemoteGetRemoteParams");
+void TCDSDK::RemoteGetRemoteParams(RemoteParamsType& params) {
+  cd::ReadRemoteParams(SourceHandle, params);
 }
 
-void TCDSDK::RemoteSetRemoteParams(RemoteParamsType /*params*/) {
-  RaiseNotAvailableYet("RemoteSetRemoteParams");
+void TCDSDK::RemoteSetRemoteParams(RemoteParamsType params) {
+  cd::WriteRemoteParams(SourceHandle, params);
 }
 
 void TCDSDK::RemoteGetZoomPos(ZoomPosType& /*zoom*/) {

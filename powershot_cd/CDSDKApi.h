@@ -6,9 +6,11 @@
 // the operations named after its own public methods. The connection works
 // through the binding of CDSDK.DLL (CDAPI): SDK start and finish, the
 // enumeration into CDDeviceList, connecting with the camera event handler,
-// the clock, the owner name, formatting and the keep-alive read. Remote
-// shooting, parameters, the viewfinder and the card collection still raise
-// "<operation> is not available yet". The CD cameras have no body ID: the
+// the clock, the owner name, formatting and the keep-alive read; remote
+// release control with the parameter probe and its cache file, taking and
+// fetching pictures, and the shooting parameters. The viewfinder, zoom, AF
+// lock and the card collection still raise "<operation> is not available
+// yet". The CD cameras have no body ID: the
 // controller answers 0 without calling this backend.
 
 #include "core/CamDefines.h"
@@ -24,6 +26,8 @@ namespace vostrel {
 class TCDSDK {
 public:
   TCDSDK() = default;
+  // Takes the event handler back from the SDK; the source stays open.
+  ~TCDSDK();
   TCDSDK(const TCDSDK&) = delete;
   TCDSDK& operator=(const TCDSDK&) = delete;
 
@@ -74,6 +78,12 @@ public:
   void DeletePicture(ImageListType& list, std::int32_t pictureNumber);
 
 private:
+  // Connect after the source was opened: the camera's identity and battery,
+  // and the event handler.
+  void OpenConnection(CDCameraEventHandlerFn handler, std::int32_t instanceIndex);
+  // RemoteStart after release control was entered.
+  void StartReleaseControl(ReleaseModeType mode, ReleaseDataKindType kind, bool probe,
+                           const std::string& cacheDirectory, RemoteStartInfoType& info);
   // A property search starts with the connected camera's property
   // enumeration ...
   cdHandle OpenPropertySearch();
@@ -92,8 +102,12 @@ private:
   // Model byte 0 (not connected) or CamModPowerShot.
   ConnectInfoType ConnectInfo;
   cdHandle EventRegistration = 0;
-  // The card volume of the last formatting.
+  // The card volume of the last formatting or card collection.
   cdHandle Volume = 0;
+  // The picture enumeration of the open card collection and its items,
+  // parallel to the collection's image list.
+  cdHandle ItemEnumeration = 0;
+  std::vector<cdHandle> ItemHandles;
   // The owning controller's position in the instance registry; the context
   // of every SDK callback registration.
   std::int32_t InstanceIndex = 0;

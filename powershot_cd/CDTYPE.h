@@ -6,8 +6,9 @@
 //
 // Every entry point returns a 32-bit result code, 0 meaning success; handles
 // and the callback context are 32-bit values on every build, and a 16-bit
-// code travels in a 32-bit argument with only its low 16 bits set. No record
-// below holds a pointer, so each keeps its byte offsets on 64-bit builds.
+// code travels in a 32-bit argument with only its low 16 bits set. Only the
+// destination record holds a pointer; every other record keeps its byte
+// offsets on 64-bit builds.
 
 #include <cstddef>
 #include <cstdint>
@@ -33,6 +34,8 @@ using cdHandle = std::uint32_t;  // a source, enumeration, volume, item or data 
 using cdContext = std::uint32_t; // handed back to the callbacks unchanged
 
 inline constexpr cdError cdOK = 0;
+// The result of an enumeration with no item left.
+inline constexpr cdError cdEnumNotApplicable = 0x000000F0;
 
 // ---------------------------------------------------------------------------
 // Callbacks
@@ -108,6 +111,21 @@ static_assert(offsetof(cdVolumeInfo, TotalSpace) == 8);
 static_assert(offsetof(cdVolumeInfo, FreeSpace) == 12);
 static_assert(sizeof(cdVolumeInfo) == 88);
 
+// Where the SDK writes transferred data: kind 0, a file of the given name.
+struct cdStgMedium {
+  cdUInt32 Kind;
+  const char* FileName; // zero-terminated
+};
+static_assert(offsetof(cdStgMedium, FileName) == sizeof(void*));
+static_assert(sizeof(cdStgMedium) == 2 * sizeof(void*));
+inline constexpr cdUInt32 cdMediumFile = 0;
+
+// What CDGetReleasedData tells of the data it transferred; not read.
+struct cdReleaseImageInfo {
+  std::uint8_t Data[20];
+};
+static_assert(sizeof(cdReleaseImageInfo) == 20);
+
 // ---------------------------------------------------------------------------
 // Constants
 
@@ -130,8 +148,23 @@ inline constexpr cdUInt32 cdNoProperty = 0x0FFFFFFF;
 inline constexpr cdUInt32 cdBatterySourceShift = 28;
 inline constexpr cdUInt32 cdBatteryLevelMask = 0xF;
 
-// The capability word of CDGetReleaseControlFaculty: remote release possible.
+// The capability word of CDGetReleaseControlFaculty.
+inline constexpr cdUInt32 cdReleaseControlCapZoom = 0x00000001;
+inline constexpr cdUInt32 cdReleaseControlCapParameters = 0x00000002;
+inline constexpr cdUInt32 cdReleaseControlCapViewfinder = 0x00000004;
+inline constexpr cdUInt32 cdReleaseControlCapViewfinderOff = 0x00000008; // while shooting
+inline constexpr cdUInt32 cdReleaseControlCapAFLock = 0x00000010;
 inline constexpr cdUInt32 cdReleaseControlCapRemote = 0x40000000;
+
+// The parts of a release's data kind (CDSelectReleaseDataKind).
+inline constexpr cdUInt32 cdReleaseThumbnailToPC = 1;
+inline constexpr cdUInt32 cdReleasePictureToPC = 2;
+inline constexpr cdUInt32 cdReleaseThumbnailToCard = 4;
+inline constexpr cdUInt32 cdReleasePictureToCard = 8;
+
+// The release event of a finished release; its data is the count of data
+// items waiting for CDGetReleasedData.
+inline constexpr cdUInt32 cdReleaseEventComplete = 29;
 
 // ---------------------------------------------------------------------------
 // Entry points, in the order in which the binding resolves them:

@@ -287,6 +287,13 @@ void TPRSDK::GetDevicePropValue(std::uint16_t property, void* value, std::uint32
   PR_GetDevicePropValue.checked(CameraHandle, property, &bufferSize, value);
 }
 
+TPRSDK::~TPRSDK() {
+  // Nothing could act on a failure here; the result is not looked at.
+  if (CameraHandle != 0 && ConnectInfo.CameraModel != CamModNone && PR_ClearEventCallBack.bound()) {
+    static_cast<void>(PR_ClearEventCallBack(CameraHandle));
+  }
+}
+
 void TPRSDK::Disconnect() {
   PR_ClearEventCallBack.checked(CameraHandle);
   ConnectInfo.CameraModel = CamModNone;

@@ -23,6 +23,8 @@ namespace vostrel {
 class TPRSDK {
 public:
   TPRSDK() = default;
+  // Takes the event handler back from the SDK; the camera stays connected.
+  ~TPRSDK();
   TPRSDK(const TPRSDK&) = delete;
   TPRSDK& operator=(const TPRSDK&) = delete;
 

@@ -3,6 +3,7 @@
 #include "activex/com/ServerModule.h"
 
 #include <memory>
+#include <utility>
 
 namespace vostrel::com {
 
@@ -43,9 +44,16 @@ TEventPoster::TEventPoster() : ownerThread_(GetCurrentThreadId()) {
 }
 
 TEventPoster::~TEventPoster() {
-  if (window_ != nullptr) {
-    DiscardQueued();
-    DestroyWindow(window_);
+  HWND window = nullptr;
+  {
+    // Waits for a post in progress on another thread; later ones find no
+    // window.
+    std::lock_guard lock(postLock_);
+    std::swap(window, window_);
+  }
+  if (window != nullptr) {
+    DiscardQueued(window);
+    DestroyWindow(window);
     UnregisterClassW(WindowClassName, ModuleHandle());
   }
 }
@@ -55,11 +63,12 @@ void TEventPoster::Deliver(Work work) noexcept {
     RunSafely(work);
     return;
   }
-  if (window_ == nullptr) {
-    return; // without its window the object cannot reach its thread
-  }
   try {
     auto copy = std::make_unique<Work>(std::move(work));
+    std::lock_guard lock(postLock_);
+    if (window_ == nullptr) {
+      return; // without its window the object cannot reach its thread
+    }
     if (PostMessageW(window_, DeliverMessage, 0, reinterpret_cast<LPARAM>(copy.get()))) {
       copy.release(); // the window procedure owns it now
     }
@@ -77,9 +86,9 @@ LRESULT CALLBACK TEventPoster::WindowProc(HWND window, UINT message, WPARAM wPar
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void TEventPoster::DiscardQueued() noexcept {
+void TEventPoster::DiscardQueued(HWND window) noexcept {
   MSG message;
-  while (PeekMessageW(&message, window_, DeliverMessage, DeliverMessage, PM_REMOVE)) {
+  while (PeekMessageW(&message, window, DeliverMessage, DeliverMessage, PM_REMOVE)) {
     delete reinterpret_cast<Work*>(message.lParam);
   }
 }

@@ -9,10 +9,16 @@
 // copied to the heap and posted to the window, whose window procedure runs
 // it when the owner thread next dispatches its messages. Work still queued
 // when the poster goes is discarded.
+//
+// The poster is destroyed on its owner thread. Work handed over on another
+// thread while that happens is either posted before the poster closes (and
+// then discarded with the rest) or dropped; it never reaches the window
+// after the poster has gone.
 
 #include <windows.h>
 
 #include <functional>
+#include <mutex>
 
 namespace vostrel::com {
 
@@ -27,9 +33,12 @@ public:
 
 private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  void DiscardQueued() noexcept;
+  static void DiscardQueued(HWND window) noexcept;
 
   DWORD ownerThread_;
+  // Serialises posting from other threads with the poster's closing.
+  std::mutex postLock_;
+  // Null once the poster is closing.
   HWND window_ = nullptr;
 };
 

@@ -290,6 +290,377 @@ cdError simulate<CDGetReleaseControlFacultyEntry>(cdHandle source, cdUInt32* fac
       });
 }
 
+template <>
+cdError simulate<CDGetDevicePropertyCountEntry>(cdHandle enumeration, cdUInt32* count) noexcept {
+  return entry(
+      CDGetDevicePropertyCountEntry, Needs::Sdk,
+      [&](Call& call) { call.argument(call.simulator().describe(enumeration)); },
+      [&](Call& call) {
+        if (count == nullptr) {
+          fail(cdInvalidPointer);
+        }
+        *count = call.simulator().count(enumeration);
+        call.out(std::to_string(*count));
+      });
+}
+
+// --- Release control -----------------------------------------------------------
+
+template <>
+cdError simulate<CDEnterReleaseControlEntry>(cdHandle source,
+                                             cdReleaseEventCallbackFunction callback,
+                                             cdContext context) noexcept {
+  return entry(
+      CDEnterReleaseControlEntry, Needs::Sdk,
+      [&](Call& call) {
+        call.argument(call.simulator().describe(source));
+        call.argument(handlerArgument(callback != nullptr));
+        call.argument(std::to_string(context));
+      },
+      [&](Call& call) { call.simulator().enterReleaseControl(source, callback, context); });
+}
+
+template <>
+cdError simulate<CDExitReleaseControlEntry>(cdHandle source) noexcept {
+  return onHandle(CDExitReleaseControlEntry, source,
+                  [&](CdSimulator& simulator) { simulator.exitReleaseControl(source); });
+}
+
+template <>
+cdError simulate<CDSelectReleaseDataKindEntry>(cdHandle source, cdUInt32 kind) noexcept {
+  return entry(
+      CDSelectReleaseDataKindEntry, Needs::Sdk,
+      [&](Call& call) {
+        call.argument(call.simulator().describe(source));
+        call.argument(std::to_string(kind));
+      },
+      [&](Call& call) { call.simulator().selectReleaseDataKind(source, kind); });
+}
+
+template <>
+cdError simulate<CDReleaseEntry>(cdHandle source, cdUInt32 synchronous,
+                                 cdProgressCallbackFunction progress, cdContext context,
+                                 cdUInt32 option, cdUInt32* count) noexcept {
+  return entry(
+      CDReleaseEntry, Needs::Sdk,
+      [&](Call& call) {
+        call.argument(call.simulator().describe(source));
+        call.argument(std::to_string(synchronous));
+        call.argument(handlerArgument(progress != nullptr));
+        call.argument(std::to_string(context));
+        call.argument(std::to_string(option));
+      },
+      [&](Call& call) { call.simulator().release(call, source, progress, context, count); });
+}
+
+template <>
+cdError simulate<CDGetReleasedDataEntry>(cdHandle source, cdProgressCallbackFunction progress,
+                                         cdContext context, cdUInt32 option, void* info,
+                                         void* destination) noexcept {
+  return entry(
+      CDGetReleasedDataEntry, Needs::Sdk,
+      [&](Call& call) {
+        call.argument(call.simulator().describe(source));
+        call.argument(handlerArgument(progress != nullptr));
+        call.argument(std::to_string(context));
+        call.argument(std::to_string(option));
+      },
+      [&](Call& call) {
+        call.simulator().releasedData(call, source, progress, context, info, destination);
+      });
+}
+
+template <>
+cdError simulate<CDGetNumAvailableShotEntry>(cdHandle source, cdUInt32* count) noexcept {
+  return entry(
+      CDGetNumAvailableShotEntry, Needs::Sdk,
+      [&](Call& call) { call.argument(call.simulator().describe(source)); },
+      [&](Call& call) {
+        if (count == nullptr) {
+          fail(cdInvalidPointer);
+        }
+        *count = call.simulator().availableShots(source);
+        call.out(std::to_string(*count));
+      });
+}
+
+// --- Shooting settings -------------------------------------------------------------
+
+cdError getCode(int number, std::uint32_t family, cdHandle source, cdUInt16* code) noexcept {
+  return entry(
+      number, Needs::Sdk, [&](Call& call) { call.argument(call.simulator().describe(source)); },
+      [&](Call& call) {
+        if (code == nullptr) {
+          fail(cdInvalidPointer);
+        }
+        *code = call.simulator().code(source, family);
+        call.out(std::to_string(*code));
+      });
+}
+
+cdError setCode(int number, std::uint32_t family, cdHandle source, cdUInt32 code) noexcept {
+  return entry(
+      number, Needs::Sdk,
+      [&](Call& call) {
+        call.argument(call.simulator().describe(source));
+        call.argument(std::to_string(code));
+      },
+      [&](Call& call) { call.simulator().setCode(source, family, code); });
+}
+
+cdError enumerateCodes(int number, std::uint32_t family, cdHandle source,
+                       cdHandle* enumeration) noexcept {
+  return entry(
+      number, Needs::Sdk, [&](Call& call) { call.argument(call.simulator().describe(source)); },
+      [&](Call& call) {
+        handOut(call, enumeration, call.simulator().enumerateCodes(source, family));
+      });
+}
+
+cdError nextCode(int number, cdHandle enumeration, cdUInt16* code) noexcept {
+  return entry(
+      number, Needs::Sdk,
+      [&](Call& call) { call.argument(call.simulator().describe(enumeration)); },
+      [&](Call& call) {
+        if (code == nullptr) {
+          fail(cdInvalidPointer);
+        }
+        *code = call.simulator().nextCode(enumeration);
+        call.out(std::to_string(*code));
+      });
+}
+
+cdError countItems(int number, cdHandle enumeration, cdUInt32* count) noexcept {
+  return entry(
+      number, Needs::Sdk,
+      [&](Call& call) { call.argument(call.simulator().describe(enumeration)); },
+      [&](Call& call) {
+        if (count == nullptr) {
+          fail(cdInvalidPointer);
+        }
+        *count = call.simulator().count(enumeration);
+        call.out(std::to_string(*count));
+      });
+}
+
+cdError releaseItems(int number, cdHandle enumeration) noexcept {
+  return onHandle(number, enumeration,
+                  [&](CdSimulator& simulator) { simulator.release(enumeration); });
+}
+
+// The six calls of a value family whose next delivers one 16-bit code.
+#define VOSTREL_SIM_CD_CODE_FAMILY(Get, Set, Reset, Next, Release, Count, family)                  \
+  template <>                                                                                      \
+  cdError simulate<Get##Entry>(cdHandle source, cdUInt16 * code) noexcept {                        \
+    return getCode(Get##Entry, family, source, code);                                              \
+  }                                                                                                \
+  template <>                                                                                      \
+  cdError simulate<Set##Entry>(cdHandle source, cdUInt32 code) noexcept {                          \
+    return setCode(Set##Entry, family, source, code);                                              \
+  }                                                                                                \
+  template <>                                                                                      \
+  cdError simulate<Reset##Entry>(cdHandle source, cdHandle * enumeration) noexcept {               \
+    return enumerateCodes(Reset##Entry, family, source, enumeration);                              \
+  }                                                                                                \
+  template <>                                                                                      \
+  cdError simulate<Next##Entry>(cdHandle enumeration, cdUInt16 * code) noexcept {                  \
+    return nextCode(Next##Entry, enumeration, code);                                               \
+  }                                                                                                \
+  template <>                                                                                      \
+  cdError simulate<Release##Entry>(cdHandle enumeration) noexcept {                                \
+    return releaseItems(Release##Entry, enumeration);                                              \
+  }                                                                                                \
+  template <>                                                                                      \
+  cdError simulate<Count##Entry>(cdHandle enumeration, cdUInt32 * count) noexcept {                \
+    return countItems(Count##Entry, enumeration, count);                                           \
+  }
+
+VOSTREL_SIM_CD_CODE_FAMILY(CDGetShootingMode, CDSetShootingMode, CDEnumShootingModeReset,
+                           CDEnumShootingModeNext, CDEnumShootingModeRelease,
+                           CDGetShootingModeCount, ShootingModeId)
+VOSTREL_SIM_CD_CODE_FAMILY(CDGetAvValue, CDSetAvValue, CDEnumAvValueReset, CDEnumAvValueNext,
+                           CDEnumAvValueRelease, CDGetAvValueCount, AvId)
+VOSTREL_SIM_CD_CODE_FAMILY(CDGetTvValue, CDSetTvValue, CDEnumTvValueReset, CDEnumTvValueNext,
+                           CDEnumTvValueRelease, CDGetTvValueCount, TvId)
+VOSTREL_SIM_CD_CODE_FAMILY(CDGetExposureComp, CDSetExposureComp, CDEnumExposureCompReset,
+                           CDEnumExposureCompNext, CDEnumExposureCompRelease,
+                           CDGetExposureCompCount, ExposureCompId)
+VOSTREL_SIM_CD_CODE_FAMILY(CDGetWBSetting, CDSetWBSetting, CDEnumWBSettingReset,
+                           CDEnumWBSettingNext, CDEnumWBSettingRelease, CDGetWBSettingCount,
+                           WhiteBalanceId)
+VOSTREL_SIM_CD_CODE_FAMILY(CDGetAFDistanceSetting, CDSetAFDistanceSetting,
+                           CDEnumAFDistanceSettingReset, CDEnumAFDistanceSettingNext,
+                           CDEnumAFDistanceSettingRelease, CDGetAFDistanceSettingCount,
+                           AFDistanceId)
+#undef VOSTREL_SIM_CD_CODE_FAMILY
+
+template <>
+cdError simulate<CDGetImageFormatAttributeEntry>(cdHandle source, cdUInt16* quality,
+                                                 cdUInt16* size) noexcept {
+  return entry(
+      CDGetImageFormatAttributeEntry, Needs::Sdk,
+      [&](Call& call) { call.argument(call.simulator().describe(source)); },
+      [&](Call& call) {
+        call.simulator().imageFormat(source, quality, size);
+        call.out(std::to_string(*quality) + " " + std::to_string(*size));
+      });
+}
+
+template <>
+cdError simulate<CDSetImageFormatAttributeEntry>(cdHandle source, cdUInt32 quality,
+                                                 cdUInt32 size) noexcept {
+  return entry(
+      CDSetImageFormatAttributeEntry, Needs::Sdk,
+      [&](Call& call) {
+        call.argument(call.simulator().describe(source));
+        call.argument(std::to_string(quality));
+        call.argument(std::to_string(size));
+      },
+      [&](Call& call) { call.simulator().setImageFormat(source, quality, size); });
+}
+
+template <>
+cdError simulate<CDEnumImageFormatAttributeResetEntry>(cdHandle source,
+                                                       cdHandle* enumeration) noexcept {
+  return enumerateCodes(CDEnumImageFormatAttributeResetEntry, ImageFormatId, source, enumeration);
+}
+
+template <>
+cdError simulate<CDEnumImageFormatAttributeNextEntry>(cdHandle enumeration, cdUInt16* quality,
+                                                      cdUInt16* size) noexcept {
+  return entry(
+      CDEnumImageFormatAttributeNextEntry, Needs::Sdk,
+      [&](Call& call) { call.argument(call.simulator().describe(enumeration)); },
+      [&](Call& call) {
+        call.simulator().nextImageFormat(enumeration, quality, size);
+        call.out(std::to_string(*quality) + " " + std::to_string(*size));
+      });
+}
+
+template <>
+cdError simulate<CDEnumImageFormatAttributeReleaseEntry>(cdHandle enumeration) noexcept {
+  return releaseItems(CDEnumImageFormatAttributeReleaseEntry, enumeration);
+}
+
+template <>
+cdError simulate<CDGetImageFormatAttributeCountEntry>(cdHandle enumeration,
+                                                      cdUInt32* count) noexcept {
+  return countItems(CDGetImageFormatAttributeCountEntry, enumeration, count);
+}
+
+template <>
+cdError simulate<CDGetFlashSettingEntry>(cdHandle source, cdUInt16* mode,
+                                         cdUInt16* compensation) noexcept {
+  return entry(
+      CDGetFlashSettingEntry, Needs::Sdk,
+      [&](Call& call) { call.argument(call.simulator().describe(source)); },
+      [&](Call& call) {
+        call.simulator().flash(source, mode, compensation);
+        call.out(std::to_string(*mode) + " " + std::to_string(*compensation));
+      });
+}
+
+template <>
+cdError simulate<CDSetFlashSettingEntry>(cdHandle source, cdUInt32 mode,
+                                         cdUInt32 compensation) noexcept {
+  return entry(
+      CDSetFlashSettingEntry, Needs::Sdk,
+      [&](Call& call) {
+        call.argument(call.simulator().describe(source));
+        call.argument(std::to_string(mode));
+        call.argument(std::to_string(compensation));
+      },
+      [&](Call& call) { call.simulator().setFlash(source, mode, compensation); });
+}
+
+template <>
+cdError simulate<CDEnumFlashSettingResetEntry>(cdHandle source, cdHandle* enumeration) noexcept {
+  return enumerateCodes(CDEnumFlashSettingResetEntry, FlashModeId, source, enumeration);
+}
+
+template <>
+cdError simulate<CDEnumFlashSettingNextEntry>(cdHandle enumeration, cdUInt16* mode) noexcept {
+  return nextCode(CDEnumFlashSettingNextEntry, enumeration, mode);
+}
+
+template <>
+cdError simulate<CDEnumFlashSettingReleaseEntry>(cdHandle enumeration) noexcept {
+  return releaseItems(CDEnumFlashSettingReleaseEntry, enumeration);
+}
+
+template <>
+cdError simulate<CDGetFlashSettingCountEntry>(cdHandle enumeration, cdUInt32* count) noexcept {
+  return countItems(CDGetFlashSettingCountEntry, enumeration, count);
+}
+
+template <>
+cdError simulate<CDGetRelCamSettingDataEntry>(cdHandle source, cdUInt32 setting, cdUInt32* size,
+                                              void* value) noexcept {
+  return entry(
+      CDGetRelCamSettingDataEntry, Needs::Sdk,
+      [&](Call& call) {
+        call.argument(call.simulator().describe(source));
+        call.argument(hexArgument(setting));
+        call.argument(sizeArgument(size));
+      },
+      [&](Call& call) { call.simulator().getSetting(call, source, setting, size, value); });
+}
+
+template <>
+cdError simulate<CDSetRelCamSettingDataEntry>(cdHandle source, cdUInt32 setting, cdUInt32 size,
+                                              const void* value) noexcept {
+  return entry(
+      CDSetRelCamSettingDataEntry, Needs::Sdk,
+      [&](Call& call) {
+        call.argument(call.simulator().describe(source));
+        call.argument(hexArgument(setting));
+        call.argument(std::to_string(size));
+        call.argument(value == nullptr ? "null" : dataArgument(value, size <= 4 ? size : 4));
+      },
+      [&](Call& call) { call.simulator().setSetting(source, setting, size, value); });
+}
+
+template <>
+cdError simulate<CDEnumRelCamSettingDataResetEntry>(cdHandle source, cdUInt32 setting,
+                                                    cdHandle* enumeration,
+                                                    cdUInt32* valueSize) noexcept {
+  return entry(
+      CDEnumRelCamSettingDataResetEntry, Needs::Sdk,
+      [&](Call& call) {
+        call.argument(call.simulator().describe(source));
+        call.argument(hexArgument(setting));
+      },
+      [&](Call& call) {
+        handOut(call, enumeration, call.simulator().enumerateSetting(source, setting, valueSize));
+        call.out(std::to_string(*valueSize));
+      });
+}
+
+template <>
+cdError simulate<CDEnumRelCamSettingDataNextEntry>(cdHandle enumeration, cdUInt32 valueSize,
+                                                   void* value) noexcept {
+  return entry(
+      CDEnumRelCamSettingDataNextEntry, Needs::Sdk,
+      [&](Call& call) {
+        call.argument(call.simulator().describe(enumeration));
+        call.argument(std::to_string(valueSize));
+      },
+      [&](Call& call) {
+        call.simulator().nextSetting(enumeration, valueSize, value);
+        call.out(dataArgument(value, valueSize <= 4 ? valueSize : 4));
+      });
+}
+
+template <>
+cdError simulate<CDEnumRelCamSettingDataReleaseEntry>(cdHandle enumeration) noexcept {
+  return releaseItems(CDEnumRelCamSettingDataReleaseEntry, enumeration);
+}
+
+template <>
+cdError simulate<CDGetRelCamSettingDataCountEntry>(cdHandle enumeration, cdUInt32* count) noexcept {
+  return countItems(CDGetRelCamSettingDataCountEntry, enumeration, count);
+}
+
 } // namespace
 
 // --- The exports -------------------------------------------------------------------

@@ -1,12 +1,13 @@
 #include "sim/cdsdk/CdFamily.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
+#include <vector>
 
 namespace vostrel::sim::cd {
 
 namespace {
-
-constexpr char ReleaseControlFacultyName[] = "ReleaseControlFaculty";
 
 // Data-type codes of the CD device properties.
 constexpr std::uint32_t DataTypeInt32 = 0x0004;
@@ -14,7 +15,90 @@ constexpr std::uint32_t DataTypeUInt32 = 0x0005;
 constexpr std::uint32_t DataTypeInt32Array = 0x0104;
 constexpr std::uint32_t DataTypeString = 0x0010;
 
+constexpr std::uint32_t pair(std::uint32_t quality, std::uint32_t size) {
+  return quality | size << 16;
+}
+
+// A named entry of the settings map: its scenario name, its width on the
+// wire (camera settings only), the value of the default camera and the
+// values it accepts.
+struct NamedSetting {
+  std::uint32_t id;
+  const char* name;
+  std::size_t width;
+  std::int32_t value;
+  std::vector<std::int32_t> accepted;
+};
+
+const std::vector<NamedSetting>& namedSettings() {
+  static const std::vector<NamedSetting> settings = {
+      {ReleaseControlFacultyId,
+       "ReleaseControlFaculty",
+       4,
+       static_cast<std::int32_t>(DefaultReleaseControlFaculty),
+       {}},
+      {ImageFormatId,
+       "ImageFormat",
+       4,
+       static_cast<std::int32_t>(pair(3, 0)),
+       {static_cast<std::int32_t>(pair(1, 0)), static_cast<std::int32_t>(pair(1, 1)),
+        static_cast<std::int32_t>(pair(1, 2)), static_cast<std::int32_t>(pair(2, 0)),
+        static_cast<std::int32_t>(pair(2, 1)), static_cast<std::int32_t>(pair(2, 2)),
+        static_cast<std::int32_t>(pair(3, 0)), static_cast<std::int32_t>(pair(3, 1)),
+        static_cast<std::int32_t>(pair(3, 2))}},
+      {ShootingModeId, "ShootingMode", 2, 1, {0, 1, 2, 3, 4, 5, 6, 101, 102, 103}},
+      {AvId, "Av", 2, 0x28, {0x20, 0x23, 0x25, 0x28, 0x2B, 0x2D, 0x30}},
+      {TvId, "Tv", 2, 0x60, {0x40, 0x48, 0x50, 0x58, 0x60, 0x68, 0x70, 0x80}},
+      {ExposureCompId, "ExposureComp", 2, 24, {8, 11, 13, 16, 19, 21, 24, 27, 29, 32, 35, 37, 40}},
+      {WhiteBalanceId, "WhiteBalance", 2, 0, {0, 1, 2, 3, 4, 5, 9}},
+      {AFDistanceId, "AFDistance", 2, 0, {0, 1, 2}},
+      {FlashModeId, "FlashMode", 2, 0, {0, 1, 2, 3}},
+      {FlashCompensationId, "FlashCompensation", 2, 24, {16, 19, 21, 24, 27, 29, 32}},
+      {settingId(0x08000004), "Metering", 1, 0, {0, 1, 2}},
+      {settingId(0x0800000C), "ISO", 2, 0, {0, 0x40, 0x43, 0x45, 0x48}},
+      {settingId(0x08000008), "Contrast", 1, 0, {-1, 0, 1}},
+      {settingId(0x08000009), "ColorGain", 1, 0, {-1, 0, 1}},
+      {settingId(0x0800000A), "Sharpness", 1, 0, {-1, 0, 1}},
+      {settingId(0x08000B00), "PhotoEffect", 2, 0, {0, 1, 2, 3, 4}},
+      {settingId(0x08000002), "Beep", 1, 1, {0, 1}},
+      {settingId(0x1100), "Kelvin", 2, 5200, {}},
+  };
+  return settings;
+}
+
+const NamedSetting* named(std::uint32_t id) {
+  for (const NamedSetting& setting : namedSettings()) {
+    if (setting.id == id) {
+      return &setting;
+    }
+  }
+  return nullptr;
+}
+
+Property settingProperty(const NamedSetting& setting) {
+  const bool isSigned = std::any_of(setting.accepted.begin(), setting.accepted.end(),
+                                    [](std::int32_t value) { return value < 0; });
+  Property property;
+  property.kind = isSigned ? ValueKind::Signed : ValueKind::Unsigned;
+  property.dataType = isSigned ? DataTypeInt32 : DataTypeUInt32;
+  property.value = u32Bytes(static_cast<std::uint32_t>(setting.value));
+  if (!setting.accepted.empty()) {
+    std::vector<Bytes> accepted;
+    for (const std::int32_t value : setting.accepted) {
+      accepted.push_back(u32Bytes(static_cast<std::uint32_t>(value)));
+    }
+    property.accepted = std::move(accepted);
+  }
+  property.writable = setting.id != ReleaseControlFacultyId;
+  return property;
+}
+
 } // namespace
+
+std::size_t settingWidth(cdUInt32 settingCode) {
+  const NamedSetting* setting = named(settingId(settingCode));
+  return setting != nullptr && settingCode <= 0x0FFFFFFF ? setting->width : 0;
+}
 
 Camera CdFamily::defaultCamera(std::size_t index) const {
   Camera camera;
@@ -27,25 +111,24 @@ Camera CdFamily::defaultCamera(std::size_t index) const {
   camera.captureFolder = "DCIM/100_PSHT";
   camera.volumes.emplace_back();
   ensureFolder(camera.volumes.back(), "DCIM");
-  Property faculty;
-  faculty.kind = ValueKind::Unsigned;
-  faculty.dataType = DataTypeUInt32;
-  faculty.value = u32Bytes(DefaultReleaseControlFaculty);
-  faculty.writable = false;
-  camera.properties[ReleaseControlFacultyId] = faculty;
+  for (const NamedSetting& setting : namedSettings()) {
+    camera.properties[setting.id] = settingProperty(setting);
+  }
   return camera;
 }
 
 std::optional<std::uint32_t> CdFamily::propertyId(const std::string& name) const {
-  if (name == ReleaseControlFacultyName) {
-    return ReleaseControlFacultyId;
+  for (const NamedSetting& setting : namedSettings()) {
+    if (name == setting.name) {
+      return setting.id;
+    }
   }
   return std::nullopt;
 }
 
 std::string CdFamily::propertyName(std::uint32_t id) const {
-  if (id == ReleaseControlFacultyId) {
-    return ReleaseControlFacultyName;
+  if (const NamedSetting* setting = named(id)) {
+    return setting->name;
   }
   char hex[16];
   std::snprintf(hex, sizeof(hex), "0x%08X", id);

@@ -174,7 +174,7 @@ cdHandle CdSimulator::enumerateDevices(cdUInt32 kind) {
 std::vector<std::uint32_t> CdSimulator::propertyCodes(const Camera& camera) const {
   std::vector<std::uint32_t> codes = {cdDevicePropBattery, cdDevicePropOwnerName, cdDevicePropTime};
   for (const auto& [id, property] : camera.properties) {
-    if (id != ReleaseControlFacultyId && std::find(codes.begin(), codes.end(), id) == codes.end()) {
+    if (isDeviceProperty(id) && std::find(codes.begin(), codes.end(), id) == codes.end()) {
       codes.push_back(id);
     }
   }
@@ -402,7 +402,7 @@ Bytes CdSimulator::propertyValue(const Camera& camera, cdUInt32 code) const {
   default:
     break;
   }
-  const Property* property = code == ReleaseControlFacultyId ? nullptr : camera.property(code);
+  const Property* property = isDeviceProperty(code) ? camera.property(code) : nullptr;
   if (property == nullptr) {
     fail(cdNotSupported);
   }
@@ -449,12 +449,11 @@ void CdSimulator::setProperty(cdHandle source, cdUInt32 code, const cdUInt32* si
     return;
   }
   case cdDevicePropBattery:
-  case ReleaseControlFacultyId:
     fail(cdDeviceInvalidParameter);
   default:
     break;
   }
-  Property* property = camera.property(code);
+  Property* property = isDeviceProperty(code) ? camera.property(code) : nullptr;
   if (property == nullptr) {
     fail(cdNotSupported);
   }

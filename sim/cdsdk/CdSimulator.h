@@ -8,6 +8,7 @@
 #include "sim/world/SdkCall.h"
 #include "sim/world/Simulator.h"
 
+#include <deque>
 #include <map>
 #include <memory>
 #include <vector>
@@ -23,11 +24,13 @@ inline constexpr cdError cdInvalidParameter = 0x00000060;
 inline constexpr cdError cdInvalidHandle = 0x00000061;
 inline constexpr cdError cdInvalidPointer = 0x00000062;
 inline constexpr cdError cdInvalidLength = 0x00000064;
+inline constexpr cdError cdFileOpenError = 0x00000023;
+inline constexpr cdError cdFileWriteError = 0x00000028;
 inline constexpr cdError cdDeviceNotFound = 0x00000080;
+inline constexpr cdError cdDeviceMemoryFull = 0x00000084;
 inline constexpr cdError cdDeviceInvalidParameter = 0x00000086;
 inline constexpr cdError cdDeviceNoDisk = 0x00000087;
 inline constexpr cdError cdCommunicationDisconnected = 0x000000C1;
-inline constexpr cdError cdEnumNotApplicable = 0x000000F0; // no item left
 inline constexpr cdError cdInvalidFunctionCall = 0x000000F1;
 
 [[noreturn]] inline void fail(cdError code) {
@@ -90,21 +93,62 @@ public:
   void format(cdHandle volume);
   cdUInt32 releaseControlFaculty(cdHandle source);
 
+  // Release control (CdRelease.cpp).
+  void enterReleaseControl(cdHandle source, cdReleaseEventCallbackFunction callback,
+                           cdContext context);
+  void exitReleaseControl(cdHandle source);
+  void selectReleaseDataKind(cdHandle source, cdUInt32 kind);
+  void release(Call& call, cdHandle source, cdProgressCallbackFunction progress, cdContext context,
+               cdUInt32* count);
+  void releasedData(Call& call, cdHandle source, cdProgressCallbackFunction progress,
+                    cdContext context, void* info, const void* destination);
+  cdUInt32 availableShots(cdHandle source);
+
+  // Shooting settings under release control (CdSettings.cpp): the value
+  // families by their identifier (CdFamily.h), the image format and flash
+  // pairs, and the camera settings by their setting code.
+  cdUInt16 code(cdHandle source, std::uint32_t family);
+  void setCode(cdHandle source, std::uint32_t family, cdUInt32 code);
+  cdHandle enumerateCodes(cdHandle source, std::uint32_t family);
+  cdUInt16 nextCode(cdHandle enumeration);
+  void imageFormat(cdHandle source, cdUInt16* quality, cdUInt16* size);
+  void setImageFormat(cdHandle source, cdUInt32 quality, cdUInt32 size);
+  void nextImageFormat(cdHandle enumeration, cdUInt16* quality, cdUInt16* size);
+  void flash(cdHandle source, cdUInt16* mode, cdUInt16* compensation);
+  void setFlash(cdHandle source, cdUInt32 mode, cdUInt32 compensation);
+  void getSetting(Call& call, cdHandle source, cdUInt32 setting, cdUInt32* size, void* value);
+  void setSetting(cdHandle source, cdUInt32 setting, cdUInt32 size, const void* value);
+  cdHandle enumerateSetting(cdHandle source, cdUInt32 setting, cdUInt32* valueSize);
+  void nextSetting(cdHandle enumeration, cdUInt32 valueSize, void* value);
+
 private:
-  enum class Listing { Devices, Properties, Volumes };
+  enum class Listing { Devices, Properties, Volumes, Codes };
   struct Enumeration {
     Listing listing = Listing::Devices;
-    std::vector<std::uint32_t> items; // camera numbers, property codes or volume numbers
+    // Camera numbers, property codes, volume numbers or accepted codes.
+    std::vector<std::uint32_t> items;
     std::size_t position = 0;
     std::shared_ptr<Camera> camera; // properties and volumes
+    std::size_t width = 2;          // the bytes of a camera setting's value
   };
   struct Registration {
     cdEventCallbackFunction callback = nullptr;
     cdContext context = 0;
   };
+  // Data of a release waiting for CDGetReleasedData: a picture or its
+  // thumbnail, fetched once, oldest first.
+  struct Released {
+    std::shared_ptr<Entry> picture;
+    bool thumbnail = false;
+  };
   struct Source {
     std::shared_ptr<Camera> camera;
     std::map<cdHandle, Registration> registrations;
+    bool releaseControl = false;
+    cdReleaseEventCallbackFunction releaseCallback = nullptr;
+    cdContext releaseContext = 0;
+    cdUInt32 dataKind = cdReleasePictureToPC;
+    std::deque<Released> released;
   };
   struct VolumeObject {
     std::shared_ptr<Camera> camera;
@@ -118,6 +162,13 @@ private:
   // A source whose camera is still attached.
   Source& attachedSource(cdHandle handle);
   VolumeObject& requireVolume(cdHandle handle);
+  // A source under release control.
+  Source& underReleaseControl(cdHandle handle);
+  // A setting of the camera under release control; unknown ones give "not
+  // supported".
+  Property& setting(cdHandle source, std::uint32_t id);
+  // The next item of a listing of accepted codes.
+  std::uint32_t nextItem(cdHandle enumeration);
   std::vector<std::uint32_t> propertyCodes(const Camera& camera) const;
   Bytes propertyValue(const Camera& camera, cdUInt32 code) const;
   // A camera event for every handler registered on a source of the camera;

@@ -38,4 +38,13 @@ WriteOutcome Property::write(const Bytes& candidate) {
   return WriteOutcome::Applied;
 }
 
+Bytes Property::widened(const std::uint8_t* bytes, std::size_t size) const {
+  Bytes written(bytes, bytes + size);
+  const bool negative = kind == ValueKind::Signed && size > 0 && (bytes[size - 1] & 0x80) != 0;
+  if (written.size() < value.size()) {
+    written.resize(value.size(), negative ? 0xFF : 0x00);
+  }
+  return written;
+}
+
 } // namespace vostrel::sim

@@ -41,6 +41,8 @@ struct Property {
   bool readBackAsWritten = true;
   // The SDK's result for a refused write; 0 lets the SDK choose.
   std::uint32_t refusal = 0;
+  // False: the SDK cannot list the accepted values (where it lists them).
+  bool enumerable = true;
 
   // Size the SDK reports for the property.
   std::size_t size() const { return kind == ValueKind::Text ? capacity : value.size(); }
@@ -48,6 +50,9 @@ struct Property {
   bool accepts(const Bytes& candidate) const;
   // Writes the value as a camera would.
   WriteOutcome write(const Bytes& candidate);
+  // A value that travels in `size` bytes, as the property keeps it: widened
+  // to the stored size, with its sign for a signed property.
+  Bytes widened(const std::uint8_t* bytes, std::size_t size) const;
 };
 
 } // namespace vostrel::sim

@@ -235,8 +235,8 @@ void readProperty(const Node& node, Property& property) {
     property.value = readValue(node, property);
     return;
   }
-  node.requireObject(
-      {"value", "accepted", "ignored", "readBack", "refuseWith", "writable", "capacity"});
+  node.requireObject({"value", "accepted", "ignored", "readBack", "refuseWith", "writable",
+                      "capacity", "enumerable"});
   if (node.has("capacity")) {
     if (property.kind != ValueKind::Text) {
       node.fail("only a text property has a capacity");
@@ -266,6 +266,9 @@ void readProperty(const Node& node, Property& property) {
   }
   if (node.has("writable")) {
     property.writable = node.member("writable").boolean();
+  }
+  if (node.has("enumerable")) {
+    property.enumerable = node.member("enumerable").boolean();
   }
   if (property.kind == ValueKind::Text && property.value.size() > property.capacity) {
     node.fail("value longer than the capacity");
@@ -615,6 +618,9 @@ Json writeProperty(const Property& property) {
   }
   if (!property.writable) {
     json["writable"] = false;
+  }
+  if (!property.enumerable) {
+    json["enumerable"] = false;
   }
   if (property.kind == ValueKind::Text) {
     json["capacity"] = property.capacity;

@@ -1,5 +1,7 @@
 #include "sim/world/World.h"
 
+#include "sim/world/Pictures.h"
+
 #include <cstdio>
 
 namespace vostrel::sim {
@@ -79,6 +81,26 @@ std::string Camera::pictureName(const std::string& extension) const {
 void Camera::storePicture(const std::shared_ptr<Entry>& picture) {
   addChild(ensureFolder(volumes.at(0), captureFolder), picture);
   picture->onCard = true;
+}
+
+std::shared_ptr<Entry> Camera::releaseJpegPicture(bool toCard) {
+  auto picture = std::make_shared<Entry>();
+  picture->name = pictureName(".JPG");
+  picture->kind = FileKind::Jpeg;
+  picture->number = nextFileNumber;
+  PictureFile file = makeJpegPicture(picture->number);
+  picture->content = std::move(file.content);
+  picture->thumbnail = std::move(file.thumbnail);
+  if (toCard) {
+    storePicture(picture);
+    --availableShots;
+  } else {
+    picture->onCard = false;
+  }
+  newestPicture = picture;
+  nextFileNumber = nextFileNumber % 9999 + 1;
+  ++releaseCount;
+  return picture;
 }
 
 std::shared_ptr<Camera> World::camera(std::int32_t index) const {

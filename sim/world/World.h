@@ -70,6 +70,10 @@ struct Camera {
   std::string pictureName(const std::string& extension) const;
   // Stores a picture in the capture folder of the first volume.
   void storePicture(const std::shared_ptr<Entry>& picture);
+  // A remote release: takes the next JPEG picture (with its thumbnail),
+  // stores it on the card when asked (one shot less) and makes it the
+  // newest picture.
+  std::shared_ptr<Entry> releaseJpegPicture(bool toCard);
 };
 
 struct World {

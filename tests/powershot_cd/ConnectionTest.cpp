@@ -13,6 +13,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,8 @@ std::string Hex(const std::string& byte, std::size_t count) {
 // listed before it, with the calls that use the property in between.
 std::vector<std::string> PropertySearch(const std::vector<std::string>& found,
                                         const std::vector<std::string>& use) {
-  std::vector<std::string> calls = {"CDEnumDevicePropertyReset(source#, 0) = 0x00000000 -> enum#"};
+  std::vector<std::string> calls = {"CDEnumDevicePropertyReset(source#, 0) = 0x00000000 -> enum#",
+                                    "CDGetDevicePropertyCount(enum#) = 0x00000000 -> 3"};
   for (const std::string& property : found) {
     calls.push_back("CDEnumDevicePropertyNext(enum#) = 0x00000000 -> " + property);
   }
@@ -129,6 +131,12 @@ TEST_F(CDEnumeration, EachFailedEnumerationCallIsReported) {
     SCOPED_TRACE(function);
     FailCall(function, Busy);
     EXPECT_EQ(MessageOf([&] { controller->OpenCameraEnumeration(); }), Failure(function));
+    // The device enumeration is released also when the count or a device
+    // fails (a failed release cannot be helped).
+    EXPECT_EQ(Sim().liveReferences(), std::string(function) == "CDEnumDeviceRelease" ? 1u : 0u);
+    Sim().clearFailures();
+    controller->CloseCameraEnumeration();
+    controller = std::make_unique<TVostrel>();
   }
 }
 
@@ -241,7 +249,9 @@ TEST_F(CDConnect, AFailedCallLeavesTheControllerUnconnectedAndTheNextConnectStar
       released += call.rfind("CDEnumDevicePropertyRelease(", 0) == 0;
     }
     EXPECT_EQ(opened, released);
-    // The source may stay open in the SDK; the next Connect opens another.
+    // The source is closed again, so nothing of the failed connection stays.
+    EXPECT_EQ(Sim().liveReferences(), 0u);
+    EXPECT_FALSE(WorldCamera(0).at("sessionOpen").get<bool>());
     EXPECT_EQ(controller->Connect(CamModPowerShot, 0).CameraModel, CamModPowerShot);
   }
 }
@@ -253,8 +263,24 @@ TEST_F(CDConnect, ACameraWithoutThePropertyEndsTheSearchWithTheSDKsError) {
   EXPECT_EQ(MessageOf([&] { controller->Connect(CamModPowerShot, 0); }),
             "CDEnumDevicePropertyNext errorcode 0x000000F0, Enum not applicable");
   EXPECT_THAT(CalledFunctions(),
-              ElementsAre("CDOpenSource", "CDEnumDevicePropertyReset", "CDEnumDevicePropertyNext",
-                          "CDEnumDevicePropertyNext", "CDEnumDevicePropertyRelease"));
+              ElementsAre("CDOpenSource", "CDEnumDevicePropertyReset", "CDGetDevicePropertyCount",
+                          "CDEnumDevicePropertyNext", "CDEnumDevicePropertyNext",
+                          "CDEnumDevicePropertyRelease", "CDCloseSource"));
+}
+
+TEST_F(CDConnect, ASearchEndsAfterAsManyPropertiesAsTheSDKCounts) {
+  // An SDK that keeps answering "success" without a property: the search
+  // stops after the three properties the camera counts.
+  Sim().injectFailure("CDEnumDevicePropertyNext", 0, 0, 1000000);
+  EXPECT_EQ(MessageOf([&] { controller->Connect(CamModPowerShot, 0); }),
+            "CDEnumDevicePropertyNext errorcode 0x000000F0, Enum not applicable");
+  const auto functions = CalledFunctions();
+  EXPECT_EQ(std::count(functions.begin(), functions.end(), "CDEnumDevicePropertyNext"), 3);
+  EXPECT_EQ(Sim().liveReferences(), 0u);
+  Sim().clearFailures();
+  // An SDK that cannot count is searched all the same.
+  FailCall("CDGetDevicePropertyCount", Busy);
+  EXPECT_EQ(controller->Connect(CamModPowerShot, 0).OwnerName, "Test Owner");
 }
 
 TEST_F(CDConnect, CameraEventsReachTheControllerFromTheSimulatorsThread) {
@@ -353,9 +379,9 @@ TEST_F(CDCamera, SetTimeInCameraSendsATimeBefore1970AsANegativeCount) {
   EXPECT_EQ(MessageOf([&] { controller->SetTimeInCamera(UnixEpoch); }),
             "It is not possible to set time in the current connected camera");
   const std::vector<std::string> calls = Calls();
-  ASSERT_EQ(calls.size(), 6u);
-  EXPECT_EQ(calls[4], "CDSetDevicePropertyData(source#, 0x0800000D, 4, F0F1FFFF) = 0x00000086");
-  EXPECT_EQ(calls[5], "CDEnumDevicePropertyRelease(enum#) = 0x00000000");
+  ASSERT_EQ(calls.size(), 7u);
+  EXPECT_EQ(calls[5], "CDSetDevicePropertyData(source#, 0x0800000D, 4, F0F1FFFF) = 0x00000086");
+  EXPECT_EQ(calls[6], "CDEnumDevicePropertyRelease(enum#) = 0x00000000");
 }
 
 TEST_F(CDCamera, SetTimeInCameraReportsFailuresAfterTheSearchStartedWithItsOwnMessage) {
@@ -371,9 +397,9 @@ TEST_F(CDCamera, SetTimeInCameraReportsFailuresAfterTheSearchStartedWithItsOwnMe
   Sim().clearCallLog();
   EXPECT_EQ(MessageOf([&] { controller->SetTimeInCamera(UnixEpoch + 24856.0); }), message);
   EXPECT_THAT(CalledFunctions(),
-              ElementsAre("CDEnumDevicePropertyReset", "CDEnumDevicePropertyNext",
+              ElementsAre("CDEnumDevicePropertyReset", "CDGetDevicePropertyCount",
                           "CDEnumDevicePropertyNext", "CDEnumDevicePropertyNext",
-                          "CDEnumDevicePropertyRelease"));
+                          "CDEnumDevicePropertyNext", "CDEnumDevicePropertyRelease"));
   EXPECT_EQ(WorldCamera(0).at("clock"), "2024-05-01T09:30:00.000");
 }
 
@@ -458,16 +484,6 @@ TEST_F(CDCamera, KeepCameraAwakeReadsTheOwnerName) {
                                      Hex("00", 22)}));
   FailCall("CDGetDevicePropertyData", Busy);
   EXPECT_EQ(MessageOf([&] { controller->KeepCameraAwake(); }), Failure("CDGetDevicePropertyData"));
-}
-
-TEST_F(CDCamera, RemoteShootingIsNotAvailableYet) {
-  EXPECT_EQ(MessageOf([&] {
-              controller->RemoteStart(ReleaseModeType::ReleaseModeOnlyToPC,
-                                      ReleaseDataKindType::ReleaseDataKindTakeOnlyPicture, false,
-                                      "");
-            }),
-            "RemoteStart is not available yet");
-  EXPECT_THAT(Calls(), IsEmpty());
 }
 
 } // namespace

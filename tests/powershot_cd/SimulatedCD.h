@@ -36,6 +36,8 @@ struct CDCameraSpec {
   // The capability word of the release control; the simulator's when not
   // given.
   std::optional<std::uint32_t> faculty;
+  // Entries of the camera's settings map, by scenario name.
+  nlohmann::json properties = nlohmann::json::object();
 };
 
 inline std::string CDScenario(const std::vector<CDCameraSpec>& cameras) {
@@ -49,8 +51,9 @@ inline std::string CDScenario(const std::vector<CDCameraSpec>& cameras) {
                              {{{"label", "CF"},
                                {"capacityKilobytes", camera.cardKilobytes},
                                {"files", camera.files}}}}};
+    entry["properties"] = camera.properties;
     if (camera.faculty) {
-      entry["properties"] = {{"ReleaseControlFaculty", *camera.faculty}};
+      entry["properties"]["ReleaseControlFaculty"] = *camera.faculty;
     }
     list.push_back(entry);
   }

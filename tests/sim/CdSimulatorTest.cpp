@@ -140,9 +140,9 @@ TEST_F(CdSimulator, ExportsEveryEntryPointOfTheTableUnderItsName) {
   CDSDK_ENTRY_POINTS(VOSTREL_SIM_TEST_EXPORTED)
 #undef VOSTREL_SIM_TEST_EXPORTED
   // Those the cameras do not serve yet answer "not supported".
-  cdUInt32 count = 0;
-  EXPECT_EQ(cd().CDGetNumAvailableShot(1, &count), 0x07u);
-  EXPECT_EQ(cd().CDGetDevicePropertyCount(1, &count), 0x07u);
+  cdUInt32 value = 0;
+  EXPECT_EQ(cd().CDGetZoomPos(1, &value), 0x07u);
+  EXPECT_EQ(cd().CDGetDZoomMagnification(1, &value), 0x07u);
 }
 
 TEST_F(CdSimulator, NeedsTheSDKStartedWithAKnownVersion) {

@@ -1,8 +1,15 @@
 // Events at the hosts' sinks: the camera's events reach every connected sink
 // with their DISPIDs and I4 arguments in declaration order, on the object's
-// own thread, whichever thread the camera SDK reported them on.
+// own thread, whichever thread the camera SDK reported them on; and a
+// release of the object while events are on their way.
 
 #include "ComServerFixture.h"
+
+#include "sim/SimControl.h"
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
 
 namespace vostrel::test {
 namespace {
@@ -154,6 +161,58 @@ TEST_F(Events, ConnectionPointsAndConnectionsCanBeEnumerated) {
   Unadvise(object, secondCookie);
   EXPECT_EQ(first.references, 0u);
   EXPECT_EQ(second.references, 0u);
+}
+
+// A host that lets go of the object without disconnecting while the camera
+// keeps sending events from the SDK's thread, here to an SDK that does not
+// even give the handlers back: events posted before are dropped, later ones
+// reach nobody, and a new object is not disturbed by the old camera.
+TEST_F(Events, ReleasingTheObjectWhileTheCameraSendsEventsIsSafe) {
+  RecordingSink sink;
+  Advise(object, &sink);
+  for (const char* function : {"EdsSetObjectEventHandler", "EdsSetPropertyEventHandler",
+                               "EdsSetCameraStateEventHandler"}) {
+    Sim().injectFailure(function, 0x00000081, 0, VOSTREL_SIM_ALWAYS);
+  }
+  const auto raise = [] { Sim().raiseEvent(0, PropertyEventKind, PropertyChanged, 0x0B, 0); };
+  std::atomic<bool> released{false};
+  std::thread camera([&] {
+    for (int i = 0; i < 300 && !released; ++i) {
+      try {
+        raise();
+      } catch (...) {
+      }
+    }
+  });
+  while (sink.events.size() < 3) {
+    PumpMessages();
+    std::this_thread::yield();
+  }
+  std::erase(objects, static_cast<IUnknown*>(object));
+  object->Release(); // the last reference, with events on their way
+  object = nullptr;
+  released = true;
+  camera.join();
+  Sim().waitIdle();
+  PumpMessages();
+  const std::size_t atRelease = sink.events.size();
+  EXPECT_EQ(sink.references, 0u);
+
+  raise();
+  Sim().waitIdle();
+  PumpMessages();
+  EXPECT_EQ(sink.events.size(), atRelease);
+
+  Sim().clearFailures();
+  IVostrelActiveXX* next = CreateObject();
+  ASSERT_NE(next, nullptr);
+  RecordingSink nextSink;
+  const DWORD cookie = Advise(next, &nextSink);
+  raise();
+  Sim().waitIdle();
+  PumpMessages();
+  EXPECT_TRUE(nextSink.events.empty());
+  Unadvise(next, cookie);
 }
 
 } // namespace

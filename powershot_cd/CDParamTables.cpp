@@ -1,0 +1,83 @@
+#include "powershot_cd/CDParamTables.h"
+
+#include "core/CamLib.h"
+
+namespace vostrel::cd {
+
+namespace {
+
+// A table must convert both ways without loss: every public value and every
+// code appears once, value 0 (no value) never, every value lies within the
+// kind's row of supported values, every value converts to its code and back,
+// and the fallback is no code of a row.
+constexpr bool IsSoundTable(const CDCodeTable& table, TxRemoteParamType kind) {
+  std::size_t rowLength = 0;
+  for (const SupportedParamRow& row : SupportedParamRows) {
+    rowLength = row.Kind == kind ? row.Length : rowLength;
+  }
+  const auto rows = table.Rows();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (rows[i].Value == 0 || rows[i].Value >= rowLength || rows[i].Code == table.Fallback() ||
+        table.ToValue(table.ToCode(rows[i].Value)) != rows[i].Value) {
+      return false;
+    }
+    for (std::size_t j = i + 1; j < rows.size(); ++j) {
+      if (rows[i].Value == rows[j].Value || rows[i].Code == rows[j].Code) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+static_assert(IsSoundTable(QualityTable, RemoteParamCompQuality));
+static_assert(IsSoundTable(ImageSizeTable, RemoteParamImageSize));
+static_assert(IsSoundTable(ImageModeTable, RemoteParamImageMode));
+static_assert(IsSoundTable(CompensationTable, RemoteParamExposureCompensation));
+static_assert(IsSoundTable(CompensationTable, RemoteParamStrobeCompSetting));
+static_assert(IsSoundTable(WhiteBalanceTable, RemoteParamWhiteBalanceSetting));
+static_assert(IsSoundTable(AFDistanceTable, RemoteParamAFDistance));
+static_assert(IsSoundTable(FlashModeTable, RemoteParamStrobeSetting));
+static_assert(IsSoundTable(MeteringTable, RemoteParamMLWeiMode));
+static_assert(IsSoundTable(ContrastTable, RemoteParamContrast));
+static_assert(IsSoundTable(ContrastTable, RemoteParamColorGain));
+static_assert(IsSoundTable(SharpnessTable, RemoteParamSharpness));
+static_assert(IsSoundTable(PhotoEffectTable, RemoteParamPhotoEffect));
+static_assert(IsSoundTable(BeepTable, RemoteParamBeep));
+// Every image mode and white balance of the public rows has a code.
+static_assert(ImageModeRows.size() == 36 && WhiteBalanceRows.size() == 16);
+static_assert(WhiteBalanceTable.ToCode(WhiteBalanceColorTemperature) == 9);
+static_assert(WhiteBalanceTable.ToValue(13) == 0);
+// Only the low seven bits count, except where the whole byte is looked at.
+static_assert(QualityTable.ToCode(129) == QualityTable.ToCode(1));
+static_assert(ContrastTable.ToCode(129) == ContrastTable.Fallback());
+static_assert(PhotoEffectTable.ToCode(2) == 0xFFFF);
+
+std::uint8_t ApertureToValue(std::uint32_t code) {
+  return CamLib::ApertureCodeToValue(static_cast<std::uint16_t>(code));
+}
+std::uint32_t ApertureToCode(std::uint32_t value) {
+  return CamLib::ApertureValueToCode(value);
+}
+
+std::uint8_t ShutterSpeedToValue(std::uint32_t code) {
+  return CamLib::ShutterSpeedCodeToValue(static_cast<std::uint16_t>(code));
+}
+std::uint32_t ShutterSpeedToCode(std::uint32_t value) {
+  return CamLib::ShutterSpeedValueToCode(value);
+}
+
+std::uint8_t SensitivityToValue(std::uint32_t code) {
+  return CamLib::SensitivityCodeToValue(static_cast<std::uint8_t>(code & 0xFF));
+}
+std::uint32_t SensitivityToCode(std::uint32_t value) {
+  return CamLib::SensitivityValueToCode(value);
+}
+
+} // namespace
+
+const CDCodeScale ApertureScale{ApertureToValue, ApertureToCode};
+const CDCodeScale ShutterSpeedScale{ShutterSpeedToValue, ShutterSpeedToCode};
+const CDCodeScale SensitivityScale{SensitivityToValue, SensitivityToCode};
+
+} // namespace vostrel::cd
