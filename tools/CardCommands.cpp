@@ -4,6 +4,7 @@
 #include "tools/CameraSession.h"
 #include "tools/CardScopes.h"
 #include "tools/Commands.h"
+#include "tools/JsonOutput.h"
 #include "tools/ToolError.h"
 
 #include <algorithm>
@@ -95,10 +96,19 @@ void AddCardCommands(CommandLine& commandLine) {
 
   card->add_subcommand("list", "List the pictures, numbered from 0")->callback([&run, &global] {
     run = [&global](ToolHost& host) {
-      WithCollection(host, global.Camera, false, [](TVostrelActiveX& control) {
+      WithCollection(host, global.Camera, false, [&global](TVostrelActiveX& control) {
         const std::int32_t count = control.OpenCameraCollection_GetNrOfPictures();
+        nlohmann::json pictures = nlohmann::json::array();
         for (std::int32_t number = 0; number < count; ++number) {
-          std::cout << number << '\t' << control.OpenCameraCollection_NameOfImage(number) << '\n';
+          const std::string name = control.OpenCameraCollection_NameOfImage(number);
+          if (global.Json) {
+            pictures.push_back({{"number", number}, {"name", name}});
+          } else {
+            std::cout << number << '\t' << name << '\n';
+          }
+        }
+        if (global.Json) {
+          PrintJson(std::cout, {{"pictures", pictures}});
         }
       });
     };
