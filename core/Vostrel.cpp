@@ -196,6 +196,8 @@ ConnectInfoType TVostrel::Connect(std::int32_t cameraType, std::int32_t cameraNu
     throw ECamException("Camera already connected.");
   }
   CameraNumber.store(cameraNumber);
+  // Releases announced to an earlier connection cannot be fetched any more.
+  ClearPendingReleaseItems();
   ConnectInfoType info{};
   switch (cameraType) {
   case CamModPowerShot: {
@@ -223,6 +225,12 @@ void TVostrel::Disconnect() {
   Dispatch([](auto& backend) { backend.Disconnect(); });
   ConnectInfo.CameraModel = CamModNone;
   ConnectedModel.store(CamModNone);
+  ClearPendingReleaseItems();
+}
+
+void TVostrel::ClearPendingReleaseItems() {
+  std::lock_guard lock(PendingReleaseItemsLock);
+  PendingReleaseItems.clear();
 }
 
 void TVostrel::SetTimeInCamera(TDateTime dateTime) {
