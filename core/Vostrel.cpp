@@ -204,6 +204,8 @@ ConnectInfoType TVostrel::Connect(std::int32_t cameraType, std::int32_t cameraNu
     throw ECamException("Camera already connected.");
   }
   CameraNumber.store(cameraNumber);
+  // Releases announced to an earlier connection cannot be fetched any more.
+  ClearPendingReleaseItems();
   ConnectInfoType info{};
   switch (cameraType) {
   case CamModPowerShot: {
@@ -233,8 +235,14 @@ void TVostrel::Disconnect() try {
   Dispatch([](auto& backend) { backend.Disconnect(); });
   ConnectInfo.CameraModel = CamModNone;
   ConnectedModel.store(CamModNone);
+  ClearPendingReleaseItems();
 } catch (...) {
   RaiseAsCamException();
+}
+
+void TVostrel::ClearPendingReleaseItems() {
+  std::lock_guard lock(PendingReleaseItemsLock);
+  PendingReleaseItems.clear();
 }
 
 void TVostrel::SetTimeInCamera(TDateTime dateTime) try {

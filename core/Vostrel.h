@@ -186,6 +186,8 @@ private:
   void RequireRemoteMode() const;
   void RequireConnection() const;
   void RequireViewfinder() const;
+  // Forgets the releases that wait for RemoteGetPicture.
+  void ClearPendingReleaseItems();
   void RequireNoEOSCamera() const;
 
   // Calls the operation with the backend of the connected camera.

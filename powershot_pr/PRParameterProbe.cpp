@@ -39,8 +39,27 @@ std::vector<std::uint32_t> Describe(prHandle camera, PRProperty property) {
   return DescribedValues(buffer.data(), std::min<std::size_t>(size, buffer.size()), property.Width);
 }
 
-// Flags the values of one offered parameter.
-void FlagDescribedValues(prHandle camera, const PRParam& param, SupportedParamValuesType& table) {
+// The format selector's RAW setting is quality 5.
+void FlagRAWFormat(prHandle camera, const TPRSDK& backend, const PRParam& param,
+                   SupportedParamValuesType& table) {
+  if (!backend.ListsProperty(FormatProperty.Code)) {
+    return;
+  }
+  for (const std::uint32_t value : Describe(camera, FormatProperty)) {
+    if (value == FormatRAW) {
+      table.SetSupported(param.Kind, QualityRAW, true);
+    }
+  }
+}
+
+// Flags the values of one offered parameter. Quality stands for two
+// properties, each described only when the camera lists it.
+void FlagDescribedValues(prHandle camera, const TPRSDK& backend, const PRParam& param,
+                         SupportedParamValuesType& table) {
+  if (&param == &QualityParam && !backend.ListsProperty(param.Property.Code)) {
+    FlagRAWFormat(camera, backend, param, table);
+    return;
+  }
   for (const std::uint32_t value : Describe(camera, param.Property)) {
     if (&param == &DriveModeParam && value == DriveModeWithSetting) {
       table.SetSupported(param.Kind, DriveModeSettingTable.ToValue(100), true);
@@ -49,13 +68,8 @@ void FlagDescribedValues(prHandle camera, const PRParam& param, SupportedParamVa
       table.SetSupported(param.Kind, param.Conversion.ToValue(value), true);
     }
   }
-  // The format selector's RAW setting is quality 5.
   if (&param == &QualityParam) {
-    for (const std::uint32_t value : Describe(camera, FormatProperty)) {
-      if (value == FormatRAW) {
-        table.SetSupported(param.Kind, QualityRAW, true);
-      }
-    }
+    FlagRAWFormat(camera, backend, param, table);
   }
 }
 
@@ -112,7 +126,7 @@ void ProbeSupportedParams(prHandle camera, const TPRSDK& backend, SupportedParam
   for (const ProbeStep& probe : steps) {
     const bool offered = backend.Supports(TPRSDK::CapabilityOfProperty(probe.Param.Property.Code));
     if (offered) {
-      FlagDescribedValues(camera, probe.Param, table);
+      FlagDescribedValues(camera, backend, probe.Param, table);
     }
     table.SetSupported(probe.Param.Kind, 0, !offered);
     ++step;

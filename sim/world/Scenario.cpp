@@ -648,6 +648,34 @@ Json writeVolume(const Volume& volume) {
 // ---------------------------------------------------------------------------
 // Cameras
 
+ViewfinderFormat readViewfinder(const Node& node) {
+  node.requireObject({"width", "height", "framesPerSecond", "quality"},
+                     {"framesSent", "framesDropped"});
+  ViewfinderFormat format;
+  if (node.has("width")) {
+    format.width = static_cast<int>(node.member("width").integer(16, 4096));
+  }
+  if (node.has("height")) {
+    format.height = static_cast<int>(node.member("height").integer(16, 4096));
+  }
+  if (node.has("framesPerSecond")) {
+    format.framesPerSecond = static_cast<int>(node.member("framesPerSecond").integer(1, 1000));
+  }
+  if (node.has("quality")) {
+    format.quality = static_cast<int>(node.member("quality").integer(1, 100));
+  }
+  return format;
+}
+
+Json writeViewfinder(const Camera& camera) {
+  return {{"width", camera.viewfinder.width},
+          {"height", camera.viewfinder.height},
+          {"framesPerSecond", camera.viewfinder.framesPerSecond},
+          {"quality", camera.viewfinder.quality},
+          {"framesSent", camera.viewfinderFramesSent},
+          {"framesDropped", camera.viewfinderFramesDropped}};
+}
+
 std::uint32_t highestPictureNumber(const Camera& camera) {
   std::uint32_t highest = 0;
   for (const Volume& volume : camera.volumes) {
@@ -669,7 +697,7 @@ std::size_t fileCount(const Camera& camera) {
 Camera readCamera(const Node& node, std::size_t index, const CameraFamily& family) {
   node.requireObject({"model", "owner", "port", "bodyId", "battery", "clock", "availableShots",
                       "shotsOnEmptyCard", "captureFolder", "filePrefix", "nextFileNumber",
-                      "attached", "volumes", "properties", "operations"},
+                      "attached", "volumes", "properties", "operations", "viewfinder"},
                      {"sessionOpen", "keepAwakeCount", "releaseCount"});
   Camera camera = family.defaultCamera(index);
   if (!node.has("model")) {
@@ -713,6 +741,9 @@ Camera readCamera(const Node& node, std::size_t index, const CameraFamily& famil
   }
   if (node.has("properties")) {
     readProperties(node.member("properties"), camera, family);
+  }
+  if (node.has("viewfinder")) {
+    camera.viewfinder = readViewfinder(node.member("viewfinder"));
   }
   if (node.has("operations")) {
     const Node operations = node.member("operations");
@@ -797,7 +828,8 @@ Json writeCamera(const Camera& camera, const CameraFamily& family) {
                {"properties", properties},
                {"sessionOpen", camera.sessionOpen},
                {"keepAwakeCount", camera.keepAwakeCount},
-               {"releaseCount", camera.releaseCount}};
+               {"releaseCount", camera.releaseCount},
+               {"viewfinder", writeViewfinder(camera)}};
   if (!camera.operations.empty()) {
     json["operations"] = camera.operations;
   }
