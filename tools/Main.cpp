@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
   CommandLine commandLine{app, global, run};
   AddCameraCommands(commandLine);
   AddShootingCommands(commandLine);
+  AddLiveCommands(commandLine);
   AddParamsCommands(commandLine);
   AddCardCommands(commandLine);
   AddRawCommands(commandLine);
