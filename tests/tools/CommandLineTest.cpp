@@ -434,6 +434,14 @@ TEST_F(CommandLineTest, ParametersAreSetInPhotographersTermsAndReachTheCamera) {
                             0),
             0U)
       << wrong.Err;
+
+  // After a probe the message lists what this camera takes: its apertures
+  // run from code 24 (f/2) to 88 (f/32).
+  const Result refused = Run({"-q", "params", "set", "--check", "Av=f/1.4"});
+  EXPECT_EQ(refused.ExitCode, 1);
+  EXPECT_EQ(refused.Err.rfind("vostrel: Av cannot be f/1.4; the camera takes f/2, f/2.2, ", 0), 0U)
+      << refused.Err;
+  EXPECT_NE(refused.Err.find(", f/29 and f/32\n"), std::string::npos) << refused.Err;
 }
 
 TEST_F(CommandLineTest, ClockFractionsReachTheCameraAsMilliseconds) {
