@@ -43,6 +43,10 @@ void CameraSession::StartViewfinder() {
   viewfinder_ = true;
 }
 
+void CameraSession::StopViewfinder() {
+  CloseDownTo(3);
+}
+
 void CameraSession::EndRemote() {
   CloseDownTo(2);
 }

@@ -25,6 +25,8 @@ public:
   void StartRemote(TxReleaseModeType mode, TxReleaseDataKindType kind, bool probe = false,
                    const std::string& cacheDirectory = {});
   void StartViewfinder();
+  // Ends the viewfinder; remote mode goes on.
+  void StopViewfinder();
   // Ends the viewfinder and remote mode; the camera stays connected.
   void EndRemote();
   // Ends remote mode and the connection; the SDKs stay started, for work

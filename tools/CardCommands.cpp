@@ -59,20 +59,24 @@ void GetPictures(ToolHost& host, const CameraChoice& camera, const TransferOptio
 }
 
 // Pictures without a thumbnail (the cameras make them for JPEG pictures
-// only) are reported and skipped; the command then fails at the end.
+// only), or whose name cannot be a file name, are reported and skipped; the
+// command then fails at the end.
 void SaveThumbnails(ToolHost& host, const CameraChoice& camera, const TransferOptions& options) {
   CreateOutputFolder(options.Folder);
   std::int32_t failures = 0;
   WithCollection(host, camera, true, [&](TVostrelActiveX& control) {
     for (const std::int32_t number : options.All ? AllPictureNumbers(control) : options.Numbers) {
       CheckNumber(control, number);
-      const std::string file =
-          ThumbnailFile(options.Folder, control.OpenCameraCollection_NameOfImage(number));
       try {
+        const std::string file =
+            ThumbnailFile(options.Folder, control.OpenCameraCollection_NameOfImage(number));
         control.OpenCameraCollection_GetThumbnail(number, file);
         std::cout << "saved " << file << '\n';
       } catch (const ECamException& error) {
         std::cerr << "vostrel: " << error.message() << '\n';
+        ++failures;
+      } catch (const ToolError& error) {
+        std::cerr << "vostrel: " << error.what() << '\n';
         ++failures;
       }
     }

@@ -31,8 +31,10 @@ struct CommandLine {
 
 // list, info, set-clock, set-owner
 void AddCameraCommands(CommandLine& commandLine);
-// shoot, viewfinder, demo
+// shoot, demo
 void AddShootingCommands(CommandLine& commandLine);
+// viewfinder, viewfinder-output, auto, zoom, af-lock
+void AddLiveCommands(CommandLine& commandLine);
 // params get|set|save|load|supported
 void AddParamsCommands(CommandLine& commandLine);
 // card list|get|delete|thumbnails

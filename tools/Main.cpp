@@ -50,6 +50,7 @@ int main(int argc, char** argv) {
   CommandLine commandLine{app, global, run};
   AddCameraCommands(commandLine);
   AddShootingCommands(commandLine);
+  AddLiveCommands(commandLine);
   AddParamsCommands(commandLine);
   AddCardCommands(commandLine);
   AddRawCommands(commandLine);

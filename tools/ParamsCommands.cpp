@@ -1,5 +1,10 @@
 // params get|set|save|load|supported: the shooting parameters in remote mode.
+// Setting and loading read the values back and name those the camera did not
+// take.
 
+#include "activex/RemoteParamFields.h"
+#include "core/RemoteParamsFile.h"
+#include "platform/FileSystem.h"
 #include "tools/CameraSession.h"
 #include "tools/Commands.h"
 #include "tools/JsonOutput.h"
@@ -10,6 +15,8 @@
 
 #include <algorithm>
 #include <iostream>
+#include <string>
+#include <system_error>
 #include <vector>
 
 namespace vostrel::tools {
@@ -261,6 +268,85 @@ Assignment ParseAssignment(const TVostrelActiveX& control, const std::string& te
   return {field, *value};
 }
 
+// ---------------------------------------------------------------------------
+// What the camera took. A camera may refuse a value without an error (the
+// component retries a refused write for a while and goes on), so the values
+// are read back and compared.
+
+struct ExpectedValue {
+  ParamField Field;
+  std::int32_t Value;
+};
+
+// The value of a field in a parameter record, as the control shows it.
+std::int32_t FieldOfRecord(const RemoteParamsType& record, const ParamField& field) {
+  switch (field.FieldGroup) {
+  case ParamField::Group::PictureStyle:
+    return PictureStyleField(record, field.Kind);
+  case ParamField::Group::WhitebalanceShift:
+    return WhitebalanceShiftField(record, field.Kind);
+  default:
+    return RemoteParamField(record, field.Kind);
+  }
+}
+
+// The fields that loading the record applies: every plain value that is not
+// 0, the Kelvin value with the colour-temperature setting only, and a group
+// when it is enabled.
+std::vector<ExpectedValue> AppliedFields(const RemoteParamsType& record) {
+  constexpr std::int32_t ColourTemperatureSetting = 13;
+  std::vector<ExpectedValue> applied;
+  for (const ParamField& field : AllFields()) {
+    const std::int32_t value = FieldOfRecord(record, field);
+    bool applies = false;
+    switch (field.FieldGroup) {
+    case ParamField::Group::PictureStyle:
+      applies = record.PictureStyleEnabled != 0;
+      break;
+    case ParamField::Group::WhitebalanceShift:
+      applies = record.WBShiftEnabled != 0;
+      break;
+    default:
+      applies = value != 0 && (field.Kind != RemoteParamWhiteBalanceKelvin ||
+                               record.WhiteBalanceSetting == ColourTemperatureSetting);
+      break;
+    }
+    if (applies) {
+      applied.push_back({field, value});
+    }
+  }
+  return applied;
+}
+
+// Raises ToolError naming every field whose value the camera does not show.
+void CheckTaken(TVostrelActiveX& control, const std::vector<ExpectedValue>& expected) {
+  std::string refused;
+  std::size_t count = 0;
+  for (const ExpectedValue& wanted : expected) {
+    const std::int32_t now = ReadField(control, wanted.Field);
+    if (now != wanted.Value) {
+      refused += std::string(count == 0 ? "" : ", ") + wanted.Field.Name + " (wanted " +
+                 TableOf(wanted.Field).Show(wanted.Value) + ", the camera has " +
+                 TableOf(wanted.Field).Show(now) + ")";
+      ++count;
+    }
+  }
+  if (count > 0) {
+    throw ToolError("The camera did not take " + std::to_string(count) + " of " +
+                    std::to_string(expected.size()) + " values: " + refused);
+  }
+}
+
+// The record of a parameter file, read as the control reads it.
+RemoteParamsType ParamsFileRecord(const std::string& fileName) {
+  try {
+    return DecodeRemoteParamsFile(platform::readFileStart(fileName, RemoteParamsFileSize),
+                                  fileName);
+  } catch (const std::system_error& error) {
+    throw ToolError(error.what());
+  }
+}
+
 // Runs the work in remote mode on the chosen camera.
 template <typename Work>
 void InRemoteMode(ToolHost& host, const CameraChoice& camera, Work&& work, bool probe = false,
@@ -316,7 +402,8 @@ void AddParamsCommands(CommandLine& commandLine) {
   });
 
   auto assignments = std::make_shared<std::vector<std::string>>();
-  CLI::App* set = params->add_subcommand("set", "Set parameters");
+  CLI::App* set =
+      params->add_subcommand("set", "Set parameters and name those the camera did not take");
   set->add_option("assignments", *assignments,
                   "NAME=VALUE pairs, e.g. Av=5.6 Tv=1/125 ISO=400 WhiteBalanceSetting=daylight "
                   "ExposureCompensation=-2/3; #N gives a public value")
@@ -338,9 +425,12 @@ void AddParamsCommands(CommandLine& commandLine) {
             for (const std::string& text : *assignments) {
               parsed.push_back(ParseAssignment(control, text));
             }
+            std::vector<ExpectedValue> expected;
             for (const Assignment& assignment : parsed) {
               WriteField(control, assignment.Field, assignment.Value);
+              expected.push_back({assignment.Field, assignment.Value});
             }
+            CheckTaken(control, expected);
           },
           check->Check || !check->Cache.empty(), check->Cache);
     };
@@ -356,12 +446,15 @@ void AddParamsCommands(CommandLine& commandLine) {
     };
   });
 
-  CLI::App* load = params->add_subcommand("load", "Apply the parameters of a file");
+  CLI::App* load = params->add_subcommand(
+      "load", "Apply the parameters of a file and name those the camera did not take");
   load->add_option("file", *file, "Parameter file")->required()->check(CLI::ExistingFile);
   load->callback([&run, &global, file] {
     run = [&global, file](ToolHost& host) {
-      InRemoteMode(host, global.Camera,
-                   [&](TVostrelActiveX& control) { control.RemoteLoadCameraRemoteParams(*file); });
+      InRemoteMode(host, global.Camera, [&](TVostrelActiveX& control) {
+        control.RemoteLoadCameraRemoteParams(*file);
+        CheckTaken(control, AppliedFields(ParamsFileRecord(*file)));
+      });
     };
   });
 

@@ -1,10 +1,11 @@
-// shoot, viewfinder and demo: remote shooting with transfers to the PC.
+// shoot and demo: remote shooting with transfers to the PC.
 
 #include "tools/CameraReport.h"
 #include "tools/CameraSession.h"
 #include "tools/CardScopes.h"
 #include "tools/Commands.h"
 #include "tools/JsonOutput.h"
+#include "tools/LiveView.h"
 #include "tools/ParamValues.h"
 
 #include <algorithm>
@@ -23,12 +24,21 @@ struct ShootOptions {
   std::int32_t Count = 1;
   std::string Folder = ".";
   TxReleaseModeType Mode = ReleaseModeOnlyToPC;
+  // The start of the picture file names: shot-001.jpg, ...
+  std::string Prefix = "shot";
 };
 
-std::string PictureFileName(std::int64_t number) {
+// The families the demo runs a session with.
+enum class DemoFamilies { All, EOS, PowerShot };
+
+struct DemoOptions : ShootOptions {
+  DemoFamilies Families = DemoFamilies::All;
+};
+
+std::string PictureFileName(const std::string& prefix, std::int64_t number) {
   char name[40];
-  std::snprintf(name, sizeof name, "shot-%03lld.jpg", static_cast<long long>(number));
-  return name;
+  std::snprintf(name, sizeof name, "-%03lld.jpg", static_cast<long long>(number));
+  return prefix + name;
 }
 
 // Releases the shutter count times and, unless the pictures stay in the
@@ -52,7 +62,8 @@ std::vector<std::string> ShootAndFetch(ToolHost& host, const ShootOptions& optio
     }
     host.WaitForPictures(before + 1);
     while (fetched < host.AnnouncedPictures()) {
-      const std::string name = PictureFileName(static_cast<std::int64_t>(files.size()) + 1);
+      const std::string name =
+          PictureFileName(options.Prefix, static_cast<std::int64_t>(files.size()) + 1);
       const std::string file = (std::filesystem::path(options.Folder) / name).string();
       {
         const ProgressScope progress(host.Progress(), name);
@@ -82,18 +93,6 @@ void Shoot(ToolHost& host, const GlobalOptions& global, const ShootOptions& opti
                           {"keptInCamera", options.Mode != ReleaseModeOnlyToPC},
                           {"pictures", pictures}});
   }
-}
-
-void RunViewfinder(ToolHost& host, const CameraChoice& camera, std::int32_t frames,
-                   const std::string& folder) {
-  CreateOutputFolder(folder);
-  CameraSession session(host.Control());
-  session.Connect(camera);
-  session.StartRemote(ReleaseModeOnlyToPC, ReleaseDataKindTakeOnlyPicture);
-  session.StartViewfinder();
-  host.CaptureFrames(folder, frames);
-  session.Close();
-  std::cout << frames << " viewfinder frames in " << folder << '\n';
 }
 
 bool IsRAWName(const std::string& name) {
@@ -191,6 +190,13 @@ std::string FileNames(const std::vector<std::string>& files) {
   return names;
 }
 
+// What a demo session left behind.
+struct DemoResult {
+  std::vector<std::string> Pictures;
+  CardTour Tour;
+  std::vector<std::string> Developed;
+};
+
 // The demo's last line: every file it wrote and what it left on the card.
 std::string LeftBehind(const ShootOptions& options, const std::vector<std::string>& pictures,
                        const CardTour& tour, const std::vector<std::string>& developed) {
@@ -209,16 +215,17 @@ std::string LeftBehind(const ShootOptions& options, const std::vector<std::strin
   return line;
 }
 
-// The whole tour of the component: the pictures are kept on the card as
-// well, so that browsing the card afterwards finds them there too.
-void RunDemo(ToolHost& host, const CameraChoice& camera, const ShootOptions& options) {
+// The EOS part of the demo: the pictures are kept on the card as well, so
+// that browsing the card afterwards finds them there too.
+DemoResult RunEOSDemo(ToolHost& host, CameraSession& session, std::int32_t number,
+                      const ShootOptions& options) {
   TVostrelActiveX& control = host.Control();
-  std::cout << "Enumerating cameras\n";
-  CameraSession session(control);
-  PrintCameraList(control, std::cout, "  ");
-
-  std::cout << "Connecting " << CameraName(camera.Family, camera.Number) << '\n';
-  session.Connect(camera);
+  if (number >= control.OpenCameraEnumeration_GetEOSNr()) {
+    std::cout << "No EOS camera " << CameraName(CamModEOS, number) << " attached: no EOS session\n";
+    return {};
+  }
+  std::cout << "Connecting " << CameraName(CamModEOS, number) << '\n';
+  session.Connect(CameraChoice{CamModEOS, number});
   PrintConnectInfo(control, std::cout, "  ");
   std::cout << "  body ID:  " << control.GetBodyID() << '\n';
 
@@ -227,23 +234,95 @@ void RunDemo(ToolHost& host, const CameraChoice& camera, const ShootOptions& opt
   std::cout << "  shots available: " << control.RemoteGetNumberOfAvailableShots() << '\n';
 
   std::cout << "Taking " << options.Count << " pictures\n";
-  const std::vector<std::string> files = ShootAndFetch(host, options, std::cout);
+  DemoResult result;
+  result.Pictures = ShootAndFetch(host, options, std::cout);
   std::cout << "Ending remote control\n";
   session.EndRemote();
 
   std::cout << "Browsing the card\n";
-  const CardTour tour = BrowseCard(host, options.Folder);
+  result.Tour = BrowseCard(host, options.Folder);
 
   std::cout << "Disconnecting\n";
   session.Disconnect();
-  std::vector<std::string> developed;
-  if (!tour.RAWFile.empty()) {
-    std::cout << "Developing " << PlainName(tour.RAWFile) << " on the PC\n";
-    developed = DevelopRAW(host, tour.RAWFile);
+  if (!result.Tour.RAWFile.empty()) {
+    std::cout << "Developing " << PlainName(result.Tour.RAWFile) << " on the PC\n";
+    result.Developed = DevelopRAW(host, result.Tour.RAWFile);
+  }
+  return result;
+}
+
+// The PowerShot part of the demo, with the last PowerShot camera listed (the
+// newer cameras come after the older ones): remote control in the mode every
+// PowerShot camera accepts, with its settings learnt, the zoom, a short run
+// of the viewfinder, and one picture fetched. Returns the files written.
+std::vector<std::string> RunPowerShotDemo(ToolHost& host, CameraSession& session,
+                                          const ShootOptions& demo) {
+  TVostrelActiveX& control = host.Control();
+  const std::int32_t count = control.OpenCameraEnumeration_GetPowerShotNr();
+  if (count == 0) {
+    std::cout << "No PowerShot camera attached: no PowerShot session\n";
+    return {};
+  }
+  const CameraChoice camera{CamModPowerShot, count - 1};
+  std::cout << "Connecting " << CameraName(camera.Family, camera.Number) << '\n';
+  session.Connect(camera);
+  PrintConnectInfo(control, std::cout, "  ");
+
+  std::cout << "Starting remote control and learning the camera's settings\n";
+  {
+    const ProgressScope progress(host.Progress(), "settings");
+    session.StartRemote(ReleaseModeOnlyToPC, ReleaseDataKindTakeOnlyPicture, true);
+  }
+  if (control.RemoteStart_DoSupportZoom()) {
+    std::cout << "  " << DescribeZoom(control) << '\n';
+    SetZoom(control, control.RemoteGetZoomPos_MaxOpticalZoomPos());
+    std::cout << "  zoomed in: " << DescribeZoom(control) << '\n';
+  } else {
+    std::cout << "  no zoom to drive\n";
+  }
+  if (control.RemoteStart_DoSupportViewfinder()) {
+    const std::string frames = (std::filesystem::path(demo.Folder) / "viewfinder").string();
+    CreateOutputFolder(frames);
+    session.StartViewfinder();
+    const ViewfinderResult result = CaptureViewfinder(host, frames, ViewfinderRun{15, {}});
+    session.StopViewfinder();
+    std::cout << "  viewfinder: " << DescribeViewfinderResult(result) << " saved in " << frames
+              << '\n';
+  } else {
+    std::cout << "  no live viewfinder\n";
+  }
+
+  ShootOptions options = demo;
+  options.Count = 1;
+  options.Mode = ReleaseModeOnlyToPC;
+  options.Prefix = "powershot";
+  std::cout << "Taking a picture\n";
+  const std::vector<std::string> files = ShootAndFetch(host, options, std::cout);
+  std::cout << "Ending remote control\n";
+  session.EndRemote();
+  std::cout << "Disconnecting\n";
+  session.Disconnect();
+  return files;
+}
+
+// The whole tour of the component: an EOS session, then a PowerShot one.
+void RunDemo(ToolHost& host, const CameraChoice& camera, const DemoOptions& options) {
+  TVostrelActiveX& control = host.Control();
+  std::cout << "Enumerating cameras\n";
+  CameraSession session(control);
+  PrintCameraList(control, std::cout, "  ");
+
+  DemoResult result;
+  if (options.Families != DemoFamilies::PowerShot) {
+    result = RunEOSDemo(host, session, camera.Family == CamModEOS ? camera.Number : 0, options);
+  }
+  if (options.Families != DemoFamilies::EOS) {
+    const std::vector<std::string> more = RunPowerShotDemo(host, session, options);
+    result.Pictures.insert(result.Pictures.end(), more.begin(), more.end());
   }
   std::cout << "Stopping the camera SDKs\n";
   session.Close();
-  std::cout << LeftBehind(options, files, tour, developed) << '\n';
+  std::cout << LeftBehind(options, result.Pictures, result.Tour, result.Developed) << '\n';
 }
 
 const std::map<std::string, TxReleaseModeType> ReleaseModes{{"pc", ReleaseModeOnlyToPC},
@@ -269,33 +348,24 @@ void AddShootingCommands(CommandLine& commandLine) {
     run = [&global, shoot](ToolHost& host) { Shoot(host, global, *shoot); };
   });
 
-  struct ViewfinderOptions {
-    std::int32_t Frames = 10;
-    std::string Folder = ".";
-  };
-  auto viewfinder = std::make_shared<ViewfinderOptions>();
-  CLI::App* viewfinderCommand =
-      app.add_subcommand("viewfinder", "Save frames of the live viewfinder (PowerShot cameras)");
-  viewfinderCommand->add_option("-n,--frames", viewfinder->Frames, "Number of frames")
-      ->check(CLI::Range(1, 100000));
-  viewfinderCommand->add_option("-o,--out", viewfinder->Folder, "Folder for the frames");
-  viewfinderCommand->callback([&run, &global, viewfinder] {
-    run = [&global, viewfinder](ToolHost& host) {
-      RunViewfinder(host, global.Camera, viewfinder->Frames, viewfinder->Folder);
-    };
-  });
-
-  auto demo = std::make_shared<ShootOptions>();
+  auto demo = std::make_shared<DemoOptions>();
   demo->Count = 3;
   demo->Mode = ReleaseModeBothPCAndCamera;
   demo->Folder = "vostrel-demo-pictures";
   CLI::App* demoCommand = app.add_subcommand(
-      "demo",
-      "Run a whole session: enumerate, connect, shoot, fetch, browse the card, develop a RAW "
-      "file, disconnect");
+      "demo", "Run whole sessions: with an EOS camera enumerate, connect, shoot, fetch, browse the "
+              "card, develop a RAW file; then with a PowerShot camera zoom, watch the viewfinder, "
+              "shoot and fetch");
   demoCommand->add_option("-n,--count", demo->Count, "Number of pictures")
       ->check(CLI::Range(1, 99));
   demoCommand->add_option("-o,--out", demo->Folder, "Folder for the pictures");
+  demoCommand
+      ->add_option("--family", demo->Families,
+                   "Run the session of one family only: eos or powershot (default: both)")
+      ->transform(CLI::CheckedTransformer(
+          std::map<std::string, DemoFamilies>{{"eos", DemoFamilies::EOS},
+                                              {"powershot", DemoFamilies::PowerShot}},
+          CLI::ignore_case));
   demoCommand->callback([&run, &global, demo] {
     run = [&global, demo](ToolHost& host) { RunDemo(host, global.Camera, *demo); };
   });

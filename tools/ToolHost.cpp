@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <limits>
 
 namespace vostrel::tools {
 
@@ -91,14 +92,37 @@ void ToolHost::WaitForPictures(std::int64_t count) {
   }
 }
 
-void ToolHost::CaptureFrames(const std::string& folder, std::int64_t count) {
-  {
-    const std::lock_guard guard(framesLock_);
-    frameFolder_ = folder;
-    framesWanted_ = count;
-    framesCaptured_ = 0;
-    frameError_.clear();
+void ToolHost::BeginCapture(const std::string& folder, std::int64_t count) {
+  const std::lock_guard guard(framesLock_);
+  frameFolder_ = folder;
+  framesWanted_ = count;
+  framesCaptured_ = 0;
+  frameError_.clear();
+}
+
+std::int64_t ToolHost::CaptureFramesFor(const std::string& folder,
+                                        platform::Milliseconds duration) {
+  BeginCapture(folder, std::numeric_limits<std::int64_t>::max());
+  const platform::Milliseconds end = platform::clock().now() + duration;
+  while (platform::clock().now() < end) {
+    {
+      const std::lock_guard guard(framesLock_);
+      if (!frameError_.empty()) {
+        break;
+      }
+    }
+    platform::sleepFor(PollInterval);
   }
+  const std::lock_guard guard(framesLock_);
+  framesWanted_ = 0;
+  if (!frameError_.empty()) {
+    throw ToolError(frameError_);
+  }
+  return framesCaptured_;
+}
+
+void ToolHost::CaptureFrames(const std::string& folder, std::int64_t count) {
+  BeginCapture(folder, count);
   const bool complete = WaitUntil([&] {
     const std::lock_guard guard(framesLock_);
     return framesCaptured_ >= count || !frameError_.empty();

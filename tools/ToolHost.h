@@ -43,11 +43,15 @@ public:
   // frame-002.jpg, ... and waits for them (ToolError when they do not come).
   // The viewfinder must be running.
   void CaptureFrames(const std::string& folder, std::int64_t count);
+  // Copies every viewfinder frame that arrives within the duration to the
+  // folder in the same way; returns how many came.
+  std::int64_t CaptureFramesFor(const std::string& folder, platform::Milliseconds duration);
 
 private:
   void OnRemoteEvent(TxRemoteEventCallbackType event, TxNotifyRemoteEventValidType valid,
                      std::int32_t numOfEvents, TxypeOfPictureType typeOfPicture);
   void OnViewfinderFrame(const std::string& fileName);
+  void BeginCapture(const std::string& folder, std::int64_t count);
   // Polls the condition through the clock seam until it holds or the
   // timeout has passed; false on timeout.
   bool WaitUntil(const std::function<bool()>& condition) const;

@@ -2,6 +2,8 @@
 // the simulated EDSDK.DLL, on scenario files, and is judged by its exit
 // status, its output and the files it leaves.
 
+#include "core/CamLib.h"
+#include "core/RemoteParamsFile.h"
 #include "core/TempFolder.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
@@ -13,7 +15,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -291,6 +295,102 @@ TEST_F(CommandLineTest, DemoRunsAWholeSession) {
 #endif
 }
 
+const char* const PowerShotCamera = R"json({
+  "pr": {
+    "cameras": [
+      {
+        "model": "PowerShot Bench",
+        "owner": "Lab 6",
+        "viewfinder": { "width": 160, "height": 120, "framesPerSecond": 100 },
+        "properties": {
+          "Zoom": { "value": 2, "accepted": { "min": 0, "max": 12 } },
+          "DigitalZoomStart": 9
+        }
+      }
+    ]
+  }
+})json";
+
+TEST_F(CommandLineTest, TheLiveFunctionsOfAPowerShotCamera) {
+  UseScenario(PowerShotCamera);
+  const Result get = Run({"--camera", "powershot:0", "zoom"});
+  ASSERT_EQ(get.ExitCode, 0) << get.Err;
+  EXPECT_EQ(get.Out, "zoom position 2 of 0 to 12 (optical up to 8, digital beyond)\n");
+  const Result set = Run({"--camera", "powershot:0", "zoom", "set", "12"});
+  ASSERT_EQ(set.ExitCode, 0) << set.Err;
+  EXPECT_EQ(set.Out, "zoom position 12 of 0 to 12 (optical up to 8, digital beyond)\n");
+  const Result outside = Run({"--camera", "powershot:0", "zoom", "set", "13"});
+  EXPECT_EQ(outside.ExitCode, 1);
+  EXPECT_EQ(outside.Err, "vostrel: Zoom position 13 is outside the camera's range of 0 to 12\n");
+
+  const Result lock = Run({"--camera", "powershot:0", "af-lock", "on"});
+  EXPECT_EQ(lock.ExitCode, 0) << lock.Err;
+  EXPECT_EQ(lock.Out, "focus locked\n");
+  const Result output = Run({"--camera", "powershot:0", "viewfinder-output", "video"});
+  EXPECT_EQ(output.ExitCode, 0) << output.Err;
+  const Result automatic = Run({"--camera", "powershot:0", "auto"});
+  EXPECT_EQ(automatic.ExitCode, 0) << automatic.Err;
+  EXPECT_EQ(automatic.Out, "exposure, focus and white balance set by the camera\n");
+
+  const std::string frames = folder.file("frames");
+  const Result viewfinder = Run({"--camera", "powershot:0", "viewfinder", "-n", "4", "-o", frames});
+  ASSERT_EQ(viewfinder.ExitCode, 0) << viewfinder.Err;
+  EXPECT_EQ(viewfinder.Out.rfind("4 frames in ", 0), 0u) << viewfinder.Out;
+  EXPECT_NE(viewfinder.Out.find(" frames/s) saved in "), std::string::npos) << viewfinder.Out;
+  for (const char* name : {"frame-001.jpg", "frame-004.jpg"}) {
+    EXPECT_EQ(StartOf(platform::joinPath(frames, name), 2), JpegStart) << name;
+  }
+  EXPECT_NE(platform::readFile(platform::joinPath(frames, "frame-001.jpg")),
+            platform::readFile(platform::joinPath(frames, "frame-002.jpg")));
+
+  const Result timed = Run({"--camera", "powershot:0", "viewfinder", "-t", "0.2", "-o", frames});
+  ASSERT_EQ(timed.ExitCode, 0) << timed.Err;
+  EXPECT_NE(timed.Out.find(" frames in 0."), std::string::npos) << timed.Out;
+}
+
+TEST_F(CommandLineTest, ACameraWithoutALiveFunctionSaysSo) {
+  UseScenario(OneCamera);
+  const Result zoom = Run({"zoom"});
+  EXPECT_EQ(zoom.ExitCode, 1);
+  EXPECT_EQ(zoom.Err, "vostrel: EOS Bench has no zoom that the PC can drive\n");
+  const Result viewfinder = Run({"viewfinder", "-n", "2"});
+  EXPECT_EQ(viewfinder.ExitCode, 1);
+  EXPECT_EQ(viewfinder.Err, "vostrel: EOS Bench has no live viewfinder that the PC can show\n");
+  const Result lock = Run({"af-lock", "off"});
+  EXPECT_EQ(lock.ExitCode, 1);
+  EXPECT_EQ(lock.Err, "vostrel: EOS Bench cannot lock its focus from the PC\n");
+}
+
+TEST_F(CommandLineTest, DemoRunsAPowerShotSessionAfterTheEOSOne) {
+  const std::string both = R"json({
+  "eos": { "cameras": [ { "model": "EOS Bench", "availableShots": 20 } ] },
+  "pr": { "cameras": [ { "model": "PowerShot Bench",
+                         "viewfinder": { "width": 160, "height": 120, "framesPerSecond": 100 } } ] }
+})json";
+  UseScenario(both);
+  const std::string pictures = folder.file("demo");
+  const Result demo = Run({"demo", "-n", "1", "-o", pictures});
+  ASSERT_EQ(demo.ExitCode, 0) << demo.Err;
+  const std::size_t eos = demo.Out.find("Connecting eos:0");
+  const std::size_t powershot = demo.Out.find("Connecting powershot:0");
+  ASSERT_NE(eos, std::string::npos) << demo.Out;
+  ASSERT_NE(powershot, std::string::npos) << demo.Out;
+  EXPECT_LT(eos, powershot);
+  EXPECT_NE(demo.Out.find("zoomed in: zoom position 7 of 0 to 20"), std::string::npos) << demo.Out;
+  EXPECT_NE(demo.Out.find("viewfinder: 15 frames in "), std::string::npos) << demo.Out;
+  EXPECT_EQ(StartOf(platform::joinPath(pictures, "viewfinder/frame-015.jpg"), 2), JpegStart);
+  EXPECT_EQ(StartOf(platform::joinPath(pictures, "powershot-001.jpg"), 2), JpegStart);
+  EXPECT_NE(demo.Out.find("2 pictures are in "), std::string::npos) << demo.Out;
+  // The probe and the transfer drew their progress bars.
+  EXPECT_NE(demo.Err.find("settings ["), std::string::npos) << demo.Err;
+  EXPECT_NE(demo.Err.find("powershot-001.jpg ["), std::string::npos) << demo.Err;
+
+  const Result only = Run({"demo", "--family", "powershot", "-o", pictures});
+  ASSERT_EQ(only.ExitCode, 0) << only.Err;
+  EXPECT_EQ(only.Out.find("Connecting eos:0"), std::string::npos) << only.Out;
+  EXPECT_NE(only.Out.find("1 pictures are in "), std::string::npos) << only.Out;
+}
+
 TEST_F(CommandLineTest, CardPicturesDownloadAndRawFilesDevelop) {
   UseScenario(OneCamera);
   const Result list = Run({"card", "list"});
@@ -410,8 +510,7 @@ TEST_F(CommandLineTest, ParametersAreSetInPhotographersTermsAndReachTheCamera) {
 
   // Other spellings of the same settings, and public values with '#'.
   const Result other = RunLogged({"params", "set", "Aperture=f/8", "ShutterSpeed=30s", "ISO=#11",
-                                  "ExposureCompensation=+1 1/3", "WhiteBalanceSetting=Shade",
-                                  "PictureStyle.MonochromeFilter=orange"});
+                                  "ExposureCompensation=+1 1/3", "WhiteBalanceSetting=Shade"});
   ASSERT_EQ(other.ExitCode, 0) << other.Err;
   const std::vector<std::string> writes = PropertyWrites(other.CallLog);
   for (const char* expected : {"0x00000405=38000000", "0x00000406=10000000", "0x00000402=58000000",
@@ -516,6 +615,65 @@ TEST_F(CommandLineTest, JsonOutputIsOneDocumentOnStandardOutput) {
   EXPECT_EQ(rawInfo["whiteBalances"][0],
             nlohmann::json::parse(R"({"value": 1, "meaning": "auto"})"))
       << rawInfo.dump();
+}
+
+// Picture names come from the camera: only their file name part is used,
+// whatever separators or drive they carry, and a name that leaves none is
+// refused rather than written outside the folder.
+TEST_F(CommandLineTest, PictureNamesNeverLeaveTheChosenFolder) {
+  UseScenario(R"json({"eos": {"cameras": [{"model": "EOS Names", "volumes": [{"files": [
+      "DCIM/100/C:x.JPG", {"path": "DCIM/100/..", "kind": "jpeg"}]}]}]}})json");
+  const std::string card = folder.file("out/card");
+  const Result get = Run({"-q", "card", "get", "--all", "-o", card});
+  EXPECT_EQ(get.ExitCode, 1);
+  EXPECT_EQ(StartOf(platform::joinPath(card, "x.JPG"), 2), JpegStart);
+  EXPECT_EQ(get.Err, "vostrel: The camera reports a picture named \"..\", which cannot be saved "
+                     "as a file\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.file("out")),
+                          std::filesystem::directory_iterator()),
+            1);
+
+  const std::string thumbnails = folder.file("out/thumbnails");
+  const Result thumbs = Run({"card", "thumbnails", "--all", "-o", thumbnails});
+  EXPECT_EQ(thumbs.ExitCode, 1);
+  EXPECT_EQ(StartOf(platform::joinPath(thumbnails, "x-thumb.jpg"), 2), JpegStart);
+  EXPECT_NE(thumbs.Err.find("named \"..\""), std::string::npos) << thumbs.Err;
+}
+
+// A camera may take a write without taking its value; setting and loading
+// read the values back and fail naming what the camera did not take.
+TEST_F(CommandLineTest, ParametersTheCameraDidNotTakeAreNamed) {
+  // Aperture code 0x30 is f/5.6, 0x28 f/4.
+  const std::int32_t f56 = CamLib::ApertureCodeToValue(0x30);
+  const std::int32_t f4 = CamLib::ApertureCodeToValue(0x28);
+  RemoteParamsType record{};
+  record.Av = static_cast<std::uint8_t>(f56);
+  const std::string file = folder.file("av.dat");
+  platform::writeFile(file, EncodeRemoteParamsFile(record));
+
+  UseScenario(OneCamera);
+  const Result taken = Run({"params", "set", "Av=f/4"});
+  EXPECT_EQ(taken.ExitCode, 0) << taken.Err;
+  const Result loaded = Run({"params", "load", file});
+  EXPECT_EQ(loaded.ExitCode, 0) << loaded.Err;
+#ifndef _WIN32
+  // A device that never ends is refused, not read.
+  const Result device = Run({"params", "load", "/dev/zero"});
+  EXPECT_EQ(device.ExitCode, 1);
+  EXPECT_EQ(device.Err, "vostrel: /dev/zero is not a regular file\n");
+#endif
+
+  UseScenario(R"json({"eos": {"cameras": [{"model": "EOS Stubborn",
+      "properties": {"Av": {"value": 40, "readBack": "unchanged"}}}]}})json");
+  const std::string refused = "vostrel: The camera did not take 1 of 1 values: Av (wanted " +
+                              std::to_string(f56) + " (f/5.6), the camera has " +
+                              std::to_string(f4) + " (f/4))\n";
+  const Result set = Run({"params", "set", "Av=f/5.6"});
+  EXPECT_EQ(set.ExitCode, 1);
+  EXPECT_EQ(set.Err, refused);
+  const Result load = Run({"params", "load", file});
+  EXPECT_EQ(load.ExitCode, 1);
+  EXPECT_EQ(load.Err, refused);
 }
 
 } // namespace

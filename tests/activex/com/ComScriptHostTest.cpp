@@ -167,5 +167,19 @@ TEST_F(ShippedSample, CardScriptSavesThumbnailsAndDevelopsTheRAWPicture) {
   EXPECT_FALSE(std::filesystem::exists(folder.path() / "IMG_0002-thumb.jpg"));
 }
 
+TEST_F(ShippedSample, PowerShotScriptZoomsWatchesTheViewfinderAndShoots) {
+  const ScriptRun run = Run(L"powershot.vbs", R"json({
+    "pr": { "cameras": [ { "model": "PowerShot Script",
+                           "viewfinder": { "width": 96, "height": 64, "framesPerSecond": 50 } } ] }
+  })json");
+  EXPECT_EQ(run.exitCode, 0u) << run.output;
+  EXPECT_NE(run.output.find("Model: PowerShot Script"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("ISO values offered: "), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("Zoomed to 7"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("Focus unlocked"), std::string::npos) << run.output;
+  EXPECT_TRUE(Produced("viewfinder.jpg")) << run.output;
+  EXPECT_TRUE(Produced("powershot.jpg")) << run.output;
+}
+
 } // namespace
 } // namespace vostrel::test
