@@ -380,15 +380,16 @@ TEST_F(CommandLineTest, DemoRunsAPowerShotSessionAfterTheEOSOne) {
   EXPECT_NE(demo.Out.find("viewfinder: 15 frames in "), std::string::npos) << demo.Out;
   EXPECT_EQ(StartOf(platform::joinPath(pictures, "viewfinder/frame-015.jpg"), 2), JpegStart);
   EXPECT_EQ(StartOf(platform::joinPath(pictures, "powershot-001.jpg"), 2), JpegStart);
-  EXPECT_NE(demo.Out.find("2 pictures are in "), std::string::npos) << demo.Out;
-  // The probe and the transfer drew their progress bars.
-  EXPECT_NE(demo.Err.find("settings ["), std::string::npos) << demo.Err;
-  EXPECT_NE(demo.Err.find("powershot-001.jpg ["), std::string::npos) << demo.Err;
+  EXPECT_NE(demo.Out.find(": shot-001.jpg and powershot-001.jpg; "), std::string::npos) << demo.Out;
+  // The probe and the transfer reported their progress (one final line each,
+  // stderr being a file).
+  EXPECT_NE(demo.Err.find("settings: 100%\n"), std::string::npos) << demo.Err;
+  EXPECT_NE(demo.Err.find("powershot-001.jpg: 100%\n"), std::string::npos) << demo.Err;
 
   const Result only = Run({"demo", "--family", "powershot", "-o", pictures});
   ASSERT_EQ(only.ExitCode, 0) << only.Err;
   EXPECT_EQ(only.Out.find("Connecting eos:0"), std::string::npos) << only.Out;
-  EXPECT_NE(only.Out.find("1 pictures are in "), std::string::npos) << only.Out;
+  EXPECT_NE(only.Out.find(": powershot-001.jpg; "), std::string::npos) << only.Out;
 }
 
 TEST_F(CommandLineTest, CardPicturesDownloadAndRawFilesDevelop) {
