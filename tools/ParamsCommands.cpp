@@ -408,20 +408,31 @@ void AddParamsCommands(CommandLine& commandLine) {
                   "NAME=VALUE pairs, e.g. Av=5.6 Tv=1/125 ISO=400 WhiteBalanceSetting=daylight "
                   "ExposureCompensation=-2/3; #N gives a public value")
       ->required();
-  set->callback([&run, &global, assignments] {
-    run = [&global, assignments](ToolHost& host) {
-      InRemoteMode(host, global.Camera, [&](TVostrelActiveX& control) {
-        std::vector<Assignment> parsed;
-        for (const std::string& text : *assignments) {
-          parsed.push_back(ParseAssignment(control, text));
-        }
-        std::vector<ExpectedValue> expected;
-        for (const Assignment& assignment : parsed) {
-          WriteField(control, assignment.Field, assignment.Value);
-          expected.push_back({assignment.Field, assignment.Value});
-        }
-        CheckTaken(control, expected);
-      });
+  struct CheckOptions {
+    bool Check = false;
+    std::string Cache;
+  };
+  auto check = std::make_shared<CheckOptions>();
+  set->add_flag("--check", check->Check,
+                "Probe the camera first and refuse values it does not accept");
+  set->add_option("--cache", check->Cache, "Folder that keeps the probe result per camera");
+  set->callback([&run, &global, assignments, check] {
+    run = [&global, assignments, check](ToolHost& host) {
+      InRemoteMode(
+          host, global.Camera,
+          [&](TVostrelActiveX& control) {
+            std::vector<Assignment> parsed;
+            for (const std::string& text : *assignments) {
+              parsed.push_back(ParseAssignment(control, text));
+            }
+            std::vector<ExpectedValue> expected;
+            for (const Assignment& assignment : parsed) {
+              WriteField(control, assignment.Field, assignment.Value);
+              expected.push_back({assignment.Field, assignment.Value});
+            }
+            CheckTaken(control, expected);
+          },
+          check->Check || !check->Cache.empty(), check->Cache);
     };
   });
 

@@ -380,15 +380,16 @@ TEST_F(CommandLineTest, DemoRunsAPowerShotSessionAfterTheEOSOne) {
   EXPECT_NE(demo.Out.find("viewfinder: 15 frames in "), std::string::npos) << demo.Out;
   EXPECT_EQ(StartOf(platform::joinPath(pictures, "viewfinder/frame-015.jpg"), 2), JpegStart);
   EXPECT_EQ(StartOf(platform::joinPath(pictures, "powershot-001.jpg"), 2), JpegStart);
-  EXPECT_NE(demo.Out.find("2 pictures are in "), std::string::npos) << demo.Out;
-  // The probe and the transfer drew their progress bars.
-  EXPECT_NE(demo.Err.find("settings ["), std::string::npos) << demo.Err;
-  EXPECT_NE(demo.Err.find("powershot-001.jpg ["), std::string::npos) << demo.Err;
+  EXPECT_NE(demo.Out.find(": shot-001.jpg and powershot-001.jpg; "), std::string::npos) << demo.Out;
+  // The probe and the transfer reported their progress (one final line each,
+  // stderr being a file).
+  EXPECT_NE(demo.Err.find("settings: 100%\n"), std::string::npos) << demo.Err;
+  EXPECT_NE(demo.Err.find("powershot-001.jpg: 100%\n"), std::string::npos) << demo.Err;
 
   const Result only = Run({"demo", "--family", "powershot", "-o", pictures});
   ASSERT_EQ(only.ExitCode, 0) << only.Err;
   EXPECT_EQ(only.Out.find("Connecting eos:0"), std::string::npos) << only.Out;
-  EXPECT_NE(only.Out.find("1 pictures are in "), std::string::npos) << only.Out;
+  EXPECT_NE(only.Out.find(": powershot-001.jpg; "), std::string::npos) << only.Out;
 }
 
 TEST_F(CommandLineTest, CardPicturesDownloadAndRawFilesDevelop) {
@@ -510,8 +511,7 @@ TEST_F(CommandLineTest, ParametersAreSetInPhotographersTermsAndReachTheCamera) {
 
   // Other spellings of the same settings, and public values with '#'.
   const Result other = RunLogged({"params", "set", "Aperture=f/8", "ShutterSpeed=30s", "ISO=#11",
-                                  "ExposureCompensation=+1 1/3", "WhiteBalanceSetting=Shade",
-                                  "PictureStyle.MonochromeFilter=orange"});
+                                  "ExposureCompensation=+1 1/3", "WhiteBalanceSetting=Shade"});
   ASSERT_EQ(other.ExitCode, 0) << other.Err;
   const std::vector<std::string> writes = PropertyWrites(other.CallLog);
   for (const char* expected : {"0x00000405=38000000", "0x00000406=10000000", "0x00000402=58000000",
@@ -534,6 +534,14 @@ TEST_F(CommandLineTest, ParametersAreSetInPhotographersTermsAndReachTheCamera) {
                             0),
             0U)
       << wrong.Err;
+
+  // After a probe the message lists what this camera takes: its apertures
+  // run from code 24 (f/2) to 88 (f/32).
+  const Result refused = Run({"-q", "params", "set", "--check", "Av=f/1.4"});
+  EXPECT_EQ(refused.ExitCode, 1);
+  EXPECT_EQ(refused.Err.rfind("vostrel: Av cannot be f/1.4; the camera takes f/2, f/2.2, ", 0), 0U)
+      << refused.Err;
+  EXPECT_NE(refused.Err.find(", f/29 and f/32\n"), std::string::npos) << refused.Err;
 }
 
 TEST_F(CommandLineTest, ClockFractionsReachTheCameraAsMilliseconds) {
@@ -636,10 +644,11 @@ TEST_F(CommandLineTest, PictureNamesNeverLeaveTheChosenFolder) {
 // A camera may take a write without taking its value; setting and loading
 // read the values back and fail naming what the camera did not take.
 TEST_F(CommandLineTest, ParametersTheCameraDidNotTakeAreNamed) {
-  const std::int32_t f4 = CamLib::ApertureCodeToValue(0x30);
-  const std::int32_t f28 = CamLib::ApertureCodeToValue(0x28);
+  // Aperture code 0x30 is f/5.6, 0x28 f/4.
+  const std::int32_t f56 = CamLib::ApertureCodeToValue(0x30);
+  const std::int32_t f4 = CamLib::ApertureCodeToValue(0x28);
   RemoteParamsType record{};
-  record.Av = static_cast<std::uint8_t>(f4);
+  record.Av = static_cast<std::uint8_t>(f56);
   const std::string file = folder.file("av.dat");
   platform::writeFile(file, EncodeRemoteParamsFile(record));
 
@@ -658,9 +667,9 @@ TEST_F(CommandLineTest, ParametersTheCameraDidNotTakeAreNamed) {
   UseScenario(R"json({"eos": {"cameras": [{"model": "EOS Stubborn",
       "properties": {"Av": {"value": 40, "readBack": "unchanged"}}}]}})json");
   const std::string refused = "vostrel: The camera did not take 1 of 1 values: Av (wanted " +
-                              std::to_string(f4) + " (f/4), the camera has " + std::to_string(f28) +
-                              " (f/2.8))\n";
-  const Result set = Run({"params", "set", "Av=f/4"});
+                              std::to_string(f56) + " (f/5.6), the camera has " +
+                              std::to_string(f4) + " (f/4))\n";
+  const Result set = Run({"params", "set", "Av=f/5.6"});
   EXPECT_EQ(set.ExitCode, 1);
   EXPECT_EQ(set.Err, refused);
   const Result load = Run({"params", "load", file});
