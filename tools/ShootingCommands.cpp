@@ -1,5 +1,6 @@
 // shoot, viewfinder and demo: remote shooting with transfers to the PC.
 
+#include "tools/CDDemoSession.h"
 #include "tools/CameraReport.h"
 #include "tools/CameraSession.h"
 #include "tools/CardScopes.h"
@@ -189,7 +190,8 @@ void RunDemo(ToolHost& host, const CameraChoice& camera, const ShootOptions& opt
   }
   std::cout << "Stopping the camera SDKs\n";
   session.Close();
-  std::cout << files.size() << " pictures are in "
+  const std::size_t cdFiles = RunCDDemoSession(host, options.Folder, options.Count).size();
+  std::cout << files.size() + cdFiles << " pictures are in "
             << std::filesystem::absolute(options.Folder).lexically_normal().string() << '\n';
 }
 

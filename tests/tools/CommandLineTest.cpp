@@ -307,5 +307,35 @@ TEST_F(CommandLineTest, ParametersAreShownSavedAndApplied) {
   EXPECT_EQ(unknown.Err, "vostrel: Unknown parameter Speed\n");
 }
 
+TEST_F(CommandLineTest, OlderPowerShotCamerasShootAndShowTheirParameters) {
+  UseScenario(R"json({
+    "eos": { "cameras": [ { "model": "EOS Bench" } ] },
+    "cd": { "cameras": [ { "model": "PowerShot Classic", "properties": {
+      "Av": { "value": 40, "accepted": [32, 40], "enumerable": false } } } ] }
+  })json");
+  const std::string pictures = folder.file("pictures");
+  const Result shoot =
+      Run({"--quiet", "--camera", "powershot:0", "shoot", "-n", "2", "-o", pictures});
+  ASSERT_EQ(shoot.ExitCode, 0) << shoot.Err;
+  EXPECT_EQ(StartOf(platform::joinPath(pictures, "shot-002.jpg"), 2), JpegStart);
+
+  const Result get = Run({"--camera", "powershot:0", "params", "get", "Av", "ImageMode"});
+  EXPECT_EQ(get.ExitCode, 0) << get.Err;
+  EXPECT_EQ(get.Out, "Av = 13\nImageMode = 16\n");
+  // The aperture is found by trying each value.
+  const Result supported = Run({"--camera", "powershot:0", "params", "supported", "Av"});
+  EXPECT_EQ(supported.ExitCode, 0) << supported.Err;
+  EXPECT_EQ(supported.Out.rfind("Av: 00000000001001", 0), 0U) << supported.Out;
+  EXPECT_NE(supported.Err.find("probing ["), std::string::npos) << supported.Err;
+
+  // The demo's CD session follows the EOS session.
+  const std::string demoFolder = folder.file("demo");
+  const Result demo = Run({"demo", "-n", "1", "-o", demoFolder});
+  ASSERT_EQ(demo.ExitCode, 0) << demo.Err;
+  EXPECT_NE(demo.Out.find("Connecting powershot:0 (CD)"), std::string::npos) << demo.Out;
+  EXPECT_EQ(StartOf(platform::joinPath(demoFolder, "cd-shot-1.jpg"), 2), JpegStart);
+  EXPECT_NE(demo.Out.find("2 pictures are in "), std::string::npos) << demo.Out;
+}
+
 } // namespace
 } // namespace vostrel
