@@ -17,10 +17,10 @@ Const CamModPowerShot = 1
 Const ReleaseModeOnlyToPC = 0
 Const ReleaseDataKindTakeOnlyPicture = 1
 Const PictureTypeFull = 1
-Const RemoteParamImageMode = 6
+Const RemoteParamImageMode = 7
 Const RemoteParamWhiteBalanceSetting = 13
-Const RemoteParamAv = 39
-Const RemoteParamTv = 40
+Const RemoteParamAv = 22
+Const RemoteParamTv = 23
 Const WhiteBalanceDaylight = 2
 
 Dim camera, fso
