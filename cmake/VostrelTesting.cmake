@@ -2,8 +2,8 @@
 #
 # One GoogleTest program is one CTest test: under Wine every process start
 # costs time, so test programs group related suites instead of registering
-# each case on its own. On the Windows x64 build the test runs through Wine
-# (CMAKE_CROSSCOMPILING_EMULATOR); the x86 build only compiles and links.
+# each case on its own. On the Windows builds the test runs through Wine
+# (CMAKE_CROSSCOMPILING_EMULATOR).
 function(vostrel_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBRARIES;DEPENDS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
@@ -12,11 +12,9 @@ function(vostrel_add_test name)
   if(T_DEPENDS)
     add_dependencies(${name} ${T_DEPENDS})
   endif()
-  if(NOT VOSTREL_TESTS_BUILD_ONLY)
-    add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
-    set_tests_properties(${name} PROPERTIES
-      TIMEOUT 300
-      WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
-      LABELS "${T_LABELS}")
-  endif()
+  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  set_tests_properties(${name} PROPERTIES
+    TIMEOUT 300
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+    LABELS "${T_LABELS}")
 endfunction()

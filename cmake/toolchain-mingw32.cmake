@@ -1,4 +1,4 @@
-# Windows x86 (32-bit hosts), cross-compiled with mingw-w64. Built and linked
-# only: there is no 32-bit Wine to run it.
+# Windows x86 (32-bit hosts), cross-compiled with mingw-w64; tests run under
+# Wine's WoW64 (wine32).
 set(VOSTREL_TRIPLE_ARCH i686)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -5,6 +5,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <utility>
 // The library's header needs the size and file types declared first.
 #include <jpeglib.h>
 
@@ -60,7 +61,11 @@ std::shared_ptr<TJPEGImage> TJPEGImage::FromBytes(std::vector<std::uint8_t> byte
 }
 
 std::shared_ptr<TJPEGImage> TJPEGImage::FromFile(const std::string& fileName) {
-  return FromBytes(platform::readFile(fileName));
+  std::vector<std::uint8_t> bytes = platform::readFileStart(fileName, MaximumSize + 1);
+  if (bytes.size() > MaximumSize) {
+    throw ECamException("The thumbnail file " + fileName + " is too large");
+  }
+  return FromBytes(std::move(bytes));
 }
 
 void TJPEGImage::SaveToFile(const std::string& fileName) const {

@@ -4,6 +4,7 @@
 // refused there) and writes the same bytes unchanged when it saves itself.
 // Nothing is decoded or re-encoded.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -13,10 +14,16 @@ namespace vostrel {
 
 class TJPEGImage {
 public:
+  // The largest thumbnail taken from a camera or its file. The cameras'
+  // thumbnails are a few kilobytes; more is not a thumbnail.
+  static constexpr std::size_t MaximumSize = 4 * 1024 * 1024;
+
   // Raises ECamException "The thumbnail is not a JPEG picture" when the
   // bytes do not start with a readable JPEG header.
   static std::shared_ptr<TJPEGImage> FromBytes(std::vector<std::uint8_t> bytes);
-  // The same for the bytes of a file; file-layer errors propagate.
+  // The same for the bytes of a regular file of at most MaximumSize bytes
+  // ("The thumbnail file <name> is too large" beyond that); file-layer
+  // errors propagate.
   static std::shared_ptr<TJPEGImage> FromFile(const std::string& fileName);
 
   std::int32_t Width() const { return Width_; }

@@ -80,7 +80,9 @@ bool ReadProbeCache(const std::string& fileName, SupportedParamValuesType& value
   if (!platform::fileExists(fileName)) {
     return false;
   }
-  const std::vector<std::uint8_t> bytes = platform::readFile(fileName);
+  // Only as much as the format holds, and only from a regular file: a pipe
+  // or device of that name is refused rather than waited for.
+  const std::vector<std::uint8_t> bytes = platform::readFileStart(fileName, ProbeCacheFileSize);
   if (bytes.size() < TagSize || ReadInt32LE(bytes.data()) != ProbeCacheFormatTag) {
     return false;
   }

@@ -19,7 +19,8 @@ void WriteProbeCache(const std::string& fileName, const SupportedParamValuesType
 
 // Fills values from the file and returns true. Returns false, leaving values
 // untouched, when the file does not exist, does not start with the format
-// tag, or is too short to hold the whole table. Read errors propagate.
+// tag, or is too short to hold the whole table. Read errors, and a name that
+// is not a regular file (a pipe, a device), raise std::system_error.
 bool ReadProbeCache(const std::string& fileName, SupportedParamValuesType& values);
 
 // The cache file of a model and image mode: "<folder>/<model> Mode<mode>"

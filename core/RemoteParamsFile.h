@@ -6,6 +6,7 @@
 
 #include "core/CamDefines.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,6 +14,8 @@
 namespace vostrel {
 
 inline constexpr std::int32_t RemoteParamsFileFormatTag = 44;
+// All that is read of a file: the tag and the record.
+inline constexpr std::size_t RemoteParamsFileSize = 4 + sizeof(RemoteParamsType);
 
 // The file's bytes for the record; the reserved bytes are written as 0.
 std::vector<std::uint8_t> EncodeRemoteParamsFile(const RemoteParamsType& params);

@@ -1,5 +1,6 @@
 #include "core/Vostrel.h"
 
+#include "core/CamErrors.h"
 #include "core/DeviceLists.h"
 #include "core/ECamException.h"
 #include "core/InstanceRegistry.h"
@@ -166,7 +167,7 @@ void TVostrel::StartSDKs() {
   state.SDKsStarted = true;
 }
 
-EnumerationListsType TVostrel::OpenCameraEnumeration() {
+EnumerationListsType TVostrel::OpenCameraEnumeration() try {
   StartSDKs();
   EnumerationState& state = Enumeration();
   // A CloseCameraEnumeration that failed half way may have freed the lists
@@ -178,9 +179,11 @@ EnumerationListsType TVostrel::OpenCameraEnumeration() {
   PR->OpenCameraEnumeration(*state.PowerShotNameList);
   EOS->OpenCameraEnumeration(*state.EOSNameList);
   return EnumerationListsType{state.PowerShotNameList, state.EOSNameList};
+} catch (...) {
+  RaiseAsCamException();
 }
 
-void TVostrel::CloseCameraEnumeration() {
+void TVostrel::CloseCameraEnumeration() try {
   EnumerationState& state = Enumeration();
   if (!state.SDKsStarted) {
     return;
@@ -191,14 +194,18 @@ void TVostrel::CloseCameraEnumeration() {
   PR->CloseCameraEnumeration();
   EOS->CloseCameraEnumeration();
   state.SDKsStarted = false;
+} catch (...) {
+  RaiseAsCamException();
 }
 
-ConnectInfoType TVostrel::Connect(std::int32_t cameraType, std::int32_t cameraNumber) {
+ConnectInfoType TVostrel::Connect(std::int32_t cameraType, std::int32_t cameraNumber) try {
   platform::BusyGuard busy(ConnectBusy());
   if (IsConnected()) {
     throw ECamException("Camera already connected.");
   }
   CameraNumber.store(cameraNumber);
+  // Releases announced to an earlier connection cannot be fetched any more.
+  ClearPendingReleaseItems();
   ConnectInfoType info{};
   switch (cameraType) {
   case CamModPowerShot: {
@@ -219,26 +226,40 @@ ConnectInfoType TVostrel::Connect(std::int32_t cameraType, std::int32_t cameraNu
     break;
   }
   return GetConnectInfo();
+} catch (...) {
+  RaiseAsCamException();
 }
 
-void TVostrel::Disconnect() {
+void TVostrel::Disconnect() try {
   RequireConnection();
   Dispatch([](auto& backend) { backend.Disconnect(); });
   ConnectInfo.CameraModel = CamModNone;
   ConnectedModel.store(CamModNone);
+  ClearPendingReleaseItems();
+} catch (...) {
+  RaiseAsCamException();
 }
 
-void TVostrel::SetTimeInCamera(TDateTime dateTime) {
+void TVostrel::ClearPendingReleaseItems() {
+  std::lock_guard lock(PendingReleaseItemsLock);
+  PendingReleaseItems.clear();
+}
+
+void TVostrel::SetTimeInCamera(TDateTime dateTime) try {
   RequireConnection();
   Dispatch([&](auto& backend) { backend.SetTimeInCamera(dateTime); });
+} catch (...) {
+  RaiseAsCamException();
 }
 
-void TVostrel::SetOwnerName(const std::string& name) {
+void TVostrel::SetOwnerName(const std::string& name) try {
   RequireConnection();
   Dispatch([&](auto& backend) { backend.SetOwnerName(name); });
+} catch (...) {
+  RaiseAsCamException();
 }
 
-std::uint32_t TVostrel::GetBodyID() {
+std::uint32_t TVostrel::GetBodyID() try {
   RequireConnection();
   switch (ConnectedBackend()) {
   case Backend::CD:
@@ -249,28 +270,36 @@ std::uint32_t TVostrel::GetBodyID() {
     break;
   }
   return EOS->GetBodyID();
+} catch (...) {
+  RaiseAsCamException();
 }
 
-void TVostrel::FormatCameraCard() {
+void TVostrel::FormatCameraCard() try {
   RequireConnection();
   Dispatch([](auto& backend) { backend.FormatCameraCard(); });
+} catch (...) {
+  RaiseAsCamException();
 }
 
-bool TVostrel::RemoteSupported() {
+bool TVostrel::RemoteSupported() try {
   RequireConnection();
   return Dispatch([](auto& backend) { return backend.RemoteSupported(); });
+} catch (...) {
+  RaiseAsCamException();
 }
 
-void TVostrel::KeepCameraAwake() {
+void TVostrel::KeepCameraAwake() try {
   RequireConnection();
   Dispatch([](auto& backend) { backend.KeepCameraAwake(); });
+} catch (...) {
+  RaiseAsCamException();
 }
 
 // ---------------------------------------------------------------------------
 // Remote shooting.
 
 RemoteStartInfoType TVostrel::RemoteStart(ReleaseModeType mode, ReleaseDataKindType kind,
-                                          bool probe, const std::string& cacheDirectory) {
+                                          bool probe, const std::string& cacheDirectory) try {
   // Mode and kind are kept even when the start is refused.
   ReleaseMode.store(mode);
   ReleaseDataKind.store(kind);
@@ -282,23 +311,29 @@ RemoteStartInfoType TVostrel::RemoteStart(ReleaseModeType mode, ReleaseDataKindT
   });
   RemoteModeOn.store(true);
   return info;
+} catch (...) {
+  RaiseAsCamException();
 }
 
-void TVostrel::RemoteEnd() {
+void TVostrel::RemoteEnd() try {
   RequireRemoteMode();
   RequireConnection();
   // Cleared before the backend is told, so a failing end still leaves it off.
   RemoteModeOn.store(false);
   Dispatch([](auto& backend) { backend.RemoteEnd(); });
+} catch (...) {
+  RaiseAsCamException();
 }
 
-std::int32_t TVostrel::RemoteGetNumberOfAvailableShots() {
+std::int32_t TVostrel::RemoteGetNumberOfAvailableShots() try {
   RequireRemoteMode();
   RequireConnection();
   return Dispatch([](auto& backend) { return backend.RemoteGetNumberOfAvailableShots(); });
+} catch (...) {
+  RaiseAsCamException();
 }
 
-void TVostrel::RemoteTakePicture() {
+void TVostrel::RemoteTakePicture() try {
   RequireRemoteMode();
   RequireConnection();
   switch (ConnectedBackend()) {
@@ -312,9 +347,11 @@ void TVostrel::RemoteTakePicture() {
     EOS->RemoteTakePicture(InstanceIndex);
     return;
   }
+} catch (...) {
+  RaiseAsCamException();
 }
 
-void TVostrel::RemoteGetPicture(const std::string& fileName, std::int32_t pictureType) {
+void TVostrel::RemoteGetPicture(const std::string& fileName, std::int32_t pictureType) try {
   RequireRemoteMode();
   RequireConnection();
   switch (ConnectedBackend()) {
@@ -328,6 +365,8 @@ void TVostrel::RemoteGetPicture(const std::string& fileName, std::int32_t pictur
     EOS->RemoteGetPicture(fileName, pictureType, InstanceIndex);
     return;
   }
+} catch (...) {
+  RaiseAsCamException();
 }
 
 // A PR camera announces each released picture with an event whose record the
@@ -383,19 +422,23 @@ bool TVostrel::ClosePictureFile() {
   return !PictureFileFailed;
 }
 
-void TVostrel::RemoteGetRemoteParams(RemoteParamsType& params) {
+void TVostrel::RemoteGetRemoteParams(RemoteParamsType& params) try {
   RequireRemoteMode();
   RequireConnection();
   Dispatch([&](auto& backend) { backend.RemoteGetRemoteParams(params); });
+} catch (...) {
+  RaiseAsCamException();
 }
 
-void TVostrel::RemoteSetRemoteParams(const RemoteParamsType& params) {
+void TVostrel::RemoteSetRemoteParams(const RemoteParamsType& params) try {
   RequireRemoteMode();
   RequireConnection();
   Dispatch([&](auto& backend) { backend.RemoteSetRemoteParams(params); });
+} catch (...) {
+  RaiseAsCamException();
 }
 
-void TVostrel::RemoteSaveCameraRemoteParams(const std::string& fileName) {
+void TVostrel::RemoteSaveCameraRemoteParams(const std::string& fileName) try {
   RequireRemoteMode();
   // The file is created before the parameters are read, so a refused read
   // leaves an empty file behind.
@@ -403,36 +446,47 @@ void TVostrel::RemoteSaveCameraRemoteParams(const std::string& fileName) {
   RemoteParamsType params{};
   RemoteGetRemoteParams(params);
   platform::writeFile(fileName, EncodeRemoteParamsFile(params));
+} catch (...) {
+  RaiseAsCamException();
 }
 
-void TVostrel::RemoteLoadCameraRemoteParams(const std::string& fileName) {
+void TVostrel::RemoteLoadCameraRemoteParams(const std::string& fileName) try {
   RequireRemoteMode();
-  const RemoteParamsType params = DecodeRemoteParamsFile(platform::readFile(fileName), fileName);
+  const RemoteParamsType params =
+      DecodeRemoteParamsFile(platform::readFileStart(fileName, RemoteParamsFileSize), fileName);
   RemoteSetRemoteParams(params);
+} catch (...) {
+  RaiseAsCamException();
 }
 
-void TVostrel::RemoteGetZoomPos(ZoomPosType& zoom) {
+void TVostrel::RemoteGetZoomPos(ZoomPosType& zoom) try {
   RequireRemoteMode();
   RequireConnection();
   DispatchPowerShot([&](auto& backend) { backend.RemoteGetZoomPos(zoom); });
+} catch (...) {
+  RaiseAsCamException();
 }
 
-void TVostrel::RemoteSetZoomPos(std::int32_t position) {
+void TVostrel::RemoteSetZoomPos(std::int32_t position) try {
   RequireRemoteMode();
   RequireConnection();
   DispatchPowerShot([&](auto& backend) { backend.RemoteSetZoomPos(position); });
+} catch (...) {
+  RaiseAsCamException();
 }
 
-void TVostrel::RemoteAFLock(bool lock) {
+void TVostrel::RemoteAFLock(bool lock) try {
   RequireRemoteMode();
   RequireConnection();
   Dispatch([&](auto& backend) { backend.RemoteAFLock(lock); });
+} catch (...) {
+  RaiseAsCamException();
 }
 
 // ---------------------------------------------------------------------------
 // Viewfinder.
 
-void TVostrel::RemoteStartViewfinder() {
+void TVostrel::RemoteStartViewfinder() try {
   RequireRemoteMode();
   RequireConnection();
   RequireNoEOSCamera();
@@ -442,50 +496,62 @@ void TVostrel::RemoteStartViewfinder() {
     PR->RemoteStartViewfinder(&PRViewfinderHandler, InstanceIndex);
   }
   ViewfinderOn.store(true);
+} catch (...) {
+  RaiseAsCamException();
 }
 
-void TVostrel::RemoteStopViewfinder() {
+void TVostrel::RemoteStopViewfinder() try {
   RequireViewfinder();
   RequireConnection();
   RequireNoEOSCamera();
   // Cleared before the backend is told, so a failing stop still leaves it off.
   ViewfinderOn.store(false);
   DispatchPowerShot([](auto& backend) { backend.RemoteStopViewfinder(); });
+} catch (...) {
+  RaiseAsCamException();
 }
 
-void TVostrel::RemoteSetViewfinderOutput(std::int32_t output) {
+void TVostrel::RemoteSetViewfinderOutput(std::int32_t output) try {
   RequireViewfinder();
   RequireConnection();
   RequireNoEOSCamera();
   DispatchPowerShot([&](auto& backend) { backend.RemoteSetViewfinderOutput(output); });
+} catch (...) {
+  RaiseAsCamException();
 }
 
-void TVostrel::RemoteActivateViewfinderAuto() {
+void TVostrel::RemoteActivateViewfinderAuto() try {
   RequireViewfinder();
   RequireConnection();
   RequireNoEOSCamera();
   DispatchPowerShot([](auto& backend) { backend.RemoteActivateViewfinderAuto(); });
+} catch (...) {
+  RaiseAsCamException();
 }
 
 // ---------------------------------------------------------------------------
 // Card collection.
 
 ImageListType TVostrel::OpenCameraCollection(const std::string& temporaryDirectory,
-                                             bool thumbnails) {
+                                             bool thumbnails) try {
   RequireConnection();
   ImageListType list;
   Dispatch(
       [&](auto& backend) { backend.OpenCameraCollection(temporaryDirectory, thumbnails, list); });
   return list;
+} catch (...) {
+  RaiseAsCamException();
 }
 
-void TVostrel::CloseCameraCollection(ImageListType& list) {
+void TVostrel::CloseCameraCollection(ImageListType& list) try {
   RequireConnection();
   Dispatch([&](auto& backend) { backend.CloseCameraCollection(list); });
+} catch (...) {
+  RaiseAsCamException();
 }
 
 void TVostrel::GetPicture(std::int32_t pictureNumber, bool /*getJPEGInRaw*/,
-                          const std::string& fileName) {
+                          const std::string& fileName) try {
   RequireConnection();
   switch (ConnectedBackend()) {
   case Backend::CD:
@@ -498,43 +564,57 @@ void TVostrel::GetPicture(std::int32_t pictureNumber, bool /*getJPEGInRaw*/,
     EOS->GetPicture(pictureNumber, fileName, InstanceIndex);
     return;
   }
+} catch (...) {
+  RaiseAsCamException();
 }
 
-void TVostrel::DeletePicture(ImageListType& list, std::int32_t pictureNumber) {
+void TVostrel::DeletePicture(ImageListType& list, std::int32_t pictureNumber) try {
   RequireConnection();
   Dispatch([&](auto& backend) { backend.DeletePicture(list, pictureNumber); });
+} catch (...) {
+  RaiseAsCamException();
 }
 
 // ---------------------------------------------------------------------------
 // RAW development.
 
-RAWSupportedType TVostrel::OpenRAWObject(const std::string& fileName) {
+RAWSupportedType TVostrel::OpenRAWObject(const std::string& fileName) try {
   StartSDKs();
   RAWSupportedType supported{};
   EOS->OpenRAWObject(fileName, supported);
   return supported;
+} catch (...) {
+  RaiseAsCamException();
 }
 
-void TVostrel::SetRAWDevelopmentParameters(const RAWDevelopParamsType& params) {
+void TVostrel::SetRAWDevelopmentParameters(const RAWDevelopParamsType& params) try {
   EOS->SetRAWDevelopmentParameters(params);
+} catch (...) {
+  RaiseAsCamException();
 }
 
-void TVostrel::GetRAWDevelopmentParameters(RAWDevelopParamsType& params) {
+void TVostrel::GetRAWDevelopmentParameters(RAWDevelopParamsType& params) try {
   EOS->GetRAWDevelopmentParameters(params);
+} catch (...) {
+  RaiseAsCamException();
 }
 
 void TVostrel::DevelopRAWPicture(const std::string& outputFile, std::int32_t fileFormat,
                                  std::int32_t bitsPerPixel, const std::string& iccProfileFile,
-                                 std::int32_t jpegQuality) {
+                                 std::int32_t jpegQuality) try {
   EOS->DevelopRAWPicture(outputFile, fileFormat, bitsPerPixel, iccProfileFile, jpegQuality);
+} catch (...) {
+  RaiseAsCamException();
 }
 
 // Without a connected camera nothing needs the SDKs any more.
-void TVostrel::CloseRAWObject() {
+void TVostrel::CloseRAWObject() try {
   EOS->CloseRAWObject();
   if (!IsConnected()) {
     CloseCameraEnumeration();
   }
+} catch (...) {
+  RaiseAsCamException();
 }
 
 } // namespace vostrel

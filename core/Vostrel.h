@@ -6,7 +6,9 @@
 // on) and owns one backend of each family. Every operation checks that state
 // in a fixed order, picks the backend that serves the connected camera and
 // calls the backend operation of the same name. Refusals and failures are
-// raised as ECamException and pass through unchanged.
+// raised as ECamException and pass through unchanged; any other failure (of
+// the file layer, or a lack of memory) leaves an operation as ECamException
+// too, so no other exception type reaches a host.
 //
 // The controller also owns the SDK handlers: static functions that the
 // backends hand to their SDKs together with the controller's InstanceIndex.
@@ -184,6 +186,8 @@ private:
   void RequireRemoteMode() const;
   void RequireConnection() const;
   void RequireViewfinder() const;
+  // Forgets the releases that wait for RemoteGetPicture.
+  void ClearPendingReleaseItems();
   void RequireNoEOSCamera() const;
 
   // Calls the operation with the backend of the connected camera.

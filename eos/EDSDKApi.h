@@ -104,11 +104,11 @@ private:
   void TransferReleasedItem(void* item, void* stream, std::int32_t pictureType);
   void ConsumeReleasedItem(void* item);
 
-  // The card collection: the depth-first walk of a volume or folder, which
-  // appends every file to the list and to CollectionItems, and the release
-  // of the volume and of the files' references.
+  // The card collection: the depth-first walk of a volume, which appends
+  // every file to the list and to CollectionItems, and the release of the
+  // volume and of the files' references.
   void WalkChildren(void* parent, bool thumbnails, ImageListType& list);
-  void WalkDirectoryItem(void* item, bool thumbnails, ImageListType& list);
+  void AppendPicture(void* item, bool thumbnails, ImageListType& list);
   bool CollectionOpen() const;
   void ReleaseCollection();
 

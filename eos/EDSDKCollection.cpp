@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <exception>
 #include <string>
 #include <utility>
 #include <vector>
@@ -52,23 +53,29 @@ bool HasThumbnailExtension(const std::string& fileName) {
          fileName.compare(dot, std::string::npos, ThumbnailExtension) == 0;
 }
 
-// Copies the stream from its beginning, one byte per read, for as long as
-// each read delivers a byte.
+// Copies the stream from its beginning, one byte per read, up to the length
+// the stream reports; a read that delivers nothing ends the copy early.
 std::vector<std::uint8_t> ReadWholeStream(EdsStreamRef stream) {
   EdsSeek.checked(stream, 0, EdsSeekBegin);
   EdsUInt32 length = 0;
   EdsGetLength.checked(stream, &length);
+  if (length > TJPEGImage::MaximumSize) {
+    throw ECamException("The thumbnail is too large: the camera reports " + std::to_string(length) +
+                        " bytes");
+  }
 
   std::vector<std::uint8_t> bytes;
-  for (;;) {
+  bytes.reserve(length);
+  while (bytes.size() < length) {
     std::uint8_t byte = 0;
     EdsUInt32 read = 0;
     EdsRead.checked(stream, EdsUInt32{1}, &byte, &read);
     if (read != 1) {
-      return bytes;
+      break;
     }
     bytes.push_back(byte);
   }
+  return bytes;
 }
 
 // The camera's thumbnail of a JPEG file on the card, or none for any other
@@ -131,28 +138,79 @@ void TEDSDK::OpenCameraCollection(const std::string& /*temporaryDirectory*/, boo
   list = std::move(found);
 }
 
-void TEDSDK::WalkChildren(EdsBaseRef parent, bool thumbnails, ImageListType& list) {
+namespace {
+
+// A folder (or the volume) whose children are being walked.
+struct OpenFolder {
+  EdsBaseRef Folder;
+  EdsUInt32 ChildCount;
+  EdsUInt32 NextChild;
+};
+
+EdsUInt32 ChildCountOf(EdsBaseRef parent) {
   EdsUInt32 count = 0;
   EdsGetChildCount.checked(parent, &count);
-  for (EdsUInt32 i = 0; i < count; ++i) {
-    EdsDirectoryItemRef child = nullptr;
-    EdsGetChildAtIndex.checked(parent, static_cast<EdsInt32>(i), &child);
-    // Files stay referenced in CollectionItems; folders are given back once
-    // walked.
-    TryFinally([&] { WalkDirectoryItem(child, thumbnails, list); },
-               [&] {
-                 if (IsFolder(DirectoryItemInfoOf(child))) {
-                   EdsRelease.checked(child);
-                 }
-               });
+  return count;
+}
+
+// Files stay referenced in CollectionItems; a folder is given back once
+// walked.
+void GiveBackIfFolder(EdsDirectoryItemRef item) {
+  if (IsFolder(DirectoryItemInfoOf(item))) {
+    EdsRelease.checked(item);
   }
 }
 
-void TEDSDK::WalkDirectoryItem(EdsDirectoryItemRef item, bool thumbnails, ImageListType& list) {
-  if (IsFolder(DirectoryItemInfoOf(item))) {
-    WalkChildren(item, thumbnails, list);
-    return;
+} // namespace
+
+// Depth first, children in the order the SDK numbers them. The folders being
+// walked are kept on a list of their own rather than on the call stack, so
+// that a card nested however deep cannot exhaust the stack.
+void TEDSDK::WalkChildren(EdsBaseRef parent, bool thumbnails, ImageListType& list) {
+  // The parent itself stays with the caller; the folders below it are given
+  // back when their walk ends, or fails.
+  std::vector<OpenFolder> open{{parent, ChildCountOf(parent), 0}};
+  try {
+    while (!open.empty()) {
+      OpenFolder& current = open.back();
+      if (current.NextChild == current.ChildCount) {
+        const EdsBaseRef walked = current.Folder;
+        open.pop_back();
+        if (!open.empty()) {
+          GiveBackIfFolder(walked);
+        }
+        continue;
+      }
+      EdsDirectoryItemRef child = nullptr;
+      EdsGetChildAtIndex.checked(current.Folder, static_cast<EdsInt32>(current.NextChild++),
+                                 &child);
+      if (IsFolder(DirectoryItemInfoOf(child))) {
+        // On the list before its count is asked for, so that a failure
+        // gives it back too.
+        open.push_back({child, 0, 0});
+        open.back().ChildCount = ChildCountOf(child);
+        continue;
+      }
+      TryFinally([&] { AppendPicture(child, thumbnails, list); }, [&] { GiveBackIfFolder(child); });
+    }
+  } catch (...) {
+    // Every folder still open is given back, innermost first; a failure to
+    // do so replaces the walk's, so the last failure is the one reported.
+    std::exception_ptr failure = std::current_exception();
+    while (open.size() > 1) {
+      const EdsBaseRef folder = open.back().Folder;
+      open.pop_back();
+      try {
+        GiveBackIfFolder(folder);
+      } catch (...) {
+        failure = std::current_exception();
+      }
+    }
+    std::rethrow_exception(failure);
   }
+}
+
+void TEDSDK::AppendPicture(EdsDirectoryItemRef item, bool thumbnails, ImageListType& list) {
   // Position k of CollectionItems is picture number k of the list.
   CollectionItems.push_back(item);
   ImageDataType& picture = list.emplace_back();

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <system_error>
+#include <utility>
 
 namespace vostrel::platform {
 
@@ -99,6 +100,33 @@ std::vector<std::uint8_t> readFile(const std::string& path) {
     throwFileError("cannot read", path);
   }
   return bytes;
+}
+
+namespace {
+
+// A file error whose text is given whole.
+class FileError : public std::system_error {
+public:
+  FileError(std::error_code code, std::string text)
+      : std::system_error(code), text_(std::move(text)) {}
+  const char* what() const noexcept override { return text_.c_str(); }
+
+private:
+  std::string text_;
+};
+
+} // namespace
+
+std::vector<std::uint8_t> readFileStart(const std::string& path, std::size_t maximumSize) {
+  native::RegularFileRead read = native::readRegularFileStart(path, maximumSize);
+  if (read.NotRegular) {
+    throw FileError(std::make_error_code(std::errc::invalid_argument),
+                    path + " is not a regular file");
+  }
+  if (read.Error) {
+    throw FileError(read.Error, "cannot read " + path + ": " + read.Error.message());
+  }
+  return std::move(read.Bytes);
 }
 
 void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {

@@ -2,6 +2,7 @@
 // Environment, folders and files. Paths are 8-bit strings as the hosts pass
 // them; on Windows they are taken in the ANSI code page.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -28,6 +29,14 @@ bool directoryExists(const std::string& path);
 // Removes a file; a file that does not exist is not an error. Throws
 // std::system_error when an existing file cannot be removed.
 void removeFile(const std::string& path);
+
+// The first bytes of a regular file, at most maximumSize of them, for readers
+// that need no more than their format holds. What is not a regular file (a
+// folder, a device such as /dev/zero or NUL, a pipe) is refused without
+// reading from it or waiting for it. Throws std::system_error; its text
+// names the file ("cannot open p.dat: No such file or directory", "p.dat is
+// not a regular file").
+std::vector<std::uint8_t> readFileStart(const std::string& path, std::size_t maximumSize);
 
 // Whole-file helpers. Throw std::system_error on failure.
 std::vector<std::uint8_t> readFile(const std::string& path);

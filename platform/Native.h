@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
+#include <vector>
 
 namespace vostrel::platform {
 struct TimeZoneInfo;
@@ -40,6 +42,17 @@ std::filesystem::path toFilesystemPath(const std::string& path);
 // on Windows, UTF-8 elsewhere); characters that the encoding lacks become
 // the system's replacement character.
 std::string narrowFromUtf16(const std::u16string& text);
+
+// What reading the start of a file found: its first bytes, or that it is not
+// a regular file (a folder, a device, a pipe), or the system's error.
+struct RegularFileRead {
+  std::vector<std::uint8_t> Bytes;
+  bool NotRegular = false;
+  std::error_code Error;
+};
+// Reads at most maximumSize bytes from the start of the file, and nothing
+// from what is not a regular file; never waits for a writer.
+RegularFileRead readRegularFileStart(const std::string& path, std::size_t maximumSize);
 
 std::optional<std::string> getEnvironment(const std::string& name);
 void setEnvironment(const std::string& name, const std::optional<std::string>& value);

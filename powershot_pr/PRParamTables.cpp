@@ -55,6 +55,7 @@ static_assert(IsSoundTable(ThreeLevelTable, RemoteParamColorGain));
 static_assert(IsSoundTable(ThreeLevelTable, RemoteParamSharpness));
 static_assert(IsSoundTable(PhotoEffectTable, RemoteParamPhotoEffect));
 static_assert(IsSoundTable(BeepTable, RemoteParamBeep));
+static_assert(IsSoundTable(ISOTable, RemoteParamISO));
 static_assert(IsSoundTable(AFFocusingPointTable, RemoteParamAFFocusingPoint));
 // The assist light's fallback is on purpose the PR value of "off".
 static_assert(IsSoundTable(PRCodeTable{AFAssistLightRows, 0xFF}, RemoteParamAFAssistLight));
@@ -78,17 +79,9 @@ std::uint32_t ShutterSpeedToCode(std::uint32_t value) {
   return CamLib::ShutterSpeedValueToCode(value);
 }
 
-std::uint8_t SensitivityToValue(std::uint32_t code) {
-  return CamLib::SensitivityCodeToValue(static_cast<std::uint8_t>(code));
-}
-std::uint32_t SensitivityToCode(std::uint32_t value) {
-  return CamLib::SensitivityValueToCode(value);
-}
-
 } // namespace
 
 const PRCodeScale ApertureScale{ApertureToValue, ApertureToCode, 0xFFFF};
 const PRCodeScale ShutterSpeedScale{ShutterSpeedToValue, ShutterSpeedToCode, 0xFFFF};
-const PRCodeScale SensitivityScale{SensitivityToValue, SensitivityToCode, 0xFF};
 
 } // namespace vostrel::pr

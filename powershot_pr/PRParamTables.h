@@ -177,13 +177,18 @@ inline constexpr std::array<PRValueCode, 6> PhotoEffectRows{
     {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 6}}};
 inline constexpr PRCodeTable PhotoEffectTable{PhotoEffectRows, 255};
 
+// Sensitivity (property 0xD01C, compared as a whole 16-bit value).
+inline constexpr std::array<PRValueCode, 20> ISORows{
+    {{0, 1},     {0x40, 2},  {0x43, 3},  {0x45, 4},  {0x48, 5},  {0x4B, 6},  {0x4D, 7},
+     {0x50, 8},  {0x53, 9},  {0x55, 10}, {0x58, 11}, {0x5B, 12}, {0x5D, 13}, {0x60, 14},
+     {0x63, 15}, {0x65, 16}, {0x68, 17}, {0x6B, 18}, {0x6D, 19}, {0x70, 20}}};
+inline constexpr PRCodeTable ISOTable{ISORows, 255};
+
 inline constexpr std::array<PRValueCode, 2> BeepRows{{{1, 1}, {0, 2}}};
 inline constexpr PRCodeTable BeepTable{BeepRows, 255};
 
-// The shared scales: aperture and shutter speed on 16 bits, sensitivity
-// within the low byte of its 16-bit property.
+// The shared scales: aperture and shutter speed on 16 bits.
 extern const PRCodeScale ApertureScale;
 extern const PRCodeScale ShutterSpeedScale;
-extern const PRCodeScale SensitivityScale;
 
 } // namespace vostrel::pr

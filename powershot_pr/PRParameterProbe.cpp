@@ -1,8 +1,11 @@
 #include "powershot_pr/PRParameterProbe.h"
 
+#include "core/ByteReader.h"
+
 #include "powershot_pr/PRAPI.h"
 #include "powershot_pr/PRRemoteParams.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -25,14 +28,6 @@ struct ProbeStep {
   std::optional<std::uint8_t> SwitchTo;
 };
 
-std::uint32_t ReadLE(const std::uint8_t* data, std::uint32_t width) {
-  std::uint32_t value = 0;
-  for (std::uint32_t i = 0; i < width; ++i) {
-    value |= static_cast<std::uint32_t>(data[i]) << (8 * i);
-  }
-  return value;
-}
-
 void SwitchShootingMode(prHandle camera, std::uint8_t mode) {
   WritePRProperty(camera, ShootingModeProperty, ShootingModeTable.ToPRValue(mode));
 }
@@ -44,8 +39,27 @@ std::vector<std::uint32_t> Describe(prHandle camera, PRProperty property) {
   return DescribedValues(buffer.data(), std::min<std::size_t>(size, buffer.size()), property.Width);
 }
 
-// Flags the values of one offered parameter.
-void FlagDescribedValues(prHandle camera, const PRParam& param, SupportedParamValuesType& table) {
+// The format selector's RAW setting is quality 5.
+void FlagRAWFormat(prHandle camera, const TPRSDK& backend, const PRParam& param,
+                   SupportedParamValuesType& table) {
+  if (!backend.ListsProperty(FormatProperty.Code)) {
+    return;
+  }
+  for (const std::uint32_t value : Describe(camera, FormatProperty)) {
+    if (value == FormatRAW) {
+      table.SetSupported(param.Kind, QualityRAW, true);
+    }
+  }
+}
+
+// Flags the values of one offered parameter. Quality stands for two
+// properties, each described only when the camera lists it.
+void FlagDescribedValues(prHandle camera, const TPRSDK& backend, const PRParam& param,
+                         SupportedParamValuesType& table) {
+  if (&param == &QualityParam && !backend.ListsProperty(param.Property.Code)) {
+    FlagRAWFormat(camera, backend, param, table);
+    return;
+  }
   for (const std::uint32_t value : Describe(camera, param.Property)) {
     if (&param == &DriveModeParam && value == DriveModeWithSetting) {
       table.SetSupported(param.Kind, DriveModeSettingTable.ToValue(100), true);
@@ -54,13 +68,8 @@ void FlagDescribedValues(prHandle camera, const PRParam& param, SupportedParamVa
       table.SetSupported(param.Kind, param.Conversion.ToValue(value), true);
     }
   }
-  // The format selector's RAW setting is quality 5.
   if (&param == &QualityParam) {
-    for (const std::uint32_t value : Describe(camera, FormatProperty)) {
-      if (value == FormatRAW) {
-        table.SetSupported(param.Kind, QualityRAW, true);
-      }
-    }
+    FlagRAWFormat(camera, backend, param, table);
   }
 }
 
@@ -73,17 +82,20 @@ std::int32_t Percentage(std::int32_t step) {
 
 std::vector<std::uint32_t> DescribedValues(const std::uint8_t* data, std::size_t size,
                                            std::uint32_t width) {
+  ByteReader reader(data, size, "PR_GetDevicePropDesc delivered an incomplete description");
   // Code, data type, get/set, default and current value, form flag.
-  const std::size_t countOffset = 2 + 2 + 1 + width + width + 1;
+  const std::size_t countOffset = 2 + 2 + 1 + std::size_t{width} * 2 + 1;
   std::vector<std::uint32_t> values;
-  if (size < countOffset + 2) {
+  if (!reader.Has(countOffset + 2)) {
     return values;
   }
-  const std::size_t count =
-      static_cast<std::size_t>(data[countOffset] | data[countOffset + 1] << 8);
-  for (std::size_t i = 0, offset = countOffset + 2; i < count && offset + width <= size;
-       ++i, offset += width) {
-    values.push_back(ReadLE(data + offset, width));
+  reader.Skip(countOffset);
+  // A description shorter than its count ends where its data ends.
+  const std::uint16_t described = reader.U16();
+  const std::size_t count = std::min<std::size_t>(described, reader.ElementsLeft(width));
+  values.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    values.push_back(reader.Unsigned(width));
   }
   return values;
 }
@@ -114,7 +126,7 @@ void ProbeSupportedParams(prHandle camera, const TPRSDK& backend, SupportedParam
   for (const ProbeStep& probe : steps) {
     const bool offered = backend.Supports(TPRSDK::CapabilityOfProperty(probe.Param.Property.Code));
     if (offered) {
-      FlagDescribedValues(camera, probe.Param, table);
+      FlagDescribedValues(camera, backend, probe.Param, table);
     }
     table.SetSupported(probe.Param.Kind, 0, !offered);
     ++step;

@@ -37,7 +37,7 @@ const PRParam StrobeCompensation{RemoteParamStrobeCompSetting,
                                  &Params::StrobeCompSetting,
                                  ExposureCompensationTable};
 const PRParam Metering{RemoteParamMLWeiMode, {0xD010, 1}, &Params::MLWeiMode, MeteringTable};
-const PRParam Sensitivity{RemoteParamISO, {0xD01C, 2}, &Params::ISO, SensitivityScale};
+const PRParam Sensitivity{RemoteParamISO, {0xD01C, 2}, &Params::ISO, ISOTable};
 const PRParam Contrast{RemoteParamContrast, {0xD017, 1}, &Params::Contrast, ThreeLevelTable};
 const PRParam ColorGain{RemoteParamColorGain, {0xD018, 1}, &Params::ColorGain, ThreeLevelTable};
 const PRParam Sharpness{RemoteParamSharpness, {0xD019, 1}, &Params::Sharpness, ThreeLevelTable};

@@ -212,8 +212,25 @@ void TPRSDK::Connect(PREventHandlerFn handler, std::int32_t cameraNumber,
   prDeviceInfo device;
   std::memcpy(&device, entry.data(), sizeof device);
   PR_CreateCameraObject.checked(&device, &CameraHandle);
-  PR_ConnectCamera.checked(CameraHandle);
+  // A check that fails from here on leaves neither a connection nor a camera
+  // object behind in the SDK.
+  ConnectionStage stage = ConnectionStage::Created;
+  try {
+    PR_ConnectCamera.checked(CameraHandle);
+    stage = ConnectionStage::Connected;
+    ReadConnectedCamera(entry);
+    PR_SetEventCallBack.checked(CameraHandle, static_cast<prContext>(InstanceIndex), handler);
+    stage = ConnectionStage::Reporting;
+    ReadCapabilities(false);
+  } catch (...) {
+    ConnectInfo.CameraModel = CamModNone;
+    ReleaseCameraObject(stage);
+    throw;
+  }
+  info = ConnectInfo;
+}
 
+void TPRSDK::ReadConnectedCamera(const PRDeviceRecord& entry) {
   ConnectInfo.CameraModel = CamModPowerShot;
   ConnectInfo.CameraModelName = ModelNameOf(entry);
 
@@ -228,15 +245,27 @@ void TPRSDK::Connect(PREventHandlerFn handler, std::int32_t cameraNumber,
   prUInt32 batteryStatus = 0;
   GetDevicePropValue(prPropBatteryStatus, &batteryStatus, sizeof batteryStatus);
   ConnectInfo.BatteryStatus = BatteryStatusOf(batteryStatus);
+}
 
-  PR_SetEventCallBack.checked(CameraHandle, static_cast<prContext>(InstanceIndex), handler);
-
-  ReadCapabilities(false);
-  info = ConnectInfo;
+// Undoes a connection up to its stage. The SDK's results are of no use here:
+// the caller reports the failure that brought it here, or has already ended
+// the connection.
+void TPRSDK::ReleaseCameraObject(ConnectionStage stage) noexcept {
+  if (stage >= ConnectionStage::Reporting && PR_ClearEventCallBack.bound()) {
+    static_cast<void>(PR_ClearEventCallBack(CameraHandle));
+  }
+  if (stage >= ConnectionStage::Connected && PR_DisconnectCamera.bound()) {
+    static_cast<void>(PR_DisconnectCamera(CameraHandle));
+  }
+  if (PR_DestroyCameraObject.bound()) {
+    static_cast<void>(PR_DestroyCameraObject(CameraHandle));
+  }
+  CameraHandle = 0;
 }
 
 void TPRSDK::ReadCapabilities(bool withProperties) {
   Capabilities.fill(false);
+  ListedProperties.clear();
   std::vector<std::uint8_t> deviceInfo(prDeviceInfoBufferSize);
   prUInt32 size = static_cast<prUInt32>(deviceInfo.size());
   PR_GetDeviceInfo.checked(CameraHandle, &size, deviceInfo.data());
@@ -248,12 +277,18 @@ void TPRSDK::ReadCapabilities(bool withProperties) {
         Capabilities[CapViewfinder] || operation == prOpInitiateViewfinder;
     Capabilities[CapFocusLock] = Capabilities[CapFocusLock] || operation == prOpFocusLock;
   }
+  ListedProperties = lists.Properties;
   for (const std::uint16_t property : lists.Properties) {
     if (const Capability capability = CapabilityOfProperty(property);
         capability < CapabilityCount) {
       Capabilities[capability] = true;
     }
   }
+}
+
+bool TPRSDK::ListsProperty(std::uint16_t property) const {
+  return std::find(ListedProperties.begin(), ListedProperties.end(), property) !=
+         ListedProperties.end();
 }
 
 TPRSDK::Capability TPRSDK::CapabilityOfProperty(std::uint16_t property) {
@@ -298,6 +333,9 @@ void TPRSDK::Disconnect() {
   PR_ClearEventCallBack.checked(CameraHandle);
   ConnectInfo.CameraModel = CamModNone;
   PR_DisconnectCamera.checked(CameraHandle);
+  // The camera object goes with its connection; the next Connect creates
+  // one anew.
+  ReleaseCameraObject(ConnectionStage::Created);
 }
 
 // ---------------------------------------------------------------------------
@@ -420,35 +458,6 @@ void TPRSDK::RemoteGetRemoteParams(RemoteParamsType& params) {
 
 void TPRSDK::RemoteSetRemoteParams(RemoteParamsType params) {
   pr::WriteRemoteParams(CameraHandle, params);
-}
-
-void TPRSDK::RemoteGetZoomPos(ZoomPosType& /*zoom*/) {
-  RaiseNotAvailableYet("RemoteGetZoomPos");
-}
-
-void TPRSDK::RemoteSetZoomPos(std::int32_t /*position*/) {
-  RaiseNotAvailableYet("RemoteSetZoomPos");
-}
-
-void TPRSDK::RemoteAFLock(bool /*lock*/) {
-  RaiseNotAvailableYet("RemoteAFLock");
-}
-
-void TPRSDK::RemoteStartViewfinder(PRViewfinderHandlerFn /*handler*/,
-                                   std::int32_t /*instanceIndex*/) {
-  RaiseNotAvailableYet("RemoteStartViewfinder");
-}
-
-void TPRSDK::RemoteStopViewfinder() {
-  RaiseNotAvailableYet("RemoteStopViewfinder");
-}
-
-void TPRSDK::RemoteSetViewfinderOutput(std::int32_t /*output*/) {
-  RaiseNotAvailableYet("RemoteSetViewfinderOutput");
-}
-
-void TPRSDK::RemoteActivateViewfinderAuto() {
-  RaiseNotAvailableYet("RemoteActivateViewfinderAuto");
 }
 
 void TPRSDK::OpenCameraCollection(const std::string& /*temporaryDirectory*/, bool /*thumbnails*/,

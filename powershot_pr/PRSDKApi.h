@@ -5,12 +5,12 @@
 // The controller creates one instance, gives it its InstanceIndex and calls
 // the operations named after its own public methods. Every SDK call goes
 // through the binding of PRAPI, and every checked result through
-// CheckPRError. The connection, remote release control and the shooting
-// parameters work; zoom, AF lock and the viewfinder raise "<operation> is not
-// available yet".
+// CheckPRError. The operations of release control live in PRSDKApi.cpp,
+// those of the viewfinder, the zoom and the focus lock in PRViewfinder.cpp.
 
 #include "core/CamDefines.h"
 #include "core/CamEvents.h"
+#include "core/DeviceLists.h"
 #include "powershot_pr/PRTYPE.h"
 
 #include <array>
@@ -107,11 +107,21 @@ public:
   bool Supports(Capability capability) const {
     return capability < CapabilityCount && Capabilities[capability];
   }
+  // True when the device information read last lists the device property.
+  bool ListsProperty(std::uint16_t property) const;
   // The capability that a device property of the device information stands
   // for; CapabilityCount for a property that stands for none.
   static Capability CapabilityOfProperty(std::uint16_t property);
 
 private:
+  // How far a connection got: the camera object exists, it is connected,
+  // its events are reported.
+  enum class ConnectionStage { Created, Connected, Reporting };
+  // The connected camera's model name, owner and battery into ConnectInfo.
+  void ReadConnectedCamera(const PRDeviceRecord& entry);
+  // Undoes the connection up to its stage and destroys the camera object;
+  // SDK results are ignored.
+  void ReleaseCameraObject(ConnectionStage stage) noexcept;
   // Reads a device property of the connected camera into value; size is the
   // buffer's size on the call.
   void GetDevicePropValue(std::uint16_t property, void* value, std::uint32_t size);
@@ -129,6 +139,9 @@ private:
   prHandle CameraHandle = 0;
   ConnectInfoType ConnectInfo;
   std::array<bool, CapabilityCount> Capabilities{};
+  // The device properties of the device information read last; empty when
+  // it was read for the operations only.
+  std::vector<std::uint16_t> ListedProperties;
 };
 
 } // namespace vostrel

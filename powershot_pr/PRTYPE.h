@@ -90,6 +90,19 @@ inline constexpr prUInt16 prPropBodyID = 0xD049;        // 32-bit
 // 16-bit: 1, 2, 3 thumbnail, picture, both to the PC; 4, 8, 12 to the card.
 inline constexpr prUInt16 prPropReleaseDestination = 0xD029;
 
+// The zoom: the position (16-bit; its description gives the range) and the
+// position where the digital zoom starts (16-bit; 255 when there is none).
+inline constexpr prUInt16 prPropZoomPosition = 0xD02A;
+inline constexpr prUInt16 prPropDigitalZoomStart = 0xD03D;
+inline constexpr prUInt16 prNoDigitalZoom = 255;
+// 8-bit: 1 LCD, 2 video, 3 off.
+inline constexpr prUInt16 prPropViewfinderOutput = 0xD036;
+
+// Selectors of PR_RC_DoAeAfAwb.
+inline constexpr prUInt32 prAutoExposure = 1;
+inline constexpr prUInt32 prAutoFocus = 2;
+inline constexpr prUInt32 prAutoWhiteBalance = 4;
+
 // The owner-name value: the character count with the terminating zero, then
 // the zero-terminated text.
 inline constexpr std::size_t prOwnerNameBlockSize = 260;

@@ -60,7 +60,7 @@ Function BrowseCard()
     extension = UCase(fso.GetExtensionName(name))
     If extension = "JPG" Then
       camera.OpenCameraCollection_GetThumbnail i, _
-        fso.GetAbsolutePathName(fso.GetBaseName(name) & "-thumb.jpg")
+        fso.GetAbsolutePathName(fso.GetBaseName(PlainFileName(name)) & "-thumb.jpg")
       WScript.Echo "  " & i & ": " & name & " (thumbnail saved)"
     Else
       WScript.Echo "  " & i & ": " & name
@@ -69,12 +69,32 @@ Function BrowseCard()
   Next
 
   If rawNumber >= 0 Then
-    BrowseCard = fso.GetAbsolutePathName(camera.OpenCameraCollection_NameOfImage(rawNumber))
+    BrowseCard = fso.GetAbsolutePathName( _
+      PlainFileName(camera.OpenCameraCollection_NameOfImage(rawNumber)))
     camera.GetPicture rawNumber, False, BrowseCard
     WScript.Echo "RAW picture saved: " & BrowseCard & " (" & fso.GetFile(BrowseCard).Size & " bytes)"
   End If
   camera.CloseCameraCollection
   camera.Disconnect
+End Function
+
+' The file name part of a picture name. Picture names come from the camera
+' and are never used as paths: a name such as "..\..\x.CR2" or "C:\x.CR2"
+' would otherwise write outside the current folder.
+Function PlainFileName(pictureName)
+  Dim position, c
+  PlainFileName = pictureName
+  For position = Len(pictureName) To 1 Step -1
+    c = Mid(pictureName, position, 1)
+    If c = "\" Or c = "/" Or c = ":" Then
+      PlainFileName = Mid(pictureName, position + 1)
+      Exit For
+    End If
+  Next
+  If PlainFileName = "" Or PlainFileName = "." Or PlainFileName = ".." Then
+    Err.Raise vbObjectError + 1, "card.vbs", _
+      "The camera reports a picture named """ & pictureName & """, which cannot be saved as a file"
+  End If
 End Function
 
 ' RAW development needs no camera: the control starts what it needs itself.

@@ -17,8 +17,32 @@ packages=(
   libjpeg62-turbo-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   nlohmann-json3-dev libcli11-dev libtiff-tools
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
-  libwine-dev wine64 wine xvfb x11-apps imagemagick dpkg-dev
+  libwine-dev wine64 wine xvfb x11-apps imagemagick dpkg-dev wixl
 )
+
+# The x86 build's tests run 32-bit programs under Wine's WoW64: Debian's
+# 32-bit Wine next to wine64. That needs a kernel that runs 32-bit programs;
+# where it cannot (no IA-32 emulation), 32-bit Wine would take over the
+# `wine` command and break the x64 tests as well, so it is not installed.
+kernel_runs_32bit_programs() {
+  local probe
+  probe=$(mktemp)
+  # A 93-byte i386 ELF program whose only instruction is exit(0).
+  printf '\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x5d\x00\x00\x00\x5d\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\x31\xdb\xcd\x80' >"$probe"
+  chmod +x "$probe"
+  local status=0
+  "$probe" 2>/dev/null || status=1
+  rm -f "$probe"
+  return $status
+}
+if kernel_runs_32bit_programs; then
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+  fi
+  packages+=(wine32:i386)
+else
+  echo "setup: this kernel runs no 32-bit programs; the x86 build is built, its tests are not run"
+fi
 
 missing=()
 for p in "${packages[@]}"; do

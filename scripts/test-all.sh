@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds every target and runs every test:
 #   debug   native, AddressSanitizer + UBSan
-#   win64   Windows x64 (mingw-w64), tests under Wine
-#   win32   Windows x86 (mingw-w64), built and linked only
+#   win64   Windows x64 (mingw-w64), tests and the MSI package under Wine
+#   win32   Windows x86 (mingw-w64), the same under Wine's WoW64; where the
+#           machine runs no 32-bit programs, built only
 #   release native release build
 #   tsan    native, ThreadSanitizer (threaded test programs)
 # Usage: scripts/test-all.sh [preset...]   (default: all of them, in this order)
@@ -25,6 +26,26 @@ stop_wineserver() {
 }
 trap stop_wineserver EXIT
 
+# 32-bit Windows programs need Debian's 32-bit Wine, which scripts/setup.sh
+# installs where the kernel runs 32-bit programs.
+wine_runs_32bit_programs() {
+  [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# Both Windows presets share one WoW64 prefix (build/wineprefix).
+start_wine() {
+  export WINEPREFIX="$root/build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  scripts/wine-prefix.sh "$WINEPREFIX"
+  # A persistent server: without it every test waits for Wine's background
+  # processes to let go of CTest's output pipe.
+  wineserver -p
+  # The first program of a server session starts Wine's background services
+  # (winedevice, ...), which inherit that program's output handles and live
+  # as long as the server: start them here, not inside a test whose output
+  # pipe CTest would then wait for until the timeout.
+  wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+}
+
 for preset in "${presets[@]}"; do
   t0=$(date +%s)
   echo "=== $preset: configure and build"
@@ -34,21 +55,12 @@ for preset in "${presets[@]}"; do
     continue
   fi
   case "$preset" in
-  win32)
-    summary+=("$preset: built ($(($(date +%s) - t0)) s)")
-    continue
-    ;;
-  win64)
-    export WINEPREFIX="$root/build/win64/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    scripts/wine-prefix.sh "$WINEPREFIX"
-    # A persistent server: without it every test waits for Wine's background
-    # processes to let go of CTest's output pipe.
-    wineserver -p
-    # The first program of a server session starts Wine's background services
-    # (winedevice, ...), which inherit that program's output handles and live
-    # as long as the server: start them here, not inside a test whose output
-    # pipe CTest would then wait for until the timeout.
-    wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+  win32 | win64)
+    if [ "$preset" = win32 ] && ! wine_runs_32bit_programs; then
+      summary+=("$preset: built, tests not run: this machine runs no 32-bit programs ($(($(date +%s) - t0)) s)")
+      continue
+    fi
+    start_wine
     ;;
   esac
   echo "=== $preset: test"
@@ -58,7 +70,7 @@ for preset in "${presets[@]}"; do
     failed+=("$preset (tests)")
     summary+=("$preset: TESTS FAILED")
   fi
-  if [ "$preset" = win64 ]; then
+  if [ -n "${WINEPREFIX:-}" ]; then
     wineserver -k 2>/dev/null || true
     unset WINEPREFIX
   fi

@@ -4,6 +4,7 @@
 #include "tools/CameraSession.h"
 #include "tools/ClockParts.h"
 #include "tools/Commands.h"
+#include "tools/JsonOutput.h"
 
 #include <iostream>
 
@@ -11,19 +12,30 @@ namespace vostrel::tools {
 
 namespace {
 
-void ListCameras(ToolHost& host) {
+void ListCameras(ToolHost& host, bool json) {
   TVostrelActiveX& control = host.Control();
   CameraSession session(control);
-  if (PrintCameraList(control, std::cout) == 0) {
+  if (json) {
+    PrintJson(std::cout, {{"cameras", CameraListJson(control)}});
+  } else if (PrintCameraList(control, std::cout) == 0) {
     std::cout << "No camera found.\n";
   }
   session.Close();
 }
 
-void ShowInfo(ToolHost& host, const CameraChoice& camera) {
+void ShowInfo(ToolHost& host, const CameraChoice& camera, bool json) {
   TVostrelActiveX& control = host.Control();
   CameraSession session(control);
   session.Connect(camera);
+  if (json) {
+    nlohmann::json info = ConnectInfoJson(control);
+    info["camera"] = CameraName(control.Connect_CameraModel(), camera.Number);
+    info["bodyId"] = control.GetBodyID();
+    info["remoteSupported"] = control.RemoteSupported();
+    PrintJson(std::cout, info);
+    session.Close();
+    return;
+  }
   std::cout << "camera:   " << CameraName(control.Connect_CameraModel(), camera.Number) << '\n';
   PrintConnectInfo(control, std::cout);
   std::cout << "body ID:  " << control.GetBodyID() << '\n';
@@ -55,13 +67,14 @@ void AddCameraCommands(CommandLine& commandLine) {
   const GlobalOptions& global = commandLine.Global;
   auto& run = commandLine.Run;
 
-  app.add_subcommand("list", "List the attached cameras")->callback([&run] {
-    run = [](ToolHost& host) { ListCameras(host); };
+  app.add_subcommand("list", "List the attached cameras")->callback([&run, &global] {
+    run = [&global](ToolHost& host) { ListCameras(host, global.Json); };
   });
 
   app.add_subcommand("info", "Show the camera's model, owner, battery and body ID")
-      ->callback(
-          [&run, &global] { run = [&global](ToolHost& host) { ShowInfo(host, global.Camera); }; });
+      ->callback([&run, &global] {
+        run = [&global](ToolHost& host) { ShowInfo(host, global.Camera, global.Json); };
+      });
 
   auto time = std::make_shared<std::string>();
   CLI::App* setClock = app.add_subcommand("set-clock", "Set the camera's clock");

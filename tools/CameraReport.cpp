@@ -55,4 +55,29 @@ void PrintConnectInfo(const TVostrelActiveX& control, std::ostream& out,
       << ", " << BatteryStatusName(control.Connect_Battery_BatteryStatus()) << '\n';
 }
 
+nlohmann::json CameraListJson(const TVostrelActiveX& control) {
+  nlohmann::json cameras = nlohmann::json::array();
+  const auto addFamily = [&](TxCamModType family, std::int32_t count) {
+    for (std::int32_t number = 0; number < count; ++number) {
+      cameras.push_back({{"camera", CameraName(family, number)},
+                         {"family", FamilyName(family)},
+                         {"number", number},
+                         {"model", control.OpenCameraEnumeration_GetModel(family, number)}});
+    }
+  };
+  addFamily(CamModPowerShot, control.OpenCameraEnumeration_GetPowerShotNr());
+  addFamily(CamModEOS, control.OpenCameraEnumeration_GetEOSNr());
+  return cameras;
+}
+
+nlohmann::json ConnectInfoJson(const TVostrelActiveX& control) {
+  const TxBatterySourceType source = control.Connect_Battery_BatterySource();
+  const TxBatteryStatusType status = control.Connect_Battery_BatteryStatus();
+  return {{"model", control.Connect_CameraModelName()},
+          {"owner", control.Connect_OwnerName()},
+          {"battery",
+           {{"source", {{"value", source}, {"meaning", BatterySourceName(source)}}},
+            {"status", {{"value", status}, {"meaning", BatteryStatusName(status)}}}}}};
+}
+
 } // namespace vostrel::tools

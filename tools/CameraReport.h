@@ -4,6 +4,8 @@
 
 #include "activex/VostrelActiveX.h"
 
+#include <nlohmann/json.hpp>
+
 #include <ostream>
 #include <string>
 
@@ -20,5 +22,10 @@ std::int32_t PrintCameraList(const TVostrelActiveX& control, std::ostream& out,
 // Model, owner and battery of the connected camera.
 void PrintConnectInfo(const TVostrelActiveX& control, std::ostream& out,
                       const std::string& indent = {});
+
+// The same for scripts: [{"camera": "eos:0", "family": "eos", "number": 0,
+// "model": ...}], and {"model": ..., "owner": ..., "battery": {...}}.
+nlohmann::json CameraListJson(const TVostrelActiveX& control);
+nlohmann::json ConnectInfoJson(const TVostrelActiveX& control);
 
 } // namespace vostrel::tools

@@ -4,6 +4,7 @@
 #include "tools/CameraSession.h"
 #include "tools/CardScopes.h"
 #include "tools/Commands.h"
+#include "tools/JsonOutput.h"
 #include "tools/ToolError.h"
 
 #include <algorithm>
@@ -58,20 +59,24 @@ void GetPictures(ToolHost& host, const CameraChoice& camera, const TransferOptio
 }
 
 // Pictures without a thumbnail (the cameras make them for JPEG pictures
-// only) are reported and skipped; the command then fails at the end.
+// only), or whose name cannot be a file name, are reported and skipped; the
+// command then fails at the end.
 void SaveThumbnails(ToolHost& host, const CameraChoice& camera, const TransferOptions& options) {
   CreateOutputFolder(options.Folder);
   std::int32_t failures = 0;
   WithCollection(host, camera, true, [&](TVostrelActiveX& control) {
     for (const std::int32_t number : options.All ? AllPictureNumbers(control) : options.Numbers) {
       CheckNumber(control, number);
-      const std::string file =
-          ThumbnailFile(options.Folder, control.OpenCameraCollection_NameOfImage(number));
       try {
+        const std::string file =
+            ThumbnailFile(options.Folder, control.OpenCameraCollection_NameOfImage(number));
         control.OpenCameraCollection_GetThumbnail(number, file);
         std::cout << "saved " << file << '\n';
       } catch (const ECamException& error) {
         std::cerr << "vostrel: " << error.message() << '\n';
+        ++failures;
+      } catch (const ToolError& error) {
+        std::cerr << "vostrel: " << error.what() << '\n';
         ++failures;
       }
     }
@@ -91,10 +96,19 @@ void AddCardCommands(CommandLine& commandLine) {
 
   card->add_subcommand("list", "List the pictures, numbered from 0")->callback([&run, &global] {
     run = [&global](ToolHost& host) {
-      WithCollection(host, global.Camera, false, [](TVostrelActiveX& control) {
+      WithCollection(host, global.Camera, false, [&global](TVostrelActiveX& control) {
         const std::int32_t count = control.OpenCameraCollection_GetNrOfPictures();
+        nlohmann::json pictures = nlohmann::json::array();
         for (std::int32_t number = 0; number < count; ++number) {
-          std::cout << number << '\t' << control.OpenCameraCollection_NameOfImage(number) << '\n';
+          const std::string name = control.OpenCameraCollection_NameOfImage(number);
+          if (global.Json) {
+            pictures.push_back({{"number", number}, {"name", name}});
+          } else {
+            std::cout << number << '\t' << name << '\n';
+          }
+        }
+        if (global.Json) {
+          PrintJson(std::cout, {{"pictures", pictures}});
         }
       });
     };

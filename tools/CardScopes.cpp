@@ -1,6 +1,9 @@
 #include "tools/CardScopes.h"
 
 #include "platform/FileSystem.h"
+#include "tools/ToolError.h"
+
+#include <algorithm>
 
 #include <filesystem>
 
@@ -39,7 +42,18 @@ void RAWScope::Close() {
 }
 
 std::string PlainName(const std::string& cardName) {
-  return std::filesystem::path(cardName).filename().string();
+  // Folders and drives as any system writes them: the camera's name is not
+  // read as a path of this one.
+  const std::size_t folderEnd = cardName.find_last_of("/\\:");
+  const std::string name =
+      folderEnd == std::string::npos ? cardName : cardName.substr(folderEnd + 1);
+  const bool control =
+      std::any_of(name.begin(), name.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; });
+  if (name.empty() || name == "." || name == ".." || control) {
+    throw ToolError("The camera reports a picture named \"" + cardName +
+                    "\", which cannot be saved as a file");
+  }
+  return name;
 }
 
 std::string ThumbnailFile(const std::string& folder, const std::string& cardName) {

@@ -40,7 +40,10 @@ private:
   bool open_ = false;
 };
 
-// The file name of a card picture without any folder the camera puts in it.
+// The file name of a card picture without any folder or drive the camera puts
+// in it, whatever its separators ('/', '\\', ':'). Picture names come from
+// the camera and are never taken as paths: a name that leaves no file name
+// ("..", "C:", "DCIM/") raises ToolError.
 std::string PlainName(const std::string& cardName);
 // The file a picture's thumbnail is saved to: NAME-thumb.jpg in the folder.
 std::string ThumbnailFile(const std::string& folder, const std::string& cardName);

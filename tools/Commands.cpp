@@ -3,9 +3,14 @@
 #include "platform/FileSystem.h"
 #include "tools/ToolError.h"
 
+#include <iostream>
 #include <system_error>
 
 namespace vostrel::tools {
+
+std::ostream& Messages(const GlobalOptions& global) {
+  return global.Json ? std::cerr : std::cout;
+}
 
 void CreateOutputFolder(const std::string& folder) {
   try {

@@ -9,6 +9,7 @@
 #include <CLI/CLI.hpp>
 
 #include <functional>
+#include <ostream>
 #include <string>
 
 namespace vostrel::tools {
@@ -17,6 +18,8 @@ struct GlobalOptions {
   CameraChoice Camera;
   bool Quiet = false;
   bool Verbose = false;
+  // One JSON document on stdout; messages go to stderr.
+  bool Json = false;
   double TimeoutSeconds = 10;
 };
 
@@ -36,6 +39,10 @@ void AddParamsCommands(CommandLine& commandLine);
 void AddCardCommands(CommandLine& commandLine);
 // raw info|develop
 void AddRawCommands(CommandLine& commandLine);
+
+// Where a command's messages go: stdout, or stderr when stdout carries the
+// JSON document.
+std::ostream& Messages(const GlobalOptions& global);
 
 // Creates the folder (and its parents) for files the command writes.
 void CreateOutputFolder(const std::string& folder);

@@ -38,6 +38,9 @@ int main(int argc, char** argv) {
       ->capture_default_str();
   app.add_flag("-q,--quiet", global.Quiet, "Draw no progress bars");
   app.add_flag("-v,--verbose", global.Verbose, "Show the camera's events on stderr");
+  app.add_flag("--json", global.Json,
+               "Print one JSON document on stdout (list, info, params get|supported, card list, "
+               "raw info, shoot); messages go to stderr");
   app.add_option("--timeout", global.TimeoutSeconds,
                  "Seconds to wait for a picture or frame the camera announces")
       ->check(CLI::PositiveNumber)

@@ -64,12 +64,31 @@ const std::vector<ParamName>& WhitebalanceShiftNames() {
   return names;
 }
 
+// Other names people use for the plain kinds.
+const std::vector<ParamName>& RemoteParamAliases() {
+  static const std::vector<ParamName> names{
+      {RemoteParamCompQuality, "Quality"},       {RemoteParamImageSize, "Size"},
+      {RemoteParamStrobeSetting, "Flash"},       {RemoteParamDriveMode, "Drive"},
+      {RemoteParamMLWeiMode, "Metering"},        {RemoteParamWhiteBalanceSetting, "WhiteBalance"},
+      {RemoteParamWhiteBalanceKelvin, "Kelvin"}, {RemoteParamAv, "Aperture"},
+      {RemoteParamTv, "ShutterSpeed"},
+  };
+  return names;
+}
+
 std::optional<std::int32_t> FindParamKind(const std::vector<ParamName>& names,
                                           const std::string& text) {
   const std::string wanted = Lowercase(text);
   for (const ParamName& name : names) {
     if (Lowercase(name.Name) == wanted) {
       return name.Kind;
+    }
+  }
+  if (&names == &RemoteParamNames()) {
+    for (const ParamName& name : RemoteParamAliases()) {
+      if (Lowercase(name.Name) == wanted) {
+        return name.Kind;
+      }
     }
   }
   return ParseInteger(text);

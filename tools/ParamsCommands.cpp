@@ -1,12 +1,22 @@
 // params get|set|save|load|supported: the shooting parameters in remote mode.
+// Setting and loading read the values back and name those the camera did not
+// take.
 
+#include "activex/RemoteParamFields.h"
+#include "core/RemoteParamsFile.h"
+#include "platform/FileSystem.h"
 #include "tools/CameraSession.h"
 #include "tools/Commands.h"
+#include "tools/JsonOutput.h"
 #include "tools/ParamNames.h"
+#include "tools/ParamValues.h"
 #include "tools/TextTools.h"
 #include "tools/ToolError.h"
 
+#include <algorithm>
 #include <iostream>
+#include <string>
+#include <system_error>
 #include <vector>
 
 namespace vostrel::tools {
@@ -56,7 +66,7 @@ ParamField FieldOf(ParamField::Group group, std::int32_t kind) {
   return {group, kind, PrefixOf(group) + std::to_string(kind)};
 }
 
-ParamField ParseField(const std::string& text) {
+std::optional<ParamField> FindField(const std::string& text) {
   const std::string lower = Lowercase(text);
   for (const ParamField::Group group :
        {ParamField::Group::PictureStyle, ParamField::Group::WhitebalanceShift}) {
@@ -65,13 +75,30 @@ ParamField ParseField(const std::string& text) {
       if (const auto kind = FindParamKind(NamesOf(group), text.substr(prefix.size()))) {
         return FieldOf(group, *kind);
       }
-      throw ToolError("Unknown parameter " + text);
+      return std::nullopt;
     }
   }
   if (const auto kind = FindParamKind(RemoteParamNames(), text)) {
     return FieldOf(ParamField::Group::Plain, *kind);
   }
-  throw ToolError("Unknown parameter " + text);
+  return std::nullopt;
+}
+
+std::vector<ParamField> AllFields();
+
+std::string JoinNames(const std::vector<ParamField>& fields) {
+  std::string names;
+  for (const ParamField& field : fields) {
+    names += (names.empty() ? "" : ", ") + field.Name;
+  }
+  return names;
+}
+
+ParamField ParseField(const std::string& text) {
+  if (const auto field = FindField(text)) {
+    return *field;
+  }
+  throw ToolError("Unknown parameter " + text + "; the parameters are " + JoinNames(AllFields()));
 }
 
 // Every field with a value of its own, in the order of the names.
@@ -89,6 +116,17 @@ std::vector<ParamField> AllFields() {
     }
   }
   return fields;
+}
+
+const ValueTable& TableOf(const ParamField& field) {
+  switch (field.FieldGroup) {
+  case ParamField::Group::PictureStyle:
+    return PictureStyleValues(field.Kind);
+  case ParamField::Group::WhitebalanceShift:
+    return WhitebalanceShiftValues(field.Kind);
+  default:
+    return RemoteParamValues(field.Kind);
+  }
 }
 
 std::int32_t ReadField(TVostrelActiveX& control, const ParamField& field) {
@@ -141,16 +179,172 @@ struct Assignment {
   std::int32_t Value;
 };
 
-Assignment ParseAssignment(const std::string& text) {
+// The values of a plain kind that the connected camera accepts (empty when
+// the camera does not say); the groups have a single flag.
+std::vector<std::int32_t> AcceptedValues(const TVostrelActiveX& control, const ParamField& field) {
+  if (field.FieldGroup != ParamField::Group::Plain) {
+    return {};
+  }
+  std::vector<std::int32_t> values = SupportedValues(control.RemoteStart_GetRemoteParamSupported(
+      field.Kind == RemoteParamWhiteBalanceKelvin ? RemoteParamWhiteBalanceSetting : field.Kind));
+  std::erase(values, 0);
+  return values;
+}
+
+// The fields the camera has: the kinds with a supported value and the groups
+// it supports; none when the camera does not say (it says after a probe).
+std::vector<ParamField> CameraFields(const TVostrelActiveX& control) {
+  std::vector<ParamField> fields;
+  for (const ParamField& field : AllFields()) {
+    const std::int32_t kind =
+        field.FieldGroup == ParamField::Group::PictureStyle        ? RemoteParamPictureStyle
+        : field.FieldGroup == ParamField::Group::WhitebalanceShift ? RemoteParamWhiteBalanceShift
+                                                                   : field.Kind;
+    const std::string flags = control.RemoteStart_GetRemoteParamSupported(
+        kind == RemoteParamWhiteBalanceKelvin ? RemoteParamWhiteBalanceSetting : kind);
+    if (flags.find('1', kind == RemoteParamPictureStyle || kind == RemoteParamWhiteBalanceShift
+                            ? 0
+                            : 1) != std::string::npos) {
+      fields.push_back(field);
+    }
+  }
+  return fields;
+}
+
+std::string CameraFieldsText(const TVostrelActiveX& control) {
+  const std::vector<ParamField> fields = CameraFields(control);
+  return fields.empty() ? "the parameters are " + JoinNames(AllFields())
+                        : "the camera has " + JoinNames(fields);
+}
+
+std::string AcceptedText(const TVostrelActiveX& control, const ParamField& field) {
+  const ValueTable& table = TableOf(field);
+  const std::vector<std::int32_t> accepted = AcceptedValues(control, field);
+  switch (table.ValueStyle()) {
+  case ValueTable::Style::Coded:
+    break;
+  case ValueTable::Style::Boolean:
+    return "it is yes or no";
+  case ValueTable::Style::Kelvin:
+    return "it is a colour temperature such as 5200K";
+  default:
+    return "it is a whole number from " + std::to_string(table.Lowest()) + " to " +
+           std::to_string(table.Highest());
+  }
+  if (!accepted.empty()) {
+    return "the camera takes " + ListMeanings(table, accepted);
+  }
+  std::vector<std::int32_t> all;
+  for (std::int32_t value = table.Lowest(); value <= table.Highest(); ++value) {
+    if (!table.Meaning(value).empty()) {
+      all.push_back(value);
+    }
+  }
+  return "it can be " + ListMeanings(table, all) + " (or #N for public value N); 'vostrel params " +
+         "supported " + field.Name + "' shows what this camera takes";
+}
+
+// "Av=5.6", "Tv=1/125", "WhiteBalance=daylight", "ISO=#5": the value in any
+// form the field's table reads, checked against what the camera accepts.
+Assignment ParseAssignment(const TVostrelActiveX& control, const std::string& text) {
   const std::string::size_type equals = text.find('=');
   if (equals == std::string::npos) {
     throw ToolError("Expected NAME=VALUE, not " + text);
   }
-  const std::optional<std::int32_t> value = ParseInteger(text.substr(equals + 1));
-  if (!value) {
-    throw ToolError("The value of " + text.substr(0, equals) + " is not a whole number");
+  const std::optional<ParamField> found = FindField(text.substr(0, equals));
+  if (!found) {
+    throw ToolError("Unknown parameter " + text.substr(0, equals) + "; " +
+                    CameraFieldsText(control));
   }
-  return {ParseField(text.substr(0, equals)), *value};
+  const ParamField field = *found;
+  const std::string typed = text.substr(equals + 1);
+  const std::optional<std::int32_t> value = TableOf(field).Parse(typed);
+  const std::vector<std::int32_t> accepted = AcceptedValues(control, field);
+  const bool refused = value && field.Kind != RemoteParamWhiteBalanceKelvin && !accepted.empty() &&
+                       std::find(accepted.begin(), accepted.end(), *value) == accepted.end();
+  if (!value || refused) {
+    throw ToolError(field.Name + " cannot be " + typed + "; " + AcceptedText(control, field));
+  }
+  return {field, *value};
+}
+
+// ---------------------------------------------------------------------------
+// What the camera took. A camera may refuse a value without an error (the
+// component retries a refused write for a while and goes on), so the values
+// are read back and compared.
+
+struct ExpectedValue {
+  ParamField Field;
+  std::int32_t Value;
+};
+
+// The value of a field in a parameter record, as the control shows it.
+std::int32_t FieldOfRecord(const RemoteParamsType& record, const ParamField& field) {
+  switch (field.FieldGroup) {
+  case ParamField::Group::PictureStyle:
+    return PictureStyleField(record, field.Kind);
+  case ParamField::Group::WhitebalanceShift:
+    return WhitebalanceShiftField(record, field.Kind);
+  default:
+    return RemoteParamField(record, field.Kind);
+  }
+}
+
+// The fields that loading the record applies: every plain value that is not
+// 0, the Kelvin value with the colour-temperature setting only, and a group
+// when it is enabled.
+std::vector<ExpectedValue> AppliedFields(const RemoteParamsType& record) {
+  constexpr std::int32_t ColourTemperatureSetting = 13;
+  std::vector<ExpectedValue> applied;
+  for (const ParamField& field : AllFields()) {
+    const std::int32_t value = FieldOfRecord(record, field);
+    bool applies = false;
+    switch (field.FieldGroup) {
+    case ParamField::Group::PictureStyle:
+      applies = record.PictureStyleEnabled != 0;
+      break;
+    case ParamField::Group::WhitebalanceShift:
+      applies = record.WBShiftEnabled != 0;
+      break;
+    default:
+      applies = value != 0 && (field.Kind != RemoteParamWhiteBalanceKelvin ||
+                               record.WhiteBalanceSetting == ColourTemperatureSetting);
+      break;
+    }
+    if (applies) {
+      applied.push_back({field, value});
+    }
+  }
+  return applied;
+}
+
+// Raises ToolError naming every field whose value the camera does not show.
+void CheckTaken(TVostrelActiveX& control, const std::vector<ExpectedValue>& expected) {
+  std::string refused;
+  std::size_t count = 0;
+  for (const ExpectedValue& wanted : expected) {
+    const std::int32_t now = ReadField(control, wanted.Field);
+    if (now != wanted.Value) {
+      refused += std::string(count == 0 ? "" : ", ") + wanted.Field.Name + " (wanted " +
+                 TableOf(wanted.Field).Show(wanted.Value) + ", the camera has " +
+                 TableOf(wanted.Field).Show(now) + ")";
+      ++count;
+    }
+  }
+  if (count > 0) {
+    throw ToolError("The camera did not take " + std::to_string(count) + " of " +
+                    std::to_string(expected.size()) + " values: " + refused);
+  }
+}
+
+// The record of a parameter file, read as the control reads it.
+RemoteParamsType ParamsFileRecord(const std::string& fileName) {
+  try {
+    return DecodeRemoteParamsFile(platform::readFileStart(fileName, RemoteParamsFileSize),
+                                  fileName);
+  } catch (const std::system_error& error) {
+    throw ToolError(error.what());
+  }
 }
 
 // Runs the work in remote mode on the chosen camera.
@@ -189,26 +383,44 @@ void AddParamsCommands(CommandLine& commandLine) {
         fields = AllFields();
       }
       InRemoteMode(host, global.Camera, [&](TVostrelActiveX& control) {
+        nlohmann::json parameters = nlohmann::json::array();
         for (const ParamField& field : fields) {
-          std::cout << field.Name << " = " << ReadField(control, field) << '\n';
+          const std::int32_t value = ReadField(control, field);
+          if (global.Json) {
+            nlohmann::json entry = ValueJson(TableOf(field), value);
+            entry["name"] = field.Name;
+            parameters.push_back(entry);
+          } else {
+            std::cout << field.Name << " = " << TableOf(field).Show(value) << '\n';
+          }
+        }
+        if (global.Json) {
+          PrintJson(std::cout, {{"parameters", parameters}});
         }
       });
     };
   });
 
   auto assignments = std::make_shared<std::vector<std::string>>();
-  CLI::App* set = params->add_subcommand("set", "Set parameters");
-  set->add_option("assignments", *assignments, "NAME=VALUE pairs, e.g. ISO=5 Tv=20")->required();
+  CLI::App* set =
+      params->add_subcommand("set", "Set parameters and name those the camera did not take");
+  set->add_option("assignments", *assignments,
+                  "NAME=VALUE pairs, e.g. Av=5.6 Tv=1/125 ISO=400 WhiteBalanceSetting=daylight "
+                  "ExposureCompensation=-2/3; #N gives a public value")
+      ->required();
   set->callback([&run, &global, assignments] {
     run = [&global, assignments](ToolHost& host) {
-      std::vector<Assignment> parsed;
-      for (const std::string& text : *assignments) {
-        parsed.push_back(ParseAssignment(text));
-      }
       InRemoteMode(host, global.Camera, [&](TVostrelActiveX& control) {
+        std::vector<Assignment> parsed;
+        for (const std::string& text : *assignments) {
+          parsed.push_back(ParseAssignment(control, text));
+        }
+        std::vector<ExpectedValue> expected;
         for (const Assignment& assignment : parsed) {
           WriteField(control, assignment.Field, assignment.Value);
+          expected.push_back({assignment.Field, assignment.Value});
         }
+        CheckTaken(control, expected);
       });
     };
   });
@@ -223,18 +435,21 @@ void AddParamsCommands(CommandLine& commandLine) {
     };
   });
 
-  CLI::App* load = params->add_subcommand("load", "Apply the parameters of a file");
+  CLI::App* load = params->add_subcommand(
+      "load", "Apply the parameters of a file and name those the camera did not take");
   load->add_option("file", *file, "Parameter file")->required()->check(CLI::ExistingFile);
   load->callback([&run, &global, file] {
     run = [&global, file](ToolHost& host) {
-      InRemoteMode(host, global.Camera,
-                   [&](TVostrelActiveX& control) { control.RemoteLoadCameraRemoteParams(*file); });
+      InRemoteMode(host, global.Camera, [&](TVostrelActiveX& control) {
+        control.RemoteLoadCameraRemoteParams(*file);
+        CheckTaken(control, AppliedFields(ParamsFileRecord(*file)));
+      });
     };
   });
 
   auto cache = std::make_shared<std::string>();
-  CLI::App* supported = params->add_subcommand(
-      "supported", "Probe the camera and show the values it accepts, one 0/1 per value code");
+  CLI::App* supported =
+      params->add_subcommand("supported", "Probe the camera and show the values it accepts");
   auto supportedNames = std::make_shared<std::vector<std::string>>();
   supported->add_option("names", *supportedNames, "Parameters (all when none are named)");
   supported->add_option("--cache", *cache, "Folder that keeps the probe result per camera");
@@ -256,11 +471,38 @@ void AddParamsCommands(CommandLine& commandLine) {
       InRemoteMode(
           host, global.Camera,
           [&](TVostrelActiveX& control) {
+            nlohmann::json parameters = nlohmann::json::array();
             for (const std::int32_t kind : kinds) {
-              const std::string values = control.RemoteStart_GetRemoteParamSupported(kind);
-              if (!values.empty()) {
-                std::cout << FieldOf(ParamField::Group::Plain, kind).Name << ": " << values << '\n';
+              const std::string flags = control.RemoteStart_GetRemoteParamSupported(kind);
+              if (flags.empty()) {
+                continue;
               }
+              const std::string name = FieldOf(ParamField::Group::Plain, kind).Name;
+              nlohmann::json entry{{"name", name}};
+              std::string text;
+              if (kind == RemoteParamWhiteBalanceShift || kind == RemoteParamPictureStyle) {
+                entry["supported"] = flags == "1";
+                text = flags == "1" ? "supported" : "not supported";
+              } else {
+                const ValueTable& table = RemoteParamValues(kind);
+                std::vector<std::int32_t> values = SupportedValues(flags);
+                std::erase(values, 0);
+                entry["supported"] = nlohmann::json::array();
+                for (const std::int32_t value : values) {
+                  entry["supported"].push_back(ValueJson(table, value));
+                  text += (text.empty() ? "" : ", ") + table.Show(value);
+                }
+                if (values.empty()) {
+                  text = "none";
+                }
+              }
+              parameters.push_back(entry);
+              if (!global.Json) {
+                std::cout << name << ": " << text << '\n';
+              }
+            }
+            if (global.Json) {
+              PrintJson(std::cout, {{"parameters", parameters}});
             }
           },
           true, *cache);

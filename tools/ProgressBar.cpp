@@ -1,6 +1,13 @@
 #include "tools/ProgressBar.h"
 
 #include <algorithm>
+#include <cstdio>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace vostrel::tools {
 
@@ -10,7 +17,16 @@ constexpr std::int32_t BarWidth = 30;
 
 } // namespace
 
-ProgressBar::ProgressBar(std::ostream& out, bool enabled) : out_(out), enabled_(enabled) {}
+bool StandardErrorIsTerminal() {
+#ifdef _WIN32
+  return _isatty(_fileno(stderr)) != 0;
+#else
+  return isatty(fileno(stderr)) != 0;
+#endif
+}
+
+ProgressBar::ProgressBar(std::ostream& out, bool enabled, bool interactive)
+    : out_(out), enabled_(enabled), interactive_(interactive) {}
 
 void ProgressBar::Begin(const std::string& label) {
   const std::lock_guard guard(lock_);
@@ -29,6 +45,9 @@ void ProgressBar::Report(std::int32_t percent) {
 
 void ProgressBar::Draw(std::int32_t percent) {
   shown_ = percent;
+  if (!interactive_) {
+    return;
+  }
   const std::int32_t filled = percent * BarWidth / 100;
   out_ << '\r' << (label_.empty() ? "transfer" : label_) << " ["
        << std::string(static_cast<std::size_t>(filled), '#')
@@ -43,7 +62,7 @@ void ProgressBar::End() {
 
 void ProgressBar::Note(const std::string& line) {
   const std::lock_guard guard(lock_);
-  if (shown_ >= 0) {
+  if (shown_ >= 0 && interactive_) {
     out_ << '\n' << line << '\n';
     Draw(shown_);
   } else {
@@ -52,8 +71,10 @@ void ProgressBar::Note(const std::string& line) {
 }
 
 void ProgressBar::EndLocked() {
-  if (shown_ >= 0) {
+  if (shown_ >= 0 && interactive_) {
     out_ << '\n' << std::flush;
+  } else if (shown_ >= 0) {
+    out_ << (label_.empty() ? "transfer" : label_) << ": " << shown_ << "%\n" << std::flush;
   }
   shown_ = -1;
   label_.clear();

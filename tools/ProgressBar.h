@@ -1,6 +1,8 @@
 #pragma once
 // A one-line progress bar for long transfers. Reports may come from the
-// camera SDK's thread while the command waits on its own.
+// camera SDK's thread while the command waits on its own. On a terminal the
+// bar redraws in place; elsewhere (a log file, a pipe) only the final state
+// of each transfer is written, as one line.
 
 #include <cstdint>
 #include <mutex>
@@ -11,8 +13,9 @@ namespace vostrel::tools {
 
 class ProgressBar {
 public:
-  // A disabled bar draws nothing.
-  ProgressBar(std::ostream& out, bool enabled);
+  // A disabled bar draws nothing; a bar that is not interactive writes one
+  // line per transfer when it ends.
+  ProgressBar(std::ostream& out, bool enabled, bool interactive);
 
   // Starts a bar for the named transfer, ending the previous one.
   void Begin(const std::string& label);
@@ -30,11 +33,15 @@ private:
   std::mutex lock_;
   std::ostream& out_;
   const bool enabled_;
+  const bool interactive_;
   std::string label_;
   std::int32_t shown_ = -1;
 };
 
 // Ends the bar when the transfer leaves its scope, however it ends.
+// Whether standard error is a terminal.
+bool StandardErrorIsTerminal();
+
 class ProgressScope {
 public:
   ProgressScope(ProgressBar& bar, const std::string& label) : bar_(bar) { bar_.Begin(label); }

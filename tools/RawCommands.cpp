@@ -2,10 +2,13 @@
 
 #include "tools/CardScopes.h"
 #include "tools/Commands.h"
+#include "tools/JsonOutput.h"
+#include "tools/ParamValues.h"
 
 #include <iostream>
 #include <map>
 #include <optional>
+#include <vector>
 
 namespace vostrel::tools {
 
@@ -22,16 +25,30 @@ struct DevelopOptions {
   std::int32_t Quality = 90;
 };
 
-void ShowRAW(ToolHost& host, const std::string& fileName) {
+void ShowRAW(ToolHost& host, const std::string& fileName, bool json) {
   TVostrelActiveX& control = host.Control();
   RAWScope raw(control, fileName);
-  std::cout << "white balances: "
-            << control.OpenRAWObject_GetRemoteParamSupported(RAWParamWhiteBalanceSetting) << '\n'
-            << "white balance:  "
-            << control.GetRAWDevelopmentParameters(RAWParamWhiteBalanceSetting) << '\n'
-            << "kelvin:         " << control.GetRAWDevelopmentParameters(RAWParamWhiteBalanceKelvin)
-            << '\n';
+  const ValueTable& table = RemoteParamValues(RemoteParamWhiteBalanceSetting);
+  std::vector<std::int32_t> settings =
+      SupportedValues(control.OpenRAWObject_GetRemoteParamSupported(RAWParamWhiteBalanceSetting));
+  std::erase(settings, 0);
+  const std::int32_t setting = control.GetRAWDevelopmentParameters(RAWParamWhiteBalanceSetting);
+  const std::int32_t kelvin = control.GetRAWDevelopmentParameters(RAWParamWhiteBalanceKelvin);
   raw.Close();
+  if (json) {
+    nlohmann::json balances = nlohmann::json::array();
+    for (const std::int32_t value : settings) {
+      balances.push_back(ValueJson(table, value));
+    }
+    PrintJson(std::cout, {{"file", fileName},
+                          {"whiteBalance", ValueJson(table, setting)},
+                          {"kelvin", kelvin},
+                          {"whiteBalances", balances}});
+    return;
+  }
+  std::cout << "white balance:  " << table.Show(setting) << '\n'
+            << "kelvin:         " << kelvin << '\n'
+            << "white balances it can be developed with: " << ListMeanings(table, settings) << '\n';
 }
 
 void Develop(ToolHost& host, const DevelopOptions& options) {
@@ -61,13 +78,16 @@ const std::map<std::string, TxBitsPerPixelType> BitsPerPixel{{"24", BitsPerPixel
 
 void AddRawCommands(CommandLine& commandLine) {
   auto& run = commandLine.Run;
+  const GlobalOptions& global = commandLine.Global;
   CLI::App* raw = commandLine.App.add_subcommand("raw", "Develop RAW files (no camera needed)");
   raw->require_subcommand(1);
 
   auto file = std::make_shared<std::string>();
   CLI::App* info = raw->add_subcommand("info", "Show the white balances of a RAW file");
   info->add_option("file", *file, "RAW file")->required()->check(CLI::ExistingFile);
-  info->callback([&run, file] { run = [file](ToolHost& host) { ShowRAW(host, *file); }; });
+  info->callback([&run, &global, file] {
+    run = [&global, file](ToolHost& host) { ShowRAW(host, *file, global.Json); };
+  });
 
   auto options = std::make_shared<DevelopOptions>();
   CLI::App* develop = raw->add_subcommand("develop", "Develop a RAW file into a TIFF or JPEG");
@@ -77,8 +97,20 @@ void AddRawCommands(CommandLine& commandLine) {
       ->transform(CLI::CheckedTransformer(FileFormats, CLI::ignore_case));
   develop->add_option("--bits", options->Bits, "Bits per pixel of a TIFF: 24 or 48")
       ->transform(CLI::CheckedTransformer(BitsPerPixel));
-  develop->add_option("--white-balance", options->WhiteBalance,
-                      "White-balance setting 0 to 16 (13: colour temperature)");
+  develop
+      ->add_option("--white-balance", options->WhiteBalance,
+                   "White balance: auto, daylight, cloudy, tungsten, fluorescent, flash, shade, "
+                   "colour-temperature (with --kelvin), ... or its number")
+      ->transform(CLI::Validator(
+          [](std::string& text) {
+            const auto value = RemoteParamValues(RemoteParamWhiteBalanceSetting).Parse(text);
+            if (!value) {
+              return std::string("not a white balance");
+            }
+            text = std::to_string(*value);
+            return std::string();
+          },
+          "WHITE-BALANCE"));
   develop->add_option("--kelvin", options->Kelvin, "Colour temperature in Kelvin");
   develop->add_option("--icc", options->ICCProfile, "ICC profile to embed")
       ->check(CLI::ExistingFile);

@@ -5,6 +5,8 @@
 #include "tools/CameraSession.h"
 #include "tools/CardScopes.h"
 #include "tools/Commands.h"
+#include "tools/JsonOutput.h"
+#include "tools/ParamValues.h"
 
 #include <algorithm>
 #include <cctype>
@@ -33,7 +35,8 @@ std::string PictureFileName(std::int64_t number) {
 // Releases the shutter count times and, unless the pictures stay in the
 // camera, fetches every picture the camera announces into the folder. The
 // session must be in remote mode. Returns the files written.
-std::vector<std::string> ShootAndFetch(ToolHost& host, const ShootOptions& options) {
+std::vector<std::string> ShootAndFetch(ToolHost& host, const ShootOptions& options,
+                                       std::ostream& messages) {
   TVostrelActiveX& control = host.Control();
   const bool toPC = options.Mode != ReleaseModeOnlyToCamera;
   if (toPC) {
@@ -45,7 +48,7 @@ std::vector<std::string> ShootAndFetch(ToolHost& host, const ShootOptions& optio
     const std::int64_t before = host.AnnouncedPictures();
     control.RemoteTakePicture();
     if (!toPC) {
-      std::cout << "shot " << shot << " kept in the camera\n";
+      messages << "shot " << shot << " kept in the camera\n";
       continue;
     }
     host.WaitForPictures(before + 1);
@@ -58,18 +61,28 @@ std::vector<std::string> ShootAndFetch(ToolHost& host, const ShootOptions& optio
       }
       ++fetched;
       files.push_back(file);
-      std::cout << "saved " << file << '\n';
+      messages << "saved " << file << '\n';
     }
   }
   return files;
 }
 
-void Shoot(ToolHost& host, const CameraChoice& camera, const ShootOptions& options) {
+void Shoot(ToolHost& host, const GlobalOptions& global, const ShootOptions& options) {
   CameraSession session(host.Control());
-  session.Connect(camera);
+  session.Connect(global.Camera);
   session.StartRemote(options.Mode, ReleaseDataKindTakeOnlyPicture);
-  ShootAndFetch(host, options);
+  const std::vector<std::string> files = ShootAndFetch(host, options, Messages(global));
   session.Close();
+  if (global.Json) {
+    nlohmann::json pictures = nlohmann::json::array();
+    for (const std::string& file : files) {
+      pictures.push_back(
+          {{"file", file}, {"path", std::filesystem::absolute(file).lexically_normal().string()}});
+    }
+    PrintJson(std::cout, {{"shots", options.Count},
+                          {"keptInCamera", options.Mode != ReleaseModeOnlyToPC},
+                          {"pictures", pictures}});
+  }
 }
 
 void RunViewfinder(ToolHost& host, const CameraChoice& camera, std::int32_t frames,
@@ -92,11 +105,17 @@ bool IsRAWName(const std::string& name) {
   return extension == ".CR2" || extension == ".CRW";
 }
 
+// What browsing the card left in the folder: the RAW file (empty when the
+// card holds none) and the number of thumbnails.
+struct CardTour {
+  std::string RAWFile;
+  std::size_t Thumbnails = 0;
+};
+
 // Lists the card with its thumbnails, saves the thumbnail of every JPEG
 // picture into <folder>/thumbnails and downloads the first RAW picture into
-// the folder. Returns the RAW file, or an empty string when the card holds
-// none.
-std::string BrowseCard(ToolHost& host, const std::string& folder) {
+// the folder.
+CardTour BrowseCard(ToolHost& host, const std::string& folder) {
   TVostrelActiveX& control = host.Control();
   const CollectionScope collection(control, true);
   const std::vector<std::int32_t> numbers = AllPictureNumbers(control);
@@ -122,7 +141,7 @@ std::string BrowseCard(ToolHost& host, const std::string& folder) {
   const auto raw = std::find_if(names.begin(), names.end(), IsRAWName);
   if (raw == names.end()) {
     std::cout << "  no RAW picture on the card\n";
-    return {};
+    return {{}, saved};
   }
   const std::string name = PlainName(*raw);
   const std::string file = (std::filesystem::path(folder) / name).string();
@@ -131,19 +150,23 @@ std::string BrowseCard(ToolHost& host, const std::string& folder) {
     control.GetPicture(static_cast<std::int32_t>(raw - names.begin()), false, file);
   }
   std::cout << "  saved " << file << '\n';
-  return file;
+  return {file, saved};
 }
 
 // Develops the RAW file twice, with the white balance it was taken with into
 // a 16-bit TIFF and at a colour temperature of 5200 K into a JPEG.
-void DevelopRAW(ToolHost& host, const std::string& rawFile) {
+// Returns the two files.
+std::vector<std::string> DevelopRAW(ToolHost& host, const std::string& rawFile) {
   TVostrelActiveX& control = host.Control();
   RAWScope raw(control, rawFile);
+  const ValueTable& balances = RemoteParamValues(RemoteParamWhiteBalanceSetting);
+  std::vector<std::int32_t> settings =
+      SupportedValues(control.OpenRAWObject_GetRemoteParamSupported(RAWParamWhiteBalanceSetting));
+  std::erase(settings, 0);
   std::cout << "  white balance "
-            << control.GetRAWDevelopmentParameters(RAWParamWhiteBalanceSetting) << ", "
-            << control.GetRAWDevelopmentParameters(RAWParamWhiteBalanceKelvin)
-            << " K; settings it takes: "
-            << control.OpenRAWObject_GetRemoteParamSupported(RAWParamWhiteBalanceSetting) << '\n';
+            << balances.Show(control.GetRAWDevelopmentParameters(RAWParamWhiteBalanceSetting))
+            << ", " << control.GetRAWDevelopmentParameters(RAWParamWhiteBalanceKelvin)
+            << " K; it can be developed with " << ListMeanings(balances, settings) << '\n';
   const std::filesystem::path base = std::filesystem::path(rawFile).replace_extension();
   const std::string tiff = base.string() + ".tif";
   control.DevelopRAWPicture(tiff, FileFormatTIFF, BitsPerPixel48Bits, "", 0);
@@ -155,6 +178,36 @@ void DevelopRAW(ToolHost& host, const std::string& rawFile) {
   control.DevelopRAWPicture(jpeg, FileFormatJPEG, BitsPerPixel24Bits, "", 90);
   std::cout << "  saved " << jpeg << " (5200 K, quality 90)\n";
   raw.Close();
+  return {tiff, jpeg};
+}
+
+std::string FileNames(const std::vector<std::string>& files) {
+  std::string names;
+  for (std::size_t index = 0; index < files.size(); ++index) {
+    names += (index == 0                  ? ""
+              : index + 1 == files.size() ? " and "
+                                          : ", ") +
+             std::filesystem::path(files[index]).filename().string();
+  }
+  return names;
+}
+
+// The demo's last line: every file it wrote and what it left on the card.
+std::string LeftBehind(const ShootOptions& options, const std::vector<std::string>& pictures,
+                       const CardTour& tour, const std::vector<std::string>& developed) {
+  std::vector<std::string> files = pictures;
+  if (!tour.RAWFile.empty()) {
+    files.push_back(tour.RAWFile);
+  }
+  files.insert(files.end(), developed.begin(), developed.end());
+  std::string line = "Left behind in " +
+                     std::filesystem::absolute(options.Folder).lexically_normal().string() + ": " +
+                     (files.empty() ? std::string("no pictures") : FileNames(files)) + "; " +
+                     std::to_string(tour.Thumbnails) + " thumbnails in thumbnails";
+  if (options.Mode != ReleaseModeOnlyToPC) {
+    line += "; the " + std::to_string(options.Count) + " new pictures stay on the camera's card";
+  }
+  return line;
 }
 
 // The whole tour of the component: the pictures are kept on the card as
@@ -175,24 +228,26 @@ void RunDemo(ToolHost& host, const CameraChoice& camera, const ShootOptions& opt
   std::cout << "  shots available: " << control.RemoteGetNumberOfAvailableShots() << '\n';
 
   std::cout << "Taking " << options.Count << " pictures\n";
-  const std::vector<std::string> files = ShootAndFetch(host, options);
+  const std::vector<std::string> files = ShootAndFetch(host, options, std::cout);
   std::cout << "Ending remote control\n";
   session.EndRemote();
 
   std::cout << "Browsing the card\n";
-  const std::string rawFile = BrowseCard(host, options.Folder);
+  const CardTour tour = BrowseCard(host, options.Folder);
 
   std::cout << "Disconnecting\n";
   session.Disconnect();
-  if (!rawFile.empty()) {
-    std::cout << "Developing " << PlainName(rawFile) << " on the PC\n";
-    DevelopRAW(host, rawFile);
+  std::vector<std::string> developed;
+  if (!tour.RAWFile.empty()) {
+    std::cout << "Developing " << PlainName(tour.RAWFile) << " on the PC\n";
+    developed = DevelopRAW(host, tour.RAWFile);
   }
   std::cout << "Stopping the camera SDKs\n";
   session.Close();
-  const std::size_t cdFiles = RunCDDemoSession(host, options.Folder, options.Count).size();
-  std::cout << files.size() + cdFiles << " pictures are in "
-            << std::filesystem::absolute(options.Folder).lexically_normal().string() << '\n';
+  std::vector<std::string> pictures = files;
+  const std::vector<std::string> cdPictures = RunCDDemoSession(host, options.Folder, options.Count);
+  pictures.insert(pictures.end(), cdPictures.begin(), cdPictures.end());
+  std::cout << LeftBehind(options, pictures, tour, developed) << '\n';
 }
 
 const std::map<std::string, TxReleaseModeType> ReleaseModes{{"pc", ReleaseModeOnlyToPC},
@@ -215,7 +270,7 @@ void AddShootingCommands(CommandLine& commandLine) {
   shootCommand->add_option("--mode", shoot->Mode, "Where pictures go: pc, both or camera")
       ->transform(CLI::CheckedTransformer(ReleaseModes, CLI::ignore_case));
   shootCommand->callback([&run, &global, shoot] {
-    run = [&global, shoot](ToolHost& host) { Shoot(host, global.Camera, *shoot); };
+    run = [&global, shoot](ToolHost& host) { Shoot(host, global, *shoot); };
   });
 
   struct ViewfinderOptions {

@@ -23,7 +23,7 @@ std::string FrameFileName(std::int64_t number) {
 } // namespace
 
 ToolHost::ToolHost(const HostOptions& options)
-    : options_(options), progress_(std::cerr, options.ShowProgress) {
+    : options_(options), progress_(std::cerr, options.ShowProgress, StandardErrorIsTerminal()) {
   const auto report = [this](std::int32_t percent) { progress_.Report(percent); };
   // An EOS camera reports the transfer of a released picture as take-picture
   // progress, the PowerShot cameras as get-picture progress.

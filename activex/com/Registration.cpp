@@ -102,7 +102,11 @@ HRESULT RegisterServer() noexcept {
     if (FAILED(result)) {
       return result;
     }
-    result = RegisterTypeLib(typeLib, const_cast<OLECHAR*>(modulePath.c_str()), nullptr);
+    // The help folder is the control's own, written as the installer
+    // package writes it (with its trailing separator).
+    const std::wstring folder = modulePath.substr(0, modulePath.find_last_of(L"\\/") + 1);
+    result = RegisterTypeLib(typeLib, const_cast<OLECHAR*>(modulePath.c_str()),
+                             const_cast<OLECHAR*>(folder.c_str()));
     typeLib->Release();
     if (FAILED(result)) {
       return result;

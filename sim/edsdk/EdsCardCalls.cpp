@@ -3,9 +3,11 @@
 
 #include "sim/edsdk/EdsFailure.h"
 #include "sim/edsdk/EdsSimulator.h"
+#include "sim/edsdk/EdsStreams.h"
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace vostrel::sim::eds {
 
@@ -125,7 +127,18 @@ void EdsSimulator::downloadThumbnail(EdsDirectoryItemRef item, EdsStreamRef stre
   if (object->entry->thumbnail.empty()) {
     fail(EdsErrNotSupported);
   }
-  target->stream->write(object->entry->thumbnail);
+  const Entry& entry = *object->entry;
+  switch (entry.thumbnailStream) {
+  case ThumbnailStream::Plain:
+    target->stream->write(entry.thumbnail);
+    return;
+  case ThumbnailStream::Endless:
+    target->stream = std::make_shared<EndlessStream>(entry.thumbnail, entry.thumbnail.size());
+    return;
+  case ThumbnailStream::EndlessHuge:
+    target->stream = std::make_shared<EndlessStream>(entry.thumbnail, 0xFFFFFFFFu);
+    return;
+  }
 }
 
 // A picture that waited only for its transfer leaves the camera with it.

@@ -85,6 +85,18 @@ void MemoryStream::write(const void* data, std::size_t size) {
   position_ = end;
 }
 
+std::size_t EndlessStream::read(void* buffer, std::size_t size) {
+  auto* bytes = static_cast<std::uint8_t*>(buffer);
+  for (std::size_t i = 0; i < size; ++i, ++position_) {
+    bytes[i] = position_ < start_.size() ? start_[static_cast<std::size_t>(position_)] : 0xFF;
+  }
+  return size;
+}
+
+void EndlessStream::write(const void* /*data*/, std::size_t /*size*/) {
+  fail(EdsErrStreamWrite);
+}
+
 FileStream::FileStream(const std::string& path, EdsUInt32 disposition, EdsUInt32 access) {
   if (access > EdsAccessReadWrite) {
     fail(EdsErrInvalidParameter);

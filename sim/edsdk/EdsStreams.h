@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace vostrel::sim::eds {
 
@@ -45,6 +46,21 @@ public:
 
 private:
   Bytes bytes_;
+};
+
+// A stream whose reads never run out: the bytes it was given, then 0xFF for
+// ever. It reports the length it is told and takes no writes.
+class EndlessStream final : public Stream {
+public:
+  EndlessStream(Bytes start, std::uint64_t reportedLength)
+      : start_(std::move(start)), reportedLength_(reportedLength) {}
+  std::size_t read(void* buffer, std::size_t size) override;
+  void write(const void* data, std::size_t size) override;
+  std::uint64_t length() override { return reportedLength_; }
+
+private:
+  Bytes start_;
+  std::uint64_t reportedLength_;
 };
 
 class FileStream final : public Stream {

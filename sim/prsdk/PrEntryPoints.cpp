@@ -62,6 +62,7 @@ prResponse PRAPI PR_FinishSDK(void) {
   const prResponse result = entry(
       "PR_FinishSDK", Needs::Nothing, [](Call&) {},
       [](Call& call) { call.simulator().finishSdk(); });
+  simulator.joinStoppedStreams();
   simulator.events().stop();
   return result;
 }
@@ -92,8 +93,11 @@ prResponse PRAPI PR_CreateCameraObject(const prDeviceInfo* device, prHandle* cam
 }
 
 prResponse PRAPI PR_DestroyCameraObject(prHandle camera) {
-  return onCamera("PR_DestroyCameraObject", camera,
-                  [&](PrSimulator& simulator) { simulator.destroyCameraObject(camera); });
+  const prResponse result = onCamera("PR_DestroyCameraObject", camera, [&](PrSimulator& simulator) {
+    simulator.destroyCameraObject(camera);
+  });
+  PrSimulator::instance().joinStoppedStreams();
+  return result;
 }
 
 prResponse PRAPI PR_ConnectCamera(prHandle camera) {
@@ -102,8 +106,10 @@ prResponse PRAPI PR_ConnectCamera(prHandle camera) {
 }
 
 prResponse PRAPI PR_DisconnectCamera(prHandle camera) {
-  return onCamera("PR_DisconnectCamera", camera,
-                  [&](PrSimulator& simulator) { simulator.disconnect(camera); });
+  const prResponse result = onCamera("PR_DisconnectCamera", camera,
+                                     [&](PrSimulator& simulator) { simulator.disconnect(camera); });
+  PrSimulator::instance().joinStoppedStreams();
+  return result;
 }
 
 prResponse PRAPI PR_SetEventCallBack(prHandle camera, prContext context, prSetEventCB callback) {
@@ -141,8 +147,11 @@ prResponse PRAPI PR_InitiateReleaseControl(prHandle camera) {
 }
 
 prResponse PRAPI PR_TerminateReleaseControl(prHandle camera) {
-  return onCamera("PR_TerminateReleaseControl", camera,
-                  [&](PrSimulator& simulator) { simulator.terminateReleaseControl(camera); });
+  const prResponse result =
+      onCamera("PR_TerminateReleaseControl", camera,
+               [&](PrSimulator& simulator) { simulator.terminateReleaseControl(camera); });
+  PrSimulator::instance().joinStoppedStreams();
+  return result;
 }
 
 prResponse PRAPI PR_RC_Release(prHandle camera) {
@@ -179,25 +188,49 @@ prResponse PRAPI PR_RC_GetNumAvailableShot(prHandle camera, prUInt32* count) {
       });
 }
 
-prResponse PRAPI PR_RC_StartViewFinder(prHandle camera, prContext /*context*/,
-                                       prViewFinderCB /*callback*/) {
-  return notSimulated("PR_RC_StartViewFinder", camera);
+prResponse PRAPI PR_RC_StartViewFinder(prHandle camera, prContext context,
+                                       prViewFinderCB callback) {
+  PrSimulator& simulator = PrSimulator::instance();
+  // Streams stopped earlier end before a new one starts.
+  simulator.joinStoppedStreams();
+  return entry(
+      "PR_RC_StartViewFinder", Needs::Sdk,
+      [&](Call& call) {
+        call.argument(call.simulator().describe(camera));
+        call.argument(std::to_string(context));
+        call.argument(handlerArgument(callback != nullptr));
+      },
+      [&](Call& call) { call.simulator().startViewfinder(camera, context, callback); });
 }
 
 prResponse PRAPI PR_RC_TermViewFinder(prHandle camera) {
-  return notSimulated("PR_RC_TermViewFinder", camera);
+  const prResponse result = onCamera("PR_RC_TermViewFinder", camera, [&](PrSimulator& simulator) {
+    simulator.terminateViewfinder(camera);
+  });
+  // No frame arrives once the call has returned, unless it was made from
+  // within a frame's handler.
+  PrSimulator::instance().joinStoppedStreams();
+  return result;
 }
 
-prResponse PRAPI PR_RC_DoAeAfAwb(prHandle camera, prUInt32 /*selector*/) {
-  return notSimulated("PR_RC_DoAeAfAwb", camera);
+prResponse PRAPI PR_RC_DoAeAfAwb(prHandle camera, prUInt32 selector) {
+  return entry(
+      "PR_RC_DoAeAfAwb", Needs::Sdk,
+      [&](Call& call) {
+        call.argument(call.simulator().describe(camera));
+        call.argument(std::to_string(selector));
+      },
+      [&](Call& call) { call.simulator().doAeAfAwb(camera, selector); });
 }
 
 prResponse PRAPI PR_RC_FocusLock(prHandle camera) {
-  return notSimulated("PR_RC_FocusLock", camera);
+  return onCamera("PR_RC_FocusLock", camera,
+                  [&](PrSimulator& simulator) { simulator.focusLock(camera, true); });
 }
 
 prResponse PRAPI PR_RC_FocusUnlock(prHandle camera) {
-  return notSimulated("PR_RC_FocusUnlock", camera);
+  return onCamera("PR_RC_FocusUnlock", camera,
+                  [&](PrSimulator& simulator) { simulator.focusLock(camera, false); });
 }
 
 prResponse PRAPI PR_GetDevicePropDesc(prHandle camera, prUInt16 property, prUInt32* bufferSize,

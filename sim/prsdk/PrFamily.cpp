@@ -17,7 +17,7 @@ struct NamedProperty {
 
 // Properties of the settings map. Owner, body ID, battery status and clock
 // are camera attributes of the world and are read and written through those.
-constexpr std::array<NamedProperty, 24> Names = {{
+constexpr std::array<NamedProperty, 27> Names = {{
     {prPropBatteryKind, "BatteryKind", 2},
     {0xD006, "Quality", 1},
     {0xD007, "ImageFormat", 1},
@@ -42,6 +42,9 @@ constexpr std::array<NamedProperty, 24> Names = {{
     {prPropReleaseDestination, "ReleaseDestination", 2},
     {0xD040, "PhotoEffect", 2},
     {0xD041, "AFAssistLight", 2},
+    {prPropZoomPosition, "Zoom", 2},
+    {prPropDigitalZoomStart, "DigitalZoomStart", 2},
+    {prPropViewfinderOutput, "ViewfinderOutput", 1},
 }};
 
 const NamedProperty* named(std::uint32_t id) {
@@ -110,6 +113,7 @@ const std::vector<Setting>& defaultSettings() {
       {prPropReleaseDestination, 8, {1, 2, 3, 4, 8, 12}},
       {0xD040, 0, {0, 1, 2, 3, 4, 5}},
       {0xD041, 1, {0, 1}},
+      {prPropViewfinderOutput, 1, {1, 2, 3}},
   };
   return settings;
 }
@@ -151,6 +155,20 @@ Camera PrFamily::defaultCamera(std::size_t index) const {
   for (const Setting& setting : defaultSettings()) {
     camera.properties[setting.id] = settingProperty(setting);
   }
+  // Optical zoom from 0 to 7, digital zoom on to 20.
+  Property zoom;
+  zoom.kind = ValueKind::Unsigned;
+  zoom.dataType = DataTypeUInt32;
+  zoom.value = u32Bytes(0);
+  std::vector<Bytes> positions;
+  for (std::uint32_t position = 0; position <= 20; ++position) {
+    positions.push_back(u32Bytes(position));
+  }
+  zoom.accepted = std::move(positions);
+  camera.properties[prPropZoomPosition] = zoom;
+  Property digitalZoomStart = kind;
+  digitalZoomStart.value = u32Bytes(8);
+  camera.properties[prPropDigitalZoomStart] = digitalZoomStart;
   camera.operations = DefaultOperations;
   return camera;
 }
@@ -185,6 +203,10 @@ std::uint32_t PrFamily::dataTypeFor(ValueKind kind) const {
     return DataTypeInt32Array;
   }
   return 0;
+}
+
+bool rangeForm(std::uint32_t id) {
+  return id == prPropZoomPosition;
 }
 
 std::size_t wireSize(std::uint32_t id, std::size_t storedSize) {

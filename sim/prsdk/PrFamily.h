@@ -24,6 +24,10 @@ public:
 // otherwise the size the world keeps.
 std::size_t wireSize(std::uint32_t id, std::size_t storedSize);
 
+// True for a property whose description gives a range (minimum, maximum,
+// step) of the values it accepts rather than a list.
+bool rangeForm(std::uint32_t id);
+
 // The events a camera lists in its device information.
 const std::vector<prUInt16>& supportedEvents();
 

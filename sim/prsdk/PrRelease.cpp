@@ -24,12 +24,35 @@ constexpr std::uint16_t DataTypeInt8 = 0x0001;
 constexpr std::uint16_t DataTypeUInt8 = 0x0002;
 constexpr std::uint16_t DataTypeInt16 = 0x0003;
 constexpr std::uint16_t DataTypeUInt16 = 0x0004;
+constexpr std::uint8_t FormRange = 1;
 constexpr std::uint8_t FormEnumeration = 2;
 
 void appendWidth(Bytes& bytes, const Bytes& value, std::size_t width) {
   for (std::size_t i = 0; i < width; ++i) {
     bytes.push_back(i < value.size() ? value[i] : 0);
   }
+}
+
+// The range form: minimum, maximum and step of the accepted values (the
+// smallest distance between two of them).
+void appendRange(Bytes& bytes, const std::vector<Bytes>& values, std::size_t width) {
+  std::vector<std::uint32_t> numbers;
+  for (const Bytes& value : values) {
+    numbers.push_back(readU32(value, 0));
+  }
+  std::sort(numbers.begin(), numbers.end());
+  std::uint32_t step = 0;
+  for (std::size_t i = 1; i < numbers.size(); ++i) {
+    const std::uint32_t distance = numbers[i] - numbers[i - 1];
+    if (distance != 0 && (step == 0 || distance < step)) {
+      step = distance;
+    }
+  }
+  step = std::max<std::uint32_t>(step, 1);
+  bytes.push_back(FormRange);
+  appendWidth(bytes, u32Bytes(numbers.empty() ? 0 : numbers.front()), width);
+  appendWidth(bytes, u32Bytes(numbers.empty() ? 0 : numbers.back()), width);
+  appendWidth(bytes, u32Bytes(step), width);
 }
 
 } // namespace
@@ -56,7 +79,7 @@ void PrSimulator::initiateReleaseControl(prHandle handle) {
 }
 
 void PrSimulator::terminateReleaseControl(prHandle handle) {
-  underReleaseControl(handle).releaseControl = false;
+  leaveReleaseControl(underReleaseControl(handle));
 }
 
 void PrSimulator::release(Call& call, prHandle handle) {
@@ -144,7 +167,8 @@ void PrSimulator::availableShots(prHandle handle, prUInt32* count) {
 
 // The DevicePropDesc dataset: code, data type, get/set, factory default and
 // current value, the enumeration form and the accepted values (only the
-// current one for a property that takes every value).
+// current one for a property that takes every value), or the range form for
+// the zoom.
 void PrSimulator::propertyDescription(prHandle handle, prUInt16 code, prUInt32* bufferSize,
                                       void* buffer) {
   const Camera& camera = *connected(handle).camera;
@@ -162,12 +186,16 @@ void PrSimulator::propertyDescription(prHandle handle, prUInt16 code, prUInt32* 
   bytes.push_back(property->writable ? 1 : 0);
   appendWidth(bytes, property->value, width);
   appendWidth(bytes, property->value, width);
-  bytes.push_back(FormEnumeration);
   const std::vector<Bytes> values =
       property->accepted.value_or(std::vector<Bytes>{property->value});
-  appendU16(bytes, static_cast<std::uint16_t>(values.size()));
-  for (const Bytes& value : values) {
-    appendWidth(bytes, value, width);
+  if (rangeForm(code)) {
+    appendRange(bytes, values, width);
+  } else {
+    bytes.push_back(FormEnumeration);
+    appendU16(bytes, static_cast<std::uint16_t>(values.size()));
+    for (const Bytes& value : values) {
+      appendWidth(bytes, value, width);
+    }
   }
   if (bufferSize == nullptr || buffer == nullptr) {
     fail(prInvalidParameter);

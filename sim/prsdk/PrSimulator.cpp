@@ -191,6 +191,9 @@ std::string PrSimulator::describe(prHandle handle) const {
 }
 
 void PrSimulator::worldReplaced() {
+  for (auto& [handle, object] : objects_) {
+    stopViewfinder(object);
+  }
   objects_.clear();
   released_.clear();
   ++generation_;
@@ -215,6 +218,9 @@ void PrSimulator::startSdk() {
 
 void PrSimulator::finishSdk() {
   started_ = false;
+  for (auto& [handle, object] : objects_) {
+    stopViewfinder(object);
+  }
   objects_.clear();
   for (const auto& camera : world().cameras) {
     camera->sessionOpen = false;
@@ -309,6 +315,7 @@ void PrSimulator::destroyCameraObject(prHandle handle) {
   if (object.connected) {
     disconnect(handle);
   }
+  stopViewfinder(object);
   objects_.erase(handle);
 }
 
@@ -327,7 +334,7 @@ void PrSimulator::disconnect(prHandle handle) {
     fail(prSessionNotOpen);
   }
   object.connected = false;
-  object.releaseControl = false;
+  leaveReleaseControl(object);
   object.camera->sessionOpen =
       std::any_of(objects_.begin(), objects_.end(), [&](const auto& other) {
         return other.second.camera == object.camera && other.second.connected;
@@ -412,6 +419,11 @@ void PrSimulator::detachCamera(std::int32_t camera) {
     }
     callbacks = cameraEvent(*target, prEventConnectionLost, 0, 0);
     target->attached = false;
+    for (auto& [handle, object] : objects_) {
+      if (object.camera == target) {
+        stopViewfinder(object);
+      }
+    }
   }
   post(std::move(callbacks));
 }

@@ -7,9 +7,11 @@
 #include "sim/prsdk/PrFamily.h"
 #include "sim/world/SdkCall.h"
 #include "sim/world/Simulator.h"
+#include "sim/world/ViewfinderStream.h"
 
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace vostrel::sim::pr {
 
@@ -93,6 +95,17 @@ public:
                     prContext context, prGetFileDataCB callback);
   void availableShots(prHandle handle, prUInt32* count);
 
+  // Viewfinder and focus (PrViewfinder.cpp). The frames go from a stream of
+  // their own to the callback, without the lock.
+  void startViewfinder(prHandle handle, prContext context, prViewFinderCB callback);
+  // Stops the stream; it is joined by joinStoppedStreams.
+  void terminateViewfinder(prHandle handle);
+  void doAeAfAwb(prHandle handle, prUInt32 selector);
+  void focusLock(prHandle handle, bool lock);
+  // Waits for the streams stopped so far, apart from the calling thread's
+  // own, and counts their frames. Call without the lock.
+  void joinStoppedStreams() noexcept;
+
 private:
   struct CameraObject {
     std::shared_ptr<Camera> camera;
@@ -100,6 +113,13 @@ private:
     prSetEventCB callback = nullptr;
     prContext context = 0;
     bool releaseControl = false;
+    std::unique_ptr<ViewfinderStream> viewfinder;
+    bool focusLocked = false;
+  };
+  // A stream that was told to stop, and the camera whose frames it counts.
+  struct StoppedStream {
+    std::unique_ptr<ViewfinderStream> stream;
+    std::shared_ptr<Camera> camera;
   };
   // Released data waiting for PR_RC_GetReleasedData: the picture or its
   // thumbnail, fetched once.
@@ -109,6 +129,9 @@ private:
   };
 
   void worldReplaced() override;
+  // Stops the object's viewfinder, if it runs, and its release control.
+  void leaveReleaseControl(CameraObject& object);
+  void stopViewfinder(CameraObject& object);
   CameraObject& require(prHandle handle);
   // The object of a handle whose camera is still attached.
   CameraObject& attached(prHandle handle);
@@ -130,6 +153,7 @@ private:
   std::map<prHandle, CameraObject> objects_;
   prObjectHandle nextObject_ = 1;
   std::map<prObjectHandle, Released> released_;
+  std::vector<StoppedStream> stoppedStreams_;
 };
 
 } // namespace vostrel::sim::pr

@@ -4,6 +4,7 @@
 // described in sim/README.md.
 
 #include <cstddef>
+#include <cstdio>
 #include <deque>
 #include <mutex>
 #include <string>
@@ -12,6 +13,16 @@ namespace vostrel::sim {
 
 class CallLog {
 public:
+  CallLog() = default;
+  ~CallLog();
+  CallLog(const CallLog&) = delete;
+  CallLog& operator=(const CallLog&) = delete;
+
+  // Appends every later line to the file as well, so that a test can read
+  // what a program of its own sent to the library. False when the file
+  // cannot be opened.
+  bool mirrorTo(const std::string& fileName);
+
   // The oldest lines are dropped beyond this many.
   static constexpr std::size_t MaximumLines = 100000;
 
@@ -23,6 +34,7 @@ public:
 private:
   mutable std::mutex mutex_;
   std::deque<std::string> lines_;
+  std::FILE* mirror_ = nullptr;
 };
 
 } // namespace vostrel::sim

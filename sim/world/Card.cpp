@@ -1,31 +1,71 @@
 #include "sim/world/Card.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace vostrel::sim {
 
 namespace {
 
+// Marks the entry and everything below it removed.
 void markRemoved(Entry& entry) {
-  entry.removed = true;
-  for (const auto& child : entry.children) {
-    markRemoved(*child);
+  std::vector<Entry*> pending{&entry};
+  while (!pending.empty()) {
+    Entry* next = pending.back();
+    pending.pop_back();
+    next->removed = true;
+    for (const auto& child : next->children) {
+      pending.push_back(child.get());
+    }
   }
 }
 
-void visitFiles(const Entry& folder, const std::string& prefix,
-                const std::function<void(const std::string&, const Entry&)>& visit) {
-  for (const auto& child : folder.children) {
-    const std::string path = prefix + child->name;
-    if (child->isFolder()) {
-      visitFiles(*child, path + "/", visit);
-    } else {
-      visit(path, *child);
+// Visits every entry below the folder depth first, children in order, with
+// its path relative to the folder. One path is kept and cut back as the walk
+// returns from a folder.
+void visitEntries(const Entry& folder,
+                  const std::function<void(const std::string&, const Entry&)>& visit) {
+  struct Level {
+    const Entry* folder;
+    std::size_t nextChild;
+    std::size_t pathLength;
+  };
+  std::string path;
+  std::vector<Level> levels{{&folder, 0, 0}};
+  while (!levels.empty()) {
+    Level& level = levels.back();
+    if (level.nextChild == level.folder->children.size()) {
+      levels.pop_back();
+      continue;
+    }
+    const Entry& child = *level.folder->children[level.nextChild++];
+    path.resize(level.pathLength);
+    path += child.name;
+    visit(path, child);
+    if (child.isFolder()) {
+      path += '/';
+      levels.push_back({&child, 0, path.size()});
     }
   }
 }
 
 } // namespace
+
+Entry::~Entry() {
+  std::vector<std::shared_ptr<Entry>> pending = std::move(children);
+  while (!pending.empty()) {
+    std::shared_ptr<Entry> entry = std::move(pending.back());
+    pending.pop_back();
+    // An entry still referenced elsewhere (by an SDK reference) keeps what
+    // it holds; its own destructor takes that apart later.
+    if (entry.use_count() == 1) {
+      for (auto& child : entry->children) {
+        pending.push_back(std::move(child));
+      }
+      entry->children.clear();
+    }
+  }
+}
 
 std::shared_ptr<Entry> Entry::child(const std::string& childName) const {
   const auto found = std::find_if(children.begin(), children.end(),
@@ -102,7 +142,20 @@ void formatVolume(Volume& volume) {
 
 void forEachFile(const Entry& folder,
                  const std::function<void(const std::string& path, const Entry& file)>& visit) {
-  visitFiles(folder, "", visit);
+  visitEntries(folder, [&](const std::string& path, const Entry& entry) {
+    if (!entry.isFolder()) {
+      visit(path, entry);
+    }
+  });
+}
+
+void forEachFolder(const Entry& folder,
+                   const std::function<void(const std::string& path, const Entry& folder)>& visit) {
+  visitEntries(folder, [&](const std::string& path, const Entry& entry) {
+    if (entry.isFolder()) {
+      visit(path, entry);
+    }
+  });
 }
 
 std::size_t countFiles(const Entry& folder) {
@@ -112,10 +165,22 @@ std::size_t countFiles(const Entry& folder) {
 }
 
 std::string entryPath(const Entry& entry) {
-  std::string path = entry.name;
+  // The names from the entry up to (not including) the volume's root, joined
+  // from the top down.
+  std::vector<const std::string*> names{&entry.name};
+  std::size_t length = entry.name.size();
   for (auto parent = entry.parent.lock(); parent && parent->parent.lock();
        parent = parent->parent.lock()) {
-    path = parent->name + "/" + path;
+    names.push_back(&parent->name);
+    length += parent->name.size() + 1;
+  }
+  std::string path;
+  path.reserve(length);
+  for (auto name = names.rbegin(); name != names.rend(); ++name) {
+    if (name != names.rbegin()) {
+      path += '/';
+    }
+    path += **name;
   }
   return path;
 }

@@ -15,12 +15,25 @@ namespace vostrel::sim {
 
 enum class FileKind { Folder, Jpeg, Raw, Data };
 
+// How a simulated SDK hands out a file's thumbnail: as it is, or, to try a
+// host against a faulty SDK, in a stream whose reads never run out, which
+// reports the thumbnail's length (Endless) or 4294967295 bytes (EndlessHuge).
+enum class ThumbnailStream { Plain, Endless, EndlessHuge };
+
 struct Entry {
+  Entry() = default;
+  Entry(const Entry&) = default;
+  Entry& operator=(const Entry&) = default;
+  // Takes the folders below apart one by one, so that a card nested however
+  // deep is freed without exhausting the stack.
+  ~Entry();
+
   std::string name;
   FileKind kind = FileKind::Folder;
   std::uint32_t number = 0; // picture number of a generated picture
   Bytes content;
   Bytes thumbnail; // JPEG; empty when the file has none
+  ThumbnailStream thumbnailStream = ThumbnailStream::Plain;
   std::vector<std::shared_ptr<Entry>> children;
   std::weak_ptr<Entry> parent;
   bool removed = false; // deleted, formatted away or discarded after transfer
@@ -51,10 +64,14 @@ void removeEntry(const std::shared_ptr<Entry>& entry);
 void formatVolume(Volume& volume);
 
 // Every file below a folder, depth first, children in order, with its path
-// relative to the folder ("DCIM/100EOS_S/IMG_0001.JPG").
+// relative to the folder ("DCIM/100EOS_S/IMG_0001.JPG"). The walks of the
+// card keep their place in lists of their own, not on the call stack.
 void forEachFile(const Entry& folder,
                  const std::function<void(const std::string& path, const Entry& file)>& visit);
 std::size_t countFiles(const Entry& folder);
+// The same for every folder below a folder, a folder before what it holds.
+void forEachFolder(const Entry& folder,
+                   const std::function<void(const std::string& path, const Entry& folder)>& visit);
 // The path of an entry below its volume's root.
 std::string entryPath(const Entry& entry);
 

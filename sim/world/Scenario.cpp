@@ -8,6 +8,8 @@
 #include <initializer_list>
 #include <limits>
 #include <set>
+#include <utility>
+#include <vector>
 
 namespace vostrel::sim {
 
@@ -16,6 +18,7 @@ namespace {
 using Json = nlohmann::json;
 
 constexpr std::size_t MaximumRangeValues = 4096;
+constexpr std::int64_t MaximumPictureNumber = 9999;
 
 // A JSON value with its place in the scenario, for error messages.
 class Node {
@@ -114,14 +117,16 @@ std::string extensionOf(const std::string& name) {
   return dot == std::string::npos ? std::string() : upper(name.substr(dot));
 }
 
-// The last run of digits in a file name ("IMG_0012.JPG" gives 12), or 0.
+// The last run of digits in a file name, at most its last four ("IMG_0012.JPG"
+// gives 12, "IMG_12345.JPG" 2345), or 0: picture numbers have four digits.
 std::uint32_t numberInName(const std::string& name) {
+  constexpr auto NumberLimit = static_cast<std::uint32_t>(MaximumPictureNumber + 1);
   std::uint32_t number = 0;
   bool inDigits = false;
   for (char c : name) {
     if (std::isdigit(static_cast<unsigned char>(c)) != 0) {
-      number = inDigits ? number * 10 + static_cast<std::uint32_t>(c - '0')
-                        : static_cast<std::uint32_t>(c - '0');
+      const auto digit = static_cast<std::uint32_t>(c - '0');
+      number = inDigits ? (number * 10 + digit) % NumberLimit : digit;
       inDigits = true;
     } else if (c == '.') {
       break;
@@ -131,6 +136,107 @@ std::uint32_t numberInName(const std::string& name) {
   }
   return number;
 }
+
+// Builds the document as the library's own parser does, and keeps track of
+// where in the scenario it is, so that a value the library refuses (a number
+// too large for a double, such as 1e400) is reported at its place.
+class PlaceKeepingBuilder {
+public:
+  explicit PlaceKeepingBuilder(Json& root) : root_(root) {}
+
+  bool null() { return put(nullptr); }
+  bool boolean(bool value) { return put(value); }
+  bool number_integer(Json::number_integer_t value) { return put(value); }
+  bool number_unsigned(Json::number_unsigned_t value) { return put(value); }
+  bool number_float(Json::number_float_t value, const Json::string_t& /*text*/) {
+    return put(value);
+  }
+  bool string(Json::string_t& value) { return put(std::move(value)); }
+  bool binary(Json::binary_t& value) { return put(Json::binary(std::move(value))); }
+
+  bool start_object(std::size_t /*size*/) { return open(Json::object(), false); }
+  bool key(Json::string_t& name) {
+    levels_.back().key = name;
+    return true;
+  }
+  bool end_object() { return close(); }
+  bool start_array(std::size_t /*size*/) { return open(Json::array(), true); }
+  bool end_array() { return close(); }
+
+  bool parse_error(std::size_t /*position*/, const std::string& token,
+                   const Json::exception& error) {
+    if (error.id == NumberOverflowId) {
+      throw ScenarioError(placeText() + ": the number " + token + " is too large");
+    }
+    throw ScenarioError(std::string("scenario is not valid JSON: ") + error.what());
+  }
+
+private:
+  // The library's code for a number that does not fit a double.
+  static constexpr int NumberOverflowId = 406;
+
+  struct Level {
+    Json* container;
+    bool isArray;
+    std::size_t nextIndex = 0; // arrays: the index of the next element
+    std::string key;           // objects: the key of the value being read
+  };
+
+  // Adds a value to the container being read, or makes it the root.
+  Json* add(Json value) {
+    if (levels_.empty()) {
+      root_ = std::move(value);
+      return &root_;
+    }
+    Level& level = levels_.back();
+    if (level.isArray) {
+      ++level.nextIndex;
+      level.container->push_back(std::move(value));
+      return &level.container->back();
+    }
+    Json& slot = (*level.container)[level.key];
+    slot = std::move(value);
+    return &slot;
+  }
+
+  template <typename Value>
+  bool put(Value&& value) {
+    add(Json(std::forward<Value>(value)));
+    return true;
+  }
+
+  bool open(Json container, bool isArray) {
+    Json* added = add(std::move(container));
+    levels_.push_back({added, isArray});
+    return true;
+  }
+
+  bool close() {
+    levels_.pop_back();
+    return true;
+  }
+
+  // "scenario eos.cameras[0].battery": the value about to be read.
+  std::string placeText() const {
+    std::string path;
+    for (std::size_t i = 0; i < levels_.size(); ++i) {
+      const Level& level = levels_[i];
+      const bool innermost = i + 1 == levels_.size();
+      if (level.isArray) {
+        // An outer array is inside its last element, the innermost one at
+        // the element about to be read.
+        const std::size_t index = innermost ? level.nextIndex : level.nextIndex - 1;
+        path += "[" + std::to_string(index) + "]";
+      } else {
+        path += (path.empty() ? "" : ".") + level.key;
+      }
+    }
+    return path.empty() ? "scenario" : "scenario " + path;
+  }
+
+  Json& root_;
+  std::vector<Level> levels_;
+};
 
 // ---------------------------------------------------------------------------
 // Property values
@@ -370,12 +476,38 @@ const char* kindName(FileKind kind) {
   return "folder";
 }
 
+ThumbnailStream thumbnailStreamByName(const Node& node) {
+  const std::string name = node.text();
+  if (name == "plain") {
+    return ThumbnailStream::Plain;
+  }
+  if (name == "endless") {
+    return ThumbnailStream::Endless;
+  }
+  if (name == "endlessHuge") {
+    return ThumbnailStream::EndlessHuge;
+  }
+  node.fail("must be \"plain\", \"endless\" or \"endlessHuge\"");
+}
+
+const char* thumbnailStreamName(ThumbnailStream stream) {
+  switch (stream) {
+  case ThumbnailStream::Endless:
+    return "endless";
+  case ThumbnailStream::EndlessHuge:
+    return "endlessHuge";
+  case ThumbnailStream::Plain:
+    break;
+  }
+  return "plain";
+}
+
 void readFile(const Node& node, Volume& volume, const CameraFamily& family) {
   const bool detailed = node.json().is_object();
   if (detailed) {
-    node.requireObject(
-        {"path", "kind", "number", "text", "whiteBalance", "kelvin", "supportedWhiteBalances"},
-        {"size"});
+    node.requireObject({"path", "kind", "number", "text", "whiteBalance", "kelvin",
+                        "supportedWhiteBalances", "thumbnailStream"},
+                       {"size"});
   }
   const std::string path = detailed ? node.member("path").text() : node.text();
   auto parts = splitPath(path);
@@ -406,10 +538,14 @@ void readFile(const Node& node, Volume& volume, const CameraFamily& family) {
       file->kind = kindByName(node.member("kind"), node.member("kind").text());
     }
     if (node.has("number")) {
-      file->number = static_cast<std::uint32_t>(node.member("number").integer(0, 9999));
+      file->number =
+          static_cast<std::uint32_t>(node.member("number").integer(0, MaximumPictureNumber));
     }
     if (node.has("text")) {
       text = node.member("text").text();
+    }
+    if (node.has("thumbnailStream")) {
+      file->thumbnailStream = thumbnailStreamByName(node.member("thumbnailStream"));
     }
     if (node.has("whiteBalance")) {
       shot.whiteBalance = node.member("whiteBalance").u32();
@@ -472,18 +608,23 @@ Volume readVolume(const Node& node, const CameraFamily& family) {
   return volume;
 }
 
-void collectFolders(const Entry& folder, const std::string& prefix, Json& folders) {
-  for (const auto& child : folder.children) {
-    if (child->isFolder()) {
-      folders.push_back(prefix + child->name);
-      collectFolders(*child, prefix + child->name + "/", folders);
+// The folders that hold no folder of their own: reading them back creates
+// every folder above them, in the same order, while a path 50 000 folders
+// deep is written once rather than once per folder.
+Json innermostFolders(const Volume& volume) {
+  Json folders = Json::array();
+  forEachFolder(*volume.root, [&](const std::string& path, const Entry& folder) {
+    const bool holdsFolders = std::any_of(folder.children.begin(), folder.children.end(),
+                                          [](const auto& child) { return child->isFolder(); });
+    if (!holdsFolders) {
+      folders.push_back(path);
     }
-  }
+  });
+  return folders;
 }
 
 Json writeVolume(const Volume& volume) {
-  Json folders = Json::array();
-  collectFolders(*volume.root, "", folders);
+  const Json folders = innermostFolders(volume);
   Json files = Json::array();
   forEachFile(*volume.root, [&](const std::string& path, const Entry& file) {
     Json entry = {{"path", path},
@@ -492,6 +633,9 @@ Json writeVolume(const Volume& volume) {
                   {"size", file.content.size()}};
     if (file.kind == FileKind::Data) {
       entry["text"] = std::string(file.content.begin(), file.content.end());
+    }
+    if (file.thumbnailStream != ThumbnailStream::Plain) {
+      entry["thumbnailStream"] = thumbnailStreamName(file.thumbnailStream);
     }
     files.push_back(entry);
   });
@@ -503,6 +647,34 @@ Json writeVolume(const Volume& volume) {
 
 // ---------------------------------------------------------------------------
 // Cameras
+
+ViewfinderFormat readViewfinder(const Node& node) {
+  node.requireObject({"width", "height", "framesPerSecond", "quality"},
+                     {"framesSent", "framesDropped"});
+  ViewfinderFormat format;
+  if (node.has("width")) {
+    format.width = static_cast<int>(node.member("width").integer(16, 4096));
+  }
+  if (node.has("height")) {
+    format.height = static_cast<int>(node.member("height").integer(16, 4096));
+  }
+  if (node.has("framesPerSecond")) {
+    format.framesPerSecond = static_cast<int>(node.member("framesPerSecond").integer(1, 1000));
+  }
+  if (node.has("quality")) {
+    format.quality = static_cast<int>(node.member("quality").integer(1, 100));
+  }
+  return format;
+}
+
+Json writeViewfinder(const Camera& camera) {
+  return {{"width", camera.viewfinder.width},
+          {"height", camera.viewfinder.height},
+          {"framesPerSecond", camera.viewfinder.framesPerSecond},
+          {"quality", camera.viewfinder.quality},
+          {"framesSent", camera.viewfinderFramesSent},
+          {"framesDropped", camera.viewfinderFramesDropped}};
+}
 
 std::uint32_t highestPictureNumber(const Camera& camera) {
   std::uint32_t highest = 0;
@@ -525,7 +697,7 @@ std::size_t fileCount(const Camera& camera) {
 Camera readCamera(const Node& node, std::size_t index, const CameraFamily& family) {
   node.requireObject({"model", "owner", "port", "bodyId", "battery", "clock", "availableShots",
                       "shotsOnEmptyCard", "captureFolder", "filePrefix", "nextFileNumber",
-                      "attached", "volumes", "properties", "operations"},
+                      "attached", "volumes", "properties", "operations", "viewfinder"},
                      {"sessionOpen", "keepAwakeCount", "releaseCount"});
   Camera camera = family.defaultCamera(index);
   if (!node.has("model")) {
@@ -569,6 +741,9 @@ Camera readCamera(const Node& node, std::size_t index, const CameraFamily& famil
   }
   if (node.has("properties")) {
     readProperties(node.member("properties"), camera, family);
+  }
+  if (node.has("viewfinder")) {
+    camera.viewfinder = readViewfinder(node.member("viewfinder"));
   }
   if (node.has("operations")) {
     const Node operations = node.member("operations");
@@ -653,7 +828,8 @@ Json writeCamera(const Camera& camera, const CameraFamily& family) {
                {"properties", properties},
                {"sessionOpen", camera.sessionOpen},
                {"keepAwakeCount", camera.keepAwakeCount},
-               {"releaseCount", camera.releaseCount}};
+               {"releaseCount", camera.releaseCount},
+               {"viewfinder", writeViewfinder(camera)}};
   if (!camera.operations.empty()) {
     json["operations"] = camera.operations;
   }
@@ -664,11 +840,8 @@ Json writeCamera(const Camera& camera, const CameraFamily& family) {
 
 World parseScenario(const std::string& jsonText, const CameraFamily& family) {
   Json root;
-  try {
-    root = Json::parse(jsonText);
-  } catch (const Json::parse_error& error) {
-    throw ScenarioError(std::string("scenario is not valid JSON: ") + error.what());
-  }
+  PlaceKeepingBuilder builder(root);
+  Json::sax_parse(jsonText, &builder);
   const Node top(root, "");
   if (!root.is_object()) {
     top.fail("must be an object with one section per camera library");

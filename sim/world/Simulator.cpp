@@ -12,6 +12,7 @@ namespace vostrel::sim {
 namespace {
 
 constexpr const char* ScenarioVariable = "VOSTREL_SIM_SCENARIO";
+constexpr const char* CallLogVariable = "VOSTREL_SIM_CALL_LOG";
 
 std::string readScenarioFile(const std::string& path) {
   try {
@@ -37,6 +38,11 @@ Simulator::Simulator(const CameraFamily& family) : family_(family) {
                  startupError_.c_str());
   }
   events_.setSynchronous(world_.synchronousCallbacks);
+  const auto logFile = platform::environmentVariable(CallLogVariable);
+  if (logFile && !logFile->empty() && !log_.mirrorTo(*logFile)) {
+    std::fprintf(stderr, "simulated %s library: %s: cannot open %s\n", family_.section().c_str(),
+                 CallLogVariable, logFile->c_str());
+  }
 }
 
 void Simulator::loadScenario(const std::string& jsonText) {

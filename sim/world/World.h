@@ -7,6 +7,7 @@
 
 #include "sim/world/Card.h"
 #include "sim/world/Property.h"
+#include "sim/world/ViewfinderStream.h"
 
 #include <cstdint>
 #include <map>
@@ -55,6 +56,8 @@ struct Camera {
   // The operation codes that the camera lists in its device information
   // (PowerShot PR cameras; empty for a family without such a list).
   std::vector<std::uint16_t> operations;
+  // Size and rate of the viewfinder's frames.
+  ViewfinderFormat viewfinder;
   // The picture taken last, on the card or waiting to be transferred.
   std::shared_ptr<Entry> newestPicture;
   bool attached = true;
@@ -62,6 +65,10 @@ struct Camera {
   bool sessionOpen = false;
   std::uint32_t keepAwakeCount = 0;
   std::uint32_t releaseCount = 0;
+  // Viewfinder frames of the runs that ended: sent to the host, and lost
+  // because the host was still handling an earlier frame.
+  std::uint64_t viewfinderFramesSent = 0;
+  std::uint64_t viewfinderFramesDropped = 0;
 
   Property* property(std::uint32_t id);
   const Property* property(std::uint32_t id) const;

@@ -51,9 +51,25 @@ TEST(JPEGImage, DataThatIsNotJPEGIsRefused) {
   }
 }
 
-TEST(JPEGImage, MissingFileFailsInTheFileLayer) {
+TEST(JPEGImage, AFileIsTakenOnlyWhenItIsARegularFileOfThumbnailSize) {
   test::TempFolder folder;
   EXPECT_THROW(TJPEGImage::FromFile(folder.file("missing.jpg")), std::system_error);
+  EXPECT_THROW(TJPEGImage::FromFile(folder.file("")), std::system_error);
+
+  // A valid header followed by more than any thumbnail holds.
+  std::vector<std::uint8_t> huge = EncodeGrey(16, 16);
+  huge.resize(TJPEGImage::MaximumSize + 1, 0);
+  const std::string file = folder.file("huge.jpg");
+  platform::writeFile(file, huge);
+  try {
+    TJPEGImage::FromFile(file);
+    ADD_FAILURE() << "accepted a file larger than a thumbnail";
+  } catch (const ECamException& error) {
+    EXPECT_EQ(error.message(), "The thumbnail file " + file + " is too large");
+  }
+  huge.resize(TJPEGImage::MaximumSize);
+  platform::writeFile(file, huge);
+  EXPECT_EQ(TJPEGImage::FromFile(file)->Width(), 16);
 }
 
 } // namespace

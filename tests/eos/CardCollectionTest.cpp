@@ -65,13 +65,61 @@ TEST_F(EOSCardCollection, GivesThumbnailsToJPGFilesOnly) {
       EXPECT_EQ(platform::readFile(Path("thumb.jpg")), list[i].Thumbnail->Bytes());
     }
   }
-  // One byte per read, and one read more that delivers nothing, per thumbnail.
+  // One byte per read, as many as the stream's length.
   EXPECT_EQ(CallsTo("EdsRead").size(),
-            list[0].Thumbnail->Bytes().size() + list[4].Thumbnail->Bytes().size() + 2);
+            list[0].Thumbnail->Bytes().size() + list[4].Thumbnail->Bytes().size());
   EXPECT_EQ(CallsTo("EdsDownloadThumbnail").size(), 2u);
   // Every memory stream went back to the SDK.
   EXPECT_EQ(CallsTo("EdsCreateMemoryStream").size(), 5u);
   controller->CloseCameraCollection(list);
+  EXPECT_EQ(Sim().liveReferences(), references);
+}
+
+// A camera's card can be nested deeper than any call stack; the walk keeps
+// its place in a list of its own.
+TEST_F(EOSCardCollection, ACardNestedTwentyThousandFoldersDeepIsListed) {
+  std::string deep;
+  for (int level = 0; level < 20000; ++level) {
+    deep += "F/";
+  }
+  UseCard({deep + "IMG_0001.JPG", "DCIM/IMG_0002.JPG", deep + "IMG_0003.JPG"});
+  const std::size_t references = Sim().liveReferences();
+
+  ImageListType list = controller->OpenCameraCollection("", false);
+  EXPECT_THAT(Names(list), ElementsAre("IMG_0001.JPG", "IMG_0003.JPG", "IMG_0002.JPG"));
+  // Every folder went back to the SDK on the way.
+  EXPECT_EQ(Sim().liveReferences(), references + 1 + list.size());
+  controller->GetPicture(1, false, Path("deep.jpg"));
+  EXPECT_EQ(platform::readFile(Path("deep.jpg")), CardFile(deep + "IMG_0003.JPG"));
+  controller->CloseCameraCollection(list);
+  EXPECT_EQ(Sim().liveReferences(), references);
+
+  // A failure deep down gives back every folder still open.
+  FailCall("EdsGetChildAtIndex", Busy, 10000);
+  EXPECT_EQ(MessageOf([&] { controller->OpenCameraCollection("", false); }),
+            "EdsGetChildAtIndex errorcode 0x00000081, Device busy");
+  EXPECT_EQ(Sim().liveReferences(), references);
+}
+
+// The thumbnail is copied up to the length its stream reports, so a stream
+// whose reads never run out ends all the same, and a length no thumbnail has
+// is refused before anything is read.
+TEST_F(EOSCardCollection, AThumbnailStreamIsReadNoFurtherThanItsLength) {
+  UseCard({{{"path", "DCIM/IMG_0001.JPG"}, {"thumbnailStream", "endless"}}, "DCIM/IMG_0002.JPG"});
+  ImageListType list = controller->OpenCameraCollection("", true);
+  ASSERT_EQ(list.size(), 2u);
+  ASSERT_NE(list[0].Thumbnail, nullptr);
+  EXPECT_EQ(list[0].Thumbnail->Width(), 160);
+  const std::size_t firstThumbnail = list[0].Thumbnail->Bytes().size();
+  EXPECT_EQ(CallsTo("EdsRead").size(), firstThumbnail + list[1].Thumbnail->Bytes().size());
+  controller->CloseCameraCollection(list);
+
+  UseCard(
+      {"DCIM/IMG_0001.JPG", {{"path", "DCIM/IMG_0002.JPG"}, {"thumbnailStream", "endlessHuge"}}});
+  const std::size_t references = Sim().liveReferences();
+  EXPECT_EQ(MessageOf([&] { controller->OpenCameraCollection("", true); }),
+            "The thumbnail is too large: the camera reports 4294967295 bytes");
+  EXPECT_EQ(CallsTo("EdsRead").size(), firstThumbnail);
   EXPECT_EQ(Sim().liveReferences(), references);
 }
 

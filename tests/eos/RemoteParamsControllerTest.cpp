@@ -13,8 +13,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace vostrel::test {
 namespace {
@@ -169,6 +174,55 @@ TEST_F(EOSRemoteParams, FilesOfAnotherFormatAreRefusedWithoutWritingToTheCamera)
     EXPECT_TRUE(Calls().empty());
   }
 }
+
+// The files are the host's and may be anything: they are read only as far
+// as their format goes, only from regular files, and every failure reaches
+// the host as ECamException with the file's name.
+TEST_F(EOSRemoteParams, OnlyTheStartOfARegularFileIsRead) {
+  // A long file: the bytes after the record are not even read.
+  std::vector<std::uint8_t> longFile = EncodeRemoteParamsFile(Read());
+  longFile.resize(8 * 1024 * 1024, 0xEE);
+  const std::string file = folder.file("long.dat");
+  platform::writeFile(file, longFile);
+  const auto before = Settings();
+  controller->RemoteLoadCameraRemoteParams(file);
+  EXPECT_EQ(Settings(), before);
+
+  const std::string missing = folder.file("missing.dat");
+  EXPECT_THAT(MessageOf([&] { controller->RemoteLoadCameraRemoteParams(missing); }),
+              ::testing::StartsWith("Cannot read " + missing + ": "));
+  EXPECT_EQ(MessageOf([&] { controller->RemoteLoadCameraRemoteParams(folder.file("")); }),
+            folder.file("") + " is not a regular file");
+  const std::string noFolder = folder.file("none/params.dat");
+  EXPECT_THAT(MessageOf([&] { controller->RemoteSaveCameraRemoteParams(noFolder); }),
+              ::testing::HasSubstr(noFolder));
+#ifndef _WIN32
+  // An endless device is refused before a byte of it is read.
+  EXPECT_EQ(MessageOf([&] { controller->RemoteLoadCameraRemoteParams("/dev/zero"); }),
+            "/dev/zero is not a regular file");
+#else
+  EXPECT_EQ(MessageOf([&] { controller->RemoteLoadCameraRemoteParams("NUL"); }),
+            "NUL is not a regular file");
+#endif
+}
+
+#ifndef _WIN32
+TEST_F(EOSRemoteParams, APipeInPlaceOfTheProbeCacheIsRefusedWithoutWaiting) {
+  controller->RemoteEnd();
+  const std::string cache = folder.file("cache");
+  StartProbing(cache);
+  controller->RemoteEnd();
+  // The cache file of the camera becomes a pipe that nobody writes to.
+  const std::filesystem::directory_iterator cached{std::filesystem::path(cache)};
+  ASSERT_NE(cached, std::filesystem::directory_iterator{});
+  const std::string cacheFile = cached->path().string();
+  std::filesystem::remove(cacheFile);
+  ASSERT_EQ(::mkfifo(cacheFile.c_str(), 0600), 0);
+
+  EXPECT_EQ(MessageOf([&] { StartProbing(cache); }), cacheFile + " is not a regular file");
+  EXPECT_FALSE(controller->IsRemoteModeOn());
+}
+#endif
 
 TEST_F(EOSRemoteParams, ARecordOfZerosChangesNothing) {
   const std::string file = folder.file("zeros.dat");

@@ -9,6 +9,10 @@
 #include <string>
 #include <system_error>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace vostrel::platform {
 namespace {
 
@@ -128,6 +132,40 @@ TEST_F(FileSystemTest, MissingFilesAndFoldersFail) {
   EXPECT_THROW(writeFile(joinPath(missingFolder, "x.bin"), {1}), std::system_error);
   EXPECT_FALSE(directoryExists(missingFolder));
   EXPECT_FALSE(fileExists(root));
+}
+
+// Readers of a fixed format read no more than it holds, and nothing from
+// what is not a regular file: a device never ends and a pipe may never answer.
+TEST_F(FileSystemTest, TheStartOfARegularFileIsReadAndNothingElse) {
+  const std::string file = joinPath(root, "long.bin");
+  std::vector<std::uint8_t> bytes(10000);
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    bytes[i] = static_cast<std::uint8_t>(i * 13);
+  }
+  writeFile(file, bytes);
+  EXPECT_EQ(readFileStart(file, 48), std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 48));
+  EXPECT_EQ(readFileStart(file, 20000), bytes);
+  EXPECT_TRUE(readFileStart(file, 0).empty());
+
+  const auto messageOf = [](const std::string& path) {
+    try {
+      readFileStart(path, 48);
+    } catch (const std::system_error& error) {
+      return std::string(error.what());
+    }
+    return std::string("no error");
+  };
+  EXPECT_EQ(messageOf(root), root + " is not a regular file");
+  const std::string missing = joinPath(root, "none.bin");
+  EXPECT_EQ(messageOf(missing).rfind("cannot read " + missing + ": ", 0), 0u) << messageOf(missing);
+#ifdef _WIN32
+  EXPECT_EQ(messageOf("NUL"), "NUL is not a regular file");
+#else
+  EXPECT_EQ(messageOf("/dev/zero"), "/dev/zero is not a regular file");
+  const std::string pipe = joinPath(root, "pipe");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_EQ(messageOf(pipe), pipe + " is not a regular file");
+#endif
 }
 
 TEST(JoinPath, PutsExactlyOneSeparatorBetween) {

@@ -10,6 +10,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -218,8 +220,15 @@ TEST_F(PRConnect, AFailedCallLeavesTheControllerUnconnectedAndTheNextConnectStar
     FailCall(c.function, Busy, c.passing);
     EXPECT_EQ(MessageOf([&] { controller->Connect(CamModPowerShot, 0); }), Failure(c.function));
     EXPECT_EQ(controller->GetConnectInfo().CameraModel, CamModNone);
-    // The camera may stay connected in the SDK; a new camera object
-    // connects it again.
+    // Nothing stays behind in the SDK: no connection, no camera object.
+    EXPECT_FALSE(WorldCamera(0).at("sessionOpen").get<bool>());
+    EXPECT_EQ(Sim().liveReferences(), 0u);
+    const std::vector<std::string> called = CalledFunctions();
+    const bool connected = std::string(c.function) != "PR_CreateCameraObject" &&
+                           std::string(c.function) != "PR_ConnectCamera";
+    EXPECT_EQ(std::count(called.begin(), called.end(), "PR_DisconnectCamera"), connected ? 1 : 0);
+    EXPECT_EQ(std::count(called.begin(), called.end(), "PR_DestroyCameraObject"),
+              std::string(c.function) == "PR_CreateCameraObject" ? 0 : 1);
     EXPECT_EQ(controller->Connect(CamModPowerShot, 0).CameraModel, CamModPowerShot);
   }
 }
@@ -240,15 +249,18 @@ TEST_F(PRConnect, CameraEventsReachTheControllerFromTheSimulatorsThread) {
   EXPECT_EQ(events[1].Event, EventEnumType::EventConnectionDisappeared);
 }
 
-TEST_F(PRConnect, DisconnectClearsTheHandlerThenDisconnects) {
+TEST_F(PRConnect, DisconnectClearsTheHandlerDisconnectsAndDestroysTheCameraObject) {
   std::vector<EventCallbackType> events;
   controller->OnEvent = [&](EventCallbackType event) { events.push_back(event); };
   ConnectFirstCamera();
   controller->Disconnect();
   EXPECT_THAT(Calls(), ElementsAre("PR_ClearEventCallBack(camera#) = 0x00000000",
-                                   "PR_DisconnectCamera(camera#) = 0x00000000"));
+                                   "PR_DisconnectCamera(camera#) = 0x00000000",
+                                   "PR_DestroyCameraObject(camera#) = 0x00000000"));
   EXPECT_EQ(controller->GetConnectInfo().CameraModel, CamModNone);
   EXPECT_FALSE(WorldCamera(0).at("sessionOpen").get<bool>());
+  // The camera object went with the connection.
+  EXPECT_EQ(Sim().liveReferences(), 0u);
   Sim().raiseEvent(0, VOSTREL_SIM_STATE_EVENT, 0xC00A, 0, 2);
   EXPECT_THAT(events, IsEmpty());
 }

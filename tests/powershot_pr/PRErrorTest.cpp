@@ -1,9 +1,11 @@
 // The texts of the PR response codes, the message of a failed PR call, and
-// the reading of the device information the SDK delivers.
+// the reading of the device information and property descriptions the SDK
+// delivers.
 
 #include "powershot_pr/PRERROR.h"
 #include "core/ECamException.h"
 #include "powershot_pr/PRDeviceInfo.h"
+#include "powershot_pr/PRParameterProbe.h"
 #include "support/MessageOf.h"
 
 #include <gmock/gmock.h>
@@ -18,6 +20,7 @@ namespace {
 
 using test::MessageOf;
 using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
 TEST(PRErrorText, OnlyTheLow16BitsChooseTheText) {
   EXPECT_STREQ(PRErrorText(0x2019), "Device busy");
@@ -126,6 +129,29 @@ TEST(PRDeviceInfo, NeverReadsBeyondTheDeliveredBytes) {
   lying[17] = 0xFF;
   lying[18] = 0xFF;
   EXPECT_EQ(MessageOf([&] { ReadPRDeviceInfo(lying.data(), lying.size(), false); }), message);
+
+  // Twice this count is 2 in 32 bits: a check that multiplied it let it
+  // through on a 32-bit build, with two bytes of data behind it.
+  auto wrapping = Dataset({0x1001}, {}, {});
+  wrapping[15] = 0x01;
+  wrapping[18] = 0x80;
+  EXPECT_EQ(MessageOf([&] { ReadPRDeviceInfo(wrapping.data(), wrapping.size(), false); }), message);
+}
+
+TEST(PRPropertyDescription, ListsTheEnumeratedValuesUpToTheEndOfTheData) {
+  // Code, data type, get/set, default and current 16-bit value, form flag,
+  // then the count and the values.
+  std::vector<std::uint8_t> description{0x07, 0xD0, 0x04, 0x00, 0x01, 0x02, 0x00, 0x03, 0x00,
+                                        0x02, 0x03, 0x00, 0x02, 0x00, 0x03, 0x00, 0x05, 0x00};
+  EXPECT_THAT(pr::DescribedValues(description.data(), description.size(), 2), ElementsAre(2, 3, 5));
+  // Fewer values than the count: the list ends with the data.
+  EXPECT_THAT(pr::DescribedValues(description.data(), description.size() - 1, 2),
+              ElementsAre(2, 3));
+  description[10] = 0xFF;
+  description[11] = 0xFF;
+  EXPECT_THAT(pr::DescribedValues(description.data(), description.size(), 2), ElementsAre(2, 3, 5));
+  EXPECT_THAT(pr::DescribedValues(description.data(), 11, 2), IsEmpty());
+  EXPECT_THAT(pr::DescribedValues(description.data(), 0, 4), IsEmpty());
 }
 
 } // namespace

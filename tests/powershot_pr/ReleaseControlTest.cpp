@@ -137,7 +137,8 @@ TEST_F(PRReleaseControl, StartEntersReleaseControlAndReportsTheCapabilities) {
 }
 
 TEST_F(PRReleaseControl, CapabilitiesFollowTheDeviceInformation) {
-  UseScenario({PRCameraSpec{.operations = std::vector<std::uint16_t>{0x1001, 0x9008}}});
+  UseScenario({PRCameraSpec{.operations = std::vector<std::uint16_t>{0x1001, 0x9008},
+                            .properties = {{"Zoom", nullptr}}}});
   ConnectFirstCamera();
   const RemoteStartInfoType info = Start();
   EXPECT_FALSE(info.DoSupportZoom);
@@ -254,6 +255,45 @@ TEST_F(PRReleaseControl, ProbingFlagsTheDescribedValuesAndReportsEveryStep) {
   EXPECT_THAT(flagged(RemoteParamAFMode), ElementsAre(0));
   EXPECT_FALSE(table.IsSupported(RemoteParamWhiteBalanceShift, 0));
   EXPECT_FALSE(table.IsSupported(RemoteParamPictureStyle, 0));
+}
+
+// Quality stands for the quality 0xD006 and the format selector 0xD007: a
+// camera with only one of them is described only what it lists.
+TEST_F(PRReleaseControl, QualityDescribesOnlyTheQualityPropertiesTheCameraLists) {
+  const auto probe = [&] {
+    return Start(ReleaseModeType::ReleaseModeOnlyToPC,
+                 ReleaseDataKindType::ReleaseDataKindTakeOnlyPicture, true)
+        .SupportedParamValues;
+  };
+  const auto qualities = [](const SupportedParamValuesType& table) {
+    std::vector<int> values;
+    for (int value = 0; value < 8; ++value) {
+      if (table.IsSupported(RemoteParamCompQuality, value)) {
+        values.push_back(value);
+      }
+    }
+    return values;
+  };
+  const auto described = [] {
+    std::vector<std::string> codes;
+    for (const std::string& call : ProbeCalls()) {
+      if (call == "D006" || call == "D007") {
+        codes.push_back(call);
+      }
+    }
+    return codes;
+  };
+
+  UseCamera({{"ImageFormat", nullptr}});
+  Sim().clearCallLog();
+  EXPECT_THAT(qualities(probe()), ElementsAre(1, 2, 3));
+  EXPECT_THAT(described(), ElementsAre("D006"));
+  controller->RemoteEnd();
+
+  UseCamera({{"Quality", nullptr}});
+  Sim().clearCallLog();
+  EXPECT_THAT(qualities(probe()), ElementsAre(5)); // the RAW format only
+  EXPECT_THAT(described(), ElementsAre("D007"));
 }
 
 TEST_F(PRReleaseControl, ACameraWithoutParametersIsProbedToTheEnd) {
@@ -402,6 +442,25 @@ TEST_F(PRShooting, PicturesAreFetchedOldestFirstAndAFailedFetchIsRetried) {
   EXPECT_EQ(platform::readFile(first), OnCard("IMG_0001.JPG"));
   EXPECT_EQ(platform::readFile(second), OnCard("IMG_0002.JPG"));
   EXPECT_NE(OnCard("IMG_0001.JPG"), OnCard("IMG_0002.JPG"));
+}
+
+// Releases announced to an earlier connection are forgotten: the pictures
+// of the new connection are fetched at once.
+TEST_F(PRShooting, AReconnectedCameraFetchesItsOwnReleases) {
+  controller->RemoteTakePicture();
+  controller->RemoteTakePicture();
+  controller->RemoteEnd();
+  controller->Disconnect();
+  EXPECT_EQ(controller->PendingReleaseItemCount(), 0u);
+
+  controller->Connect(CamModPowerShot, 0);
+  Start();
+  controller->RemoteTakePicture();
+  EXPECT_EQ(controller->PendingReleaseItemCount(), 1u);
+  const std::string file = folder.file("picture.jpg");
+  controller->RemoteGetPicture(file, PictureTypeFull);
+  EXPECT_EQ(platform::readFile(file), OnCard("IMG_0003.JPG"));
+  EXPECT_EQ(controller->PendingReleaseItemCount(), 0u);
 }
 
 TEST_F(PRShooting, AFailedReleaseQueuesNothing) {

@@ -284,6 +284,20 @@ TEST_F(PRRemoteParams, CodesWithoutPRValueWriteTheirTablesFallback) {
                                     "D00C=FF", "D013=FF", "D01C=FF00"));
 }
 
+// The PR sensitivity table is the camera's own: a public value without a row
+// writes 255, however its low seven bits would read in another table.
+TEST_F(PRRemoteParams, ISOValuesFrom128UpWriteTheFallback) {
+  UseCamera();
+  std::vector<std::string> expected;
+  for (const std::uint32_t value : {2u, 20u, 128u, 129u, 130u, 139u, 148u, 255u}) {
+    RemoteParamsType params{};
+    params.ISO = static_cast<std::uint8_t>(value);
+    controller->RemoteSetRemoteParams(params);
+    expected.push_back(value == 2 ? "D01C=4000" : value == 20 ? "D01C=7000" : "D01C=FF00");
+  }
+  EXPECT_THAT(Writes(), ::testing::ElementsAreArray(expected));
+}
+
 TEST_F(PRRemoteParams, RefusedAndFailedWritesAreIgnoredAndTheRestGoOn) {
   UseCamera();
   FailCall("PR_SetDevicePropValue", Busy); // the image size

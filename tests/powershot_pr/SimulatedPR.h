@@ -37,6 +37,8 @@ struct PRCameraSpec {
   std::optional<std::vector<std::uint16_t>> operations;
   // Changes to the simulator's default properties, by name or code.
   nlohmann::json properties = nlohmann::json::object();
+  // Size and rate of the viewfinder frames; the simulator's default when null.
+  nlohmann::json viewfinder = nullptr;
 };
 
 inline std::string PRScenario(const std::vector<PRCameraSpec>& cameras) {
@@ -51,6 +53,9 @@ inline std::string PRScenario(const std::vector<PRCameraSpec>& cameras) {
     }
     if (camera.operations) {
       entry["operations"] = *camera.operations;
+    }
+    if (!camera.viewfinder.is_null()) {
+      entry["viewfinder"] = camera.viewfinder;
     }
     list.push_back(entry);
   }

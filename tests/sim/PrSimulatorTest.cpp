@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include <array>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -82,7 +83,7 @@ protected:
     control().clearFailures();
     control().loadScenario(R"({"pr": {"cameras": [
         {"model": "PowerShot One", "owner": "Ann", "bodyId": 77, "battery": 2,
-         "clock": "2024-05-01T09:30:00", "properties": {"0xD02A": 3}},
+         "clock": "2024-05-01T09:30:00", "properties": {"0xD02A": 3, "0xD0AA": 3}},
         {"model": "PowerShot Two", "operations": [4097, 36872]}]}})");
     control().setSynchronousCallbacks(true);
     std::lock_guard lock(eventsMutex);
@@ -202,7 +203,7 @@ TEST_F(PrSimulator, PropertiesTravelInTheirOwnSizes) {
   EXPECT_EQ(word, 2u);
   ASSERT_EQ(pr().PR_GetDevicePropValue(camera, prPropCameraTime, &size, &word), prOK);
   EXPECT_EQ(word, 1714555800u); // 2024-05-01 09:30:00
-  ASSERT_EQ(pr().PR_GetDevicePropValue(camera, 0xD02A, &size, &word), prOK);
+  ASSERT_EQ(pr().PR_GetDevicePropValue(camera, 0xD0AA, &size, &word), prOK);
   EXPECT_EQ(word, 3u);
   EXPECT_EQ(pr().PR_GetDevicePropValue(camera, 0xD0FF, &size, &word), 0x0000200Au);
 }
@@ -224,13 +225,13 @@ TEST_F(PrSimulator, WritesChangeTheCameraOrAreRefusedWithTheCamerasCode) {
   EXPECT_EQ(pr().PR_SetDevicePropValue(camera, prPropCameraTime, 4, &seconds), prOK);
   EXPECT_EQ(pr().PR_SetDevicePropValue(camera, prPropCameraTime, 2, &seconds), 0x0000201Bu);
   EXPECT_EQ(pr().PR_SetDevicePropValue(camera, prPropBodyID, 4, &seconds), 0x0000200Fu);
-  EXPECT_EQ(pr().PR_SetDevicePropValue(camera, 0xD02A, 2, &seconds), 0x0000201Bu);
-  EXPECT_EQ(pr().PR_SetDevicePropValue(camera, 0xD02A, 4, &seconds), prOK);
+  EXPECT_EQ(pr().PR_SetDevicePropValue(camera, 0xD0AA, 2, &seconds), 0x0000201Bu);
+  EXPECT_EQ(pr().PR_SetDevicePropValue(camera, 0xD0AA, 4, &seconds), prOK);
 
   const nlohmann::json camera0 = world().at("pr").at("cameras").at(0);
   EXPECT_EQ(camera0.at("owner"), std::string(31, 'N'));
   EXPECT_EQ(camera0.at("clock"), "1970-01-01T00:00:01.000");
-  EXPECT_EQ(camera0.at("properties").at("0xD02A").at("value"), 1);
+  EXPECT_EQ(camera0.at("properties").at("0xD0AA").at("value"), 1);
 }
 
 TEST_F(PrSimulator, ShootingSettingsTravelInTheirWidthsAndKeepTheirSign) {
@@ -397,6 +398,175 @@ TEST_F(PrSimulator, DescriptionsListTheAcceptedValuesInThePropertysWidth) {
   EXPECT_EQ(pr().PR_GetDevicePropDesc(camera, 0xD0FF, &size, buffer.data()), 0x0000200Au);
 }
 
+TEST_F(PrSimulator, TheZoomIsDescribedAsARange) {
+  ASSERT_EQ(pr().PR_StartSDK(), prOK);
+  const prHandle camera = connected(0);
+  std::vector<std::uint8_t> buffer(64);
+  prUInt32 size = static_cast<prUInt32>(buffer.size());
+  ASSERT_EQ(pr().PR_GetDevicePropDesc(camera, prPropZoomPosition, &size, buffer.data()), prOK);
+  buffer.resize(size);
+  // UINT16, settable, current 3, range form 0 to 20 in steps of 1.
+  EXPECT_THAT(buffer, ElementsAre(0x2A, 0xD0, 0x04, 0x00, 0x01, 0x03, 0x00, 0x03, 0x00, 0x01, 0x00,
+                                  0x00, 0x14, 0x00, 0x01, 0x00));
+  const std::uint16_t beyond = 21;
+  EXPECT_EQ(pr().PR_SetDevicePropValue(camera, prPropZoomPosition, 2, &beyond), 0x0000201Cu);
+  const std::uint16_t none = 255;
+  EXPECT_EQ(pr().PR_SetDevicePropValue(camera, prPropDigitalZoomStart, 2, &none), 0x0000200Fu);
+}
+
+// Frames a viewfinder callback received.
+struct Frames {
+  std::mutex mutex;
+  std::vector<std::vector<std::uint8_t>> received;
+  std::thread::id thread;
+  std::chrono::milliseconds pause{0};
+  bool stopInside = false;
+
+  std::size_t count() {
+    std::lock_guard lock(mutex);
+    return received.size();
+  }
+  // Waits in real time: frames come from the viewfinder's own thread.
+  bool waitFor(std::size_t frames) {
+    for (int i = 0; i < 5000 && count() < frames; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return count() >= frames;
+  }
+};
+
+Frames frames;
+
+prResponse PRCALLBACK onFrame(prHandle camera, prContext context, prUInt32 size,
+                              const std::uint8_t* frame) {
+  EXPECT_EQ(context, 9u);
+  {
+    std::lock_guard lock(frames.mutex);
+    frames.received.emplace_back(frame, frame + size);
+    frames.thread = std::this_thread::get_id();
+  }
+  std::this_thread::sleep_for(frames.pause);
+  if (frames.stopInside) {
+    EXPECT_EQ(pr().PR_RC_TermViewFinder(camera), prOK);
+  }
+  return prOK;
+}
+
+class PrViewfinder : public PrSimulator {
+protected:
+  void SetUp() override {
+    PrSimulator::SetUp();
+    control().loadScenario(R"({"pr": {"cameras": [
+        {"model": "PowerShot One",
+         "viewfinder": {"width": 64, "height": 48, "framesPerSecond": 200}},
+        {"model": "PowerShot Two", "operations": [36872]}]}})");
+    std::lock_guard lock(frames.mutex);
+    frames.received.clear();
+    frames.pause = std::chrono::milliseconds(0);
+    frames.stopInside = false;
+  }
+
+  prHandle underReleaseControl(std::size_t index) {
+    const prHandle camera = connected(index);
+    EXPECT_EQ(pr().PR_InitiateReleaseControl(camera), prOK);
+    return camera;
+  }
+
+  static nlohmann::json viewfinderOf(std::size_t camera) {
+    return world().at("pr").at("cameras").at(camera).at("viewfinder");
+  }
+};
+
+TEST_F(PrViewfinder, FramesComeFromTheViewfinderThreadUntilItStops) {
+  ASSERT_EQ(pr().PR_StartSDK(), prOK);
+  const prHandle camera = underReleaseControl(0);
+  ASSERT_EQ(pr().PR_RC_StartViewFinder(camera, 9, onFrame), prOK);
+  ASSERT_TRUE(frames.waitFor(4));
+  ASSERT_EQ(pr().PR_RC_TermViewFinder(camera), prOK);
+  const std::size_t count = frames.count();
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(frames.count(), count);
+  EXPECT_NE(frames.thread, std::this_thread::get_id());
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::vector<std::uint8_t>& frame = frames.received[i];
+    ASSERT_GT(frame.size(), 4u);
+    EXPECT_EQ(frame[0], 0xFF);
+    EXPECT_EQ(frame[1], 0xD8);
+    if (i > 0) {
+      EXPECT_NE(frame, frames.received[i - 1]) << "frame " << i;
+    }
+  }
+  EXPECT_EQ(viewfinderOf(0).at("framesSent").get<std::size_t>(), count);
+  EXPECT_EQ(viewfinderOf(0).at("framesDropped").get<std::size_t>(), 0u);
+}
+
+TEST_F(PrViewfinder, FramesDueWhileTheHostIsBusyAreDroppedAndCounted) {
+  ASSERT_EQ(pr().PR_StartSDK(), prOK);
+  const prHandle camera = underReleaseControl(0);
+  frames.pause = std::chrono::milliseconds(25); // five frame periods
+  ASSERT_EQ(pr().PR_RC_StartViewFinder(camera, 9, onFrame), prOK);
+  ASSERT_TRUE(frames.waitFor(3));
+  ASSERT_EQ(pr().PR_RC_TermViewFinder(camera), prOK);
+  EXPECT_EQ(viewfinderOf(0).at("framesSent").get<std::size_t>(), frames.count());
+  EXPECT_GE(viewfinderOf(0).at("framesDropped").get<std::size_t>(), 2 * 3u);
+}
+
+TEST_F(PrViewfinder, TheHostMayStopTheViewfinderFromItsOwnCallback) {
+  ASSERT_EQ(pr().PR_StartSDK(), prOK);
+  const prHandle camera = underReleaseControl(0);
+  frames.stopInside = true;
+  ASSERT_EQ(pr().PR_RC_StartViewFinder(camera, 9, onFrame), prOK);
+  ASSERT_TRUE(frames.waitFor(1));
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(frames.count(), 1u);
+  EXPECT_EQ(pr().PR_RC_TermViewFinder(camera), 0x00000061u); // stopped already
+  // A new run starts once the old one has ended.
+  frames.stopInside = false;
+  ASSERT_EQ(pr().PR_RC_StartViewFinder(camera, 9, onFrame), prOK);
+  ASSERT_TRUE(frames.waitFor(2));
+  // Leaving release control ends it.
+  ASSERT_EQ(pr().PR_TerminateReleaseControl(camera), prOK);
+  const std::size_t count = frames.count();
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(frames.count(), count);
+}
+
+TEST_F(PrViewfinder, MisuseIsRefusedWithTheSDKsCodes) {
+  ASSERT_EQ(pr().PR_StartSDK(), prOK);
+  const prHandle camera = connected(0);
+  EXPECT_EQ(pr().PR_RC_StartViewFinder(camera, 9, onFrame), 0x00000061u);
+  EXPECT_EQ(pr().PR_RC_FocusLock(camera), 0x00000061u);
+  ASSERT_EQ(pr().PR_InitiateReleaseControl(camera), prOK);
+  EXPECT_EQ(pr().PR_RC_StartViewFinder(camera, 9, nullptr), 0x00000021u);
+  EXPECT_EQ(pr().PR_RC_TermViewFinder(camera), 0x00000061u);
+  EXPECT_EQ(pr().PR_RC_DoAeAfAwb(camera, 1), 0x00000061u); // no viewfinder running
+  ASSERT_EQ(pr().PR_RC_StartViewFinder(camera, 9, onFrame), prOK);
+  EXPECT_EQ(pr().PR_RC_StartViewFinder(camera, 9, onFrame), 0x00000061u);
+  for (const prUInt32 selector : {1u, 2u, 4u, 7u}) {
+    EXPECT_EQ(pr().PR_RC_DoAeAfAwb(camera, selector), prOK) << selector;
+  }
+  EXPECT_EQ(pr().PR_RC_DoAeAfAwb(camera, 0), 0x00000021u);
+  EXPECT_EQ(pr().PR_RC_DoAeAfAwb(camera, 8), 0x00000021u);
+  EXPECT_EQ(pr().PR_RC_FocusLock(camera), prOK);
+  EXPECT_EQ(pr().PR_RC_FocusUnlock(camera), prOK);
+  EXPECT_EQ(pr().PR_RC_TermViewFinder(camera), prOK);
+
+  // A camera without the viewfinder and the focus lock operations.
+  const prHandle other = underReleaseControl(1);
+  EXPECT_EQ(pr().PR_RC_StartViewFinder(other, 9, onFrame), 0x00000007u);
+  EXPECT_EQ(pr().PR_RC_FocusLock(other), 0x00000007u);
+  EXPECT_EQ(pr().PR_RC_FocusUnlock(other), 0x00000007u);
+}
+
+TEST_F(PrViewfinder, ScenariosCheckTheViewfinderFormat) {
+  for (const char* scenario :
+       {R"({"pr": {"cameras": [{"model": "X", "viewfinder": {"width": 8}}]}})",
+        R"({"pr": {"cameras": [{"model": "X", "viewfinder": {"framesPerSecond": 0}}]}})",
+        R"({"pr": {"cameras": [{"model": "X", "viewfinder": {"colour": true}}]}})"}) {
+    EXPECT_THROW(control().loadScenario(scenario), std::runtime_error) << scenario;
+  }
+}
+
 TEST_F(PrSimulator, CallsAreLoggedAndInjectedFailuresReturnTheirCode) {
   ASSERT_EQ(pr().PR_StartSDK(), prOK);
   control().clearCallLog();
@@ -406,7 +576,7 @@ TEST_F(PrSimulator, CallsAreLoggedAndInjectedFailuresReturnTheirCode) {
   prUInt32 size = sizeof value;
   EXPECT_EQ(pr().PR_GetDevicePropValue(camera, prPropBodyID, &size, &value), 0x00002019u);
   EXPECT_EQ(pr().PR_GetDevicePropValue(camera, prPropBodyID, &size, &value), prOK);
-  EXPECT_EQ(pr().PR_RC_FocusLock(camera), 0x00000007u); // focus lock is not simulated
+  EXPECT_EQ(pr().PR_RC_FocusLock(camera), 0x00000061u); // only under release control
   EXPECT_THAT(vostrel::test::LoggedCalls(control()),
               ElementsAre("PR_GetDeviceList(110804) = 0x00000000 -> \"PowerShot One\", "
                           "\"PowerShot Two\"",
@@ -414,7 +584,7 @@ TEST_F(PrSimulator, CallsAreLoggedAndInjectedFailuresReturnTheirCode) {
                           "PR_ConnectCamera(camera#) = 0x00000000",
                           "PR_GetDevicePropValue(camera#, 0x0000D049, 4) = 0x00002019",
                           "PR_GetDevicePropValue(camera#, 0x0000D049, 4) = 0x00000000 -> 4D000000",
-                          "PR_RC_FocusLock(camera#) = 0x00000007"));
+                          "PR_RC_FocusLock(camera#) = 0x00000061"));
 }
 
 TEST_F(PrSimulator, FinishingTheSDKDropsEveryCameraObject) {

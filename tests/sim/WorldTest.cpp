@@ -15,6 +15,7 @@
 #include "sim/world/Tiff.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <atomic>
 #include <thread>
@@ -113,6 +114,70 @@ TEST(ScenarioTest, ReadsCamerasOverTheFamilysDefaults) {
       "properties": {"0x30": {"value": "a", "capacity": 1}}}]}})",
                              family),
                ScenarioError);
+}
+
+// Whatever the text, reading it ends in a world or in a ScenarioError that
+// names the place of the fault.
+TEST(ScenarioTest, AnyTextEndsInAWorldOrAScenarioErrorNamingThePlace) {
+  const TestFamily family;
+  const auto problem = [&](const std::string& text) {
+    try {
+      parseScenario(text, family);
+    } catch (const ScenarioError& error) {
+      return std::string(error.what());
+    }
+    return std::string("no error");
+  };
+  EXPECT_EQ(problem(R"({"test": {"cameras": [{"model": "A", "battery": 1e400}]}})"),
+            "scenario test.cameras[0].battery: the number 1e400 is too large");
+  EXPECT_EQ(
+      problem(R"({"test": {"cameras": [{"model": "A", "properties": {"0x21": [1, -1e999]}}]}})"),
+      "scenario test.cameras[0].properties.0x21[1]: the number -1e999 is too large");
+  EXPECT_EQ(problem("1e400"), "scenario: the number 1e400 is too large");
+  EXPECT_EQ(problem(R"({"test": [)").rfind("scenario is not valid JSON: ", 0), 0u);
+  // Nesting deeper than any call stack is read and freed as well.
+  const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+  EXPECT_EQ(problem(deep), "scenario: must be an object with one section per camera library");
+  const std::string deepInside =
+      R"({"test": {"cameras": [{"model": "A", "owner": )" + deep + "}]}}";
+  EXPECT_EQ(problem(deepInside), "scenario test.cameras[0].owner: must be a text");
+}
+
+// A world as the simulator describes it is a scenario that reads back into
+// the same world, with cards nested however deep and any picture name.
+TEST(ScenarioTest, DescribedWorldsReadBackWhateverTheirCards) {
+  const TestFamily family;
+  std::string deep;
+  for (int level = 0; level < 50000; ++level) {
+    deep += "F/";
+  }
+  const nlohmann::json scenario = {{"test",
+                                    {{"cameras",
+                                      {{{"model", "A"},
+                                        {"volumes",
+                                         {{{"folders", {deep + "EMPTY", "DCIM/100"}},
+                                           {"files",
+                                            {deep + "IMG_0001.JPG", "DCIM/100/IMG_12345.JPG",
+                                             "DCIM/100/IMG_99999999999999999999.JPG"}}}}}}}}}}};
+  const World world = parseScenario(scenario.dump(), family);
+  const Volume& card = world.cameras.at(0)->volumes.at(0);
+  const auto file = findEntry(card, deep + "IMG_0001.JPG");
+  ASSERT_TRUE(file);
+  EXPECT_EQ(entryPath(*file), deep + "IMG_0001.JPG");
+  EXPECT_EQ(countFiles(*card.root), 3u);
+  // Picture numbers have four digits: the last four of a longer run.
+  EXPECT_EQ(findEntry(card, "DCIM/100/IMG_12345.JPG")->number, 2345u);
+  EXPECT_EQ(findEntry(card, "DCIM/100/IMG_99999999999999999999.JPG")->number, 9999u);
+
+  const std::string described = describeWorld(world, family);
+  const World again = parseScenario(described, family);
+  EXPECT_EQ(describeWorld(again, family), described);
+  EXPECT_TRUE(findEntry(again.cameras.at(0)->volumes.at(0), deep + "EMPTY"));
+
+  // Removing the top folder marks everything below it.
+  removeEntry(findEntry(card, "F"));
+  EXPECT_TRUE(file->removed);
+  EXPECT_EQ(countFiles(*card.root), 2u);
 }
 
 // A simulator of the test family, to start as a library would.
