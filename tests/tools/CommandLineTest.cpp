@@ -601,7 +601,7 @@ TEST_F(CommandLineTest, OlderPowerShotCamerasShootAndShowTheirParameters) {
   EXPECT_NE(demo.Out.find("Connecting powershot:0 (CD)"), std::string::npos) << demo.Out;
   EXPECT_EQ(StartOf(platform::joinPath(demoFolder, "cd-shot-1.jpg"), 2), JpegStart);
   const std::string last = demo.Out.substr(demo.Out.rfind('\n', demo.Out.size() - 2) + 1);
-  EXPECT_NE(last.find("shot-001.jpg, cd-shot-1.jpg"), std::string::npos) << last;
+  EXPECT_NE(last.find(": shot-001.jpg and cd-shot-1.jpg;"), std::string::npos) << last;
 }
 
 } // namespace
