@@ -26,6 +26,15 @@ constexpr bool SortedByCode(std::span<const ErrorText> table) {
 // The text for the low 16 bits of a result, or UnknownErrorText.
 const char* ErrorTextOf(std::span<const ErrorText> table, std::uint32_t result) noexcept;
 
+// The texts that the camera libraries share, for the low 16 bits 0x0001 to
+// 0x00F4 (85 texts); a library's own texts lie above them.
+std::span<const ErrorText> CommonErrorTexts() noexcept;
+
+// The text from the first table, else from the second, else
+// UnknownErrorText.
+const char* ErrorTextOf(std::span<const ErrorText> first, std::span<const ErrorText> second,
+                        std::uint32_t result) noexcept;
+
 // Raises ECamException "<functionName> errorcode 0x<8 upper-case hexadecimal
 // digits of the whole result>, <text>".
 [[noreturn]] void RaiseSdkError(std::uint32_t result, const std::string& functionName,

@@ -1,5 +1,7 @@
 // shoot and demo: remote shooting with transfers to the PC.
 
+#include "core/DeviceLists.h"
+#include "tools/CDDemoSession.h"
 #include "tools/CameraReport.h"
 #include "tools/CameraSession.h"
 #include "tools/CardScopes.h"
@@ -29,7 +31,14 @@ struct ShootOptions {
 };
 
 // The families the demo runs a session with.
-enum class DemoFamilies { All, EOS, PowerShot };
+// The families whose sessions the demo runs: PowerShot means both kinds.
+enum class DemoFamilies { All, EOS, PowerShot, PR, CD };
+
+bool Runs(DemoFamilies chosen, DemoFamilies family) {
+  return chosen == DemoFamilies::All || chosen == family ||
+         (chosen == DemoFamilies::PowerShot &&
+          (family == DemoFamilies::PR || family == DemoFamilies::CD));
+}
 
 struct DemoOptions : ShootOptions {
   DemoFamilies Families = DemoFamilies::All;
@@ -259,8 +268,8 @@ std::vector<std::string> RunPowerShotDemo(ToolHost& host, CameraSession& session
                                           const ShootOptions& demo) {
   TVostrelActiveX& control = host.Control();
   const std::int32_t count = control.OpenCameraEnumeration_GetPowerShotNr();
-  if (count == 0) {
-    std::cout << "No PowerShot camera attached: no PowerShot session\n";
+  if (PRDeviceList().empty()) {
+    std::cout << "No newer PowerShot (PR) camera is attached: its session is skipped\n";
     return {};
   }
   const CameraChoice camera{CamModPowerShot, count - 1};
@@ -305,7 +314,8 @@ std::vector<std::string> RunPowerShotDemo(ToolHost& host, CameraSession& session
   return files;
 }
 
-// The whole tour of the component: an EOS session, then a PowerShot one.
+// The whole tour of the component: an EOS session, then one with a newer
+// PowerShot (PR) camera and one with an older PowerShot (CD) camera.
 void RunDemo(ToolHost& host, const CameraChoice& camera, const DemoOptions& options) {
   TVostrelActiveX& control = host.Control();
   std::cout << "Enumerating cameras\n";
@@ -313,11 +323,15 @@ void RunDemo(ToolHost& host, const CameraChoice& camera, const DemoOptions& opti
   PrintCameraList(control, std::cout, "  ");
 
   DemoResult result;
-  if (options.Families != DemoFamilies::PowerShot) {
+  if (Runs(options.Families, DemoFamilies::EOS)) {
     result = RunEOSDemo(host, session, camera.Family == CamModEOS ? camera.Number : 0, options);
   }
-  if (options.Families != DemoFamilies::EOS) {
+  if (Runs(options.Families, DemoFamilies::PR)) {
     const std::vector<std::string> more = RunPowerShotDemo(host, session, options);
+    result.Pictures.insert(result.Pictures.end(), more.begin(), more.end());
+  }
+  if (Runs(options.Families, DemoFamilies::CD)) {
+    const std::vector<std::string> more = RunCDDemoSession(host, options.Folder, options.Count);
     result.Pictures.insert(result.Pictures.end(), more.begin(), more.end());
   }
   std::cout << "Stopping the camera SDKs\n";
@@ -361,10 +375,12 @@ void AddShootingCommands(CommandLine& commandLine) {
   demoCommand->add_option("-o,--out", demo->Folder, "Folder for the pictures");
   demoCommand
       ->add_option("--family", demo->Families,
-                   "Run the session of one family only: eos or powershot (default: both)")
+                   "Run the sessions of one family only: eos, pr, cd or powershot (pr and cd)")
       ->transform(CLI::CheckedTransformer(
           std::map<std::string, DemoFamilies>{{"eos", DemoFamilies::EOS},
-                                              {"powershot", DemoFamilies::PowerShot}},
+                                              {"powershot", DemoFamilies::PowerShot},
+                                              {"pr", DemoFamilies::PR},
+                                              {"cd", DemoFamilies::CD}},
           CLI::ignore_case));
   demoCommand->callback([&run, &global, demo] {
     run = [&global, demo](ToolHost& host) { RunDemo(host, global.Camera, *demo); };

@@ -55,7 +55,7 @@ use_build() { # build folder
 run() { "$loader" "$@" </dev/null; }
 
 installed_files=(VostrelActiveXXControl1.ocx vostrel.exe EDSDK.DLL PRSDK.DLL CDSDK.DLL
-  session.vbs session.js card.vbs README.md SIMULATORS.md)
+  session.vbs session.js card.vbs powershot.vbs powershot-classic.vbs README.md SIMULATORS.md)
 
 # The keys the control's registration consists of.
 control_keys() {

@@ -677,5 +677,37 @@ TEST_F(CommandLineTest, ParametersTheCameraDidNotTakeAreNamed) {
   EXPECT_EQ(load.Err, refused);
 }
 
+TEST_F(CommandLineTest, OlderPowerShotCamerasShootAndShowTheirParameters) {
+  UseScenario(R"json({
+    "eos": { "cameras": [ { "model": "EOS Bench" } ] },
+    "cd": { "cameras": [ { "model": "PowerShot Classic", "properties": {
+      "Av": { "value": 40, "accepted": [32, 40], "enumerable": false } } } ] }
+  })json");
+  const std::string pictures = folder.file("pictures");
+  const Result shoot =
+      Run({"--quiet", "--camera", "powershot:0", "shoot", "-n", "2", "-o", pictures});
+  ASSERT_EQ(shoot.ExitCode, 0) << shoot.Err;
+  EXPECT_EQ(StartOf(platform::joinPath(pictures, "shot-002.jpg"), 2), JpegStart);
+
+  const Result get = Run({"--camera", "powershot:0", "params", "get", "Av", "ImageMode"});
+  EXPECT_EQ(get.ExitCode, 0) << get.Err;
+  EXPECT_EQ(get.Out.rfind("Av = 13 (f/4)\nImageMode = 16", 0), 0U) << get.Out;
+  // The aperture is found by trying each value.
+  const Result supported = Run({"--camera", "powershot:0", "params", "supported", "Av"});
+  EXPECT_EQ(supported.ExitCode, 0) << supported.Err;
+  EXPECT_EQ(supported.Out.rfind("Av: 10 (f/", 0), 0U) << supported.Out;
+  EXPECT_NE(supported.Out.find(", 13 (f/4)\n"), std::string::npos) << supported.Out;
+  EXPECT_NE(supported.Err.find("probing"), std::string::npos) << supported.Err;
+
+  // The demo's CD session follows the EOS session.
+  const std::string demoFolder = folder.file("demo");
+  const Result demo = Run({"demo", "-n", "1", "-o", demoFolder});
+  ASSERT_EQ(demo.ExitCode, 0) << demo.Err;
+  EXPECT_NE(demo.Out.find("Connecting powershot:0 (CD)"), std::string::npos) << demo.Out;
+  EXPECT_EQ(StartOf(platform::joinPath(demoFolder, "cd-shot-1.jpg"), 2), JpegStart);
+  const std::string last = demo.Out.substr(demo.Out.rfind('\n', demo.Out.size() - 2) + 1);
+  EXPECT_NE(last.find(": shot-001.jpg and cd-shot-1.jpg;"), std::string::npos) << last;
+}
+
 } // namespace
 } // namespace vostrel

@@ -181,5 +181,20 @@ TEST_F(ShippedSample, PowerShotScriptZoomsWatchesTheViewfinderAndShoots) {
   EXPECT_TRUE(Produced("powershot.jpg")) << run.output;
 }
 
+TEST_F(ShippedSample, PowerShotScriptProbesShootsAndReadsTheProbeCacheTheSecondTime) {
+  const std::string scenario = R"({"cd": {"cameras": [{"model": "PowerShot Classic"}]}})";
+  for (int run = 0; run < 2; ++run) {
+    const ScriptRun result = Run(L"powershot-classic.vbs", scenario);
+    EXPECT_EQ(result.exitCode, 0u) << result.output;
+    EXPECT_NE(result.output.find("Model: PowerShot Classic"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("Apertures it takes:      00000000001111111"), std::string::npos)
+        << result.output;
+    EXPECT_NE(result.output.find("White balance now 2"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("Picture saved: "), std::string::npos) << result.output;
+    EXPECT_TRUE(Produced("powershot-classic.jpg"));
+  }
+  EXPECT_TRUE(std::filesystem::exists(folder.path() / "probe-cache" / "PowerShot Classic Mode16"));
+}
+
 } // namespace
 } // namespace vostrel::test

@@ -1,0 +1,80 @@
+#include "tools/CDDemoSession.h"
+
+#include "core/DeviceLists.h"
+#include "tools/CameraReport.h"
+#include "tools/CameraSession.h"
+#include "tools/Commands.h"
+
+#include <filesystem>
+#include <iostream>
+
+namespace vostrel::tools {
+
+namespace {
+
+// The PowerShot list names the CD cameras first.
+constexpr std::int32_t FirstCDCamera = 0;
+
+std::string ShotName(std::size_t number) {
+  return "cd-shot-" + std::to_string(number) + ".jpg";
+}
+
+} // namespace
+
+std::vector<std::string> RunCDDemoSession(ToolHost& host, const std::string& folder,
+                                          std::int32_t count) {
+  std::vector<std::string> files;
+  TVostrelActiveX& control = host.Control();
+  CameraSession session(control);
+  if (CDDeviceList().empty()) {
+    std::cout << "No older PowerShot (CD) camera is attached: its session is skipped\n";
+    return files;
+  }
+  const CameraChoice camera{CamModPowerShot, FirstCDCamera};
+  std::cout << "Connecting " << CameraName(camera.Family, camera.Number) << " (CD)\n";
+  session.Connect(camera);
+  PrintConnectInfo(control, std::cout, "  ");
+
+  std::cout << "Starting remote control, probing the shooting parameters\n";
+  {
+    const ProgressScope progress(host.Progress(), "probing");
+    session.StartRemote(ReleaseModeOnlyToPC, ReleaseDataKindTakeOnlyPicture, true);
+  }
+  std::cout << "  apertures it takes:      "
+            << control.RemoteStart_GetRemoteParamSupported(RemoteParamAv) << '\n';
+  std::cout << "  white balances it takes: "
+            << control.RemoteStart_GetRemoteParamSupported(RemoteParamWhiteBalanceSetting) << '\n';
+  std::cout << "  aperture " << control.RemoteGetRemoteParams(RemoteParamAv) << ", shutter speed "
+            << control.RemoteGetRemoteParams(RemoteParamTv) << ", white balance "
+            << control.RemoteGetRemoteParams(RemoteParamWhiteBalanceSetting) << '\n';
+  // Daylight white balance for the shots.
+  control.RemoteSetRemoteParams(RemoteParamWhiteBalanceSetting, 2);
+  std::cout << "  white balance set to "
+            << control.RemoteGetRemoteParams(RemoteParamWhiteBalanceSetting) << '\n';
+  std::cout << "  shots available: " << control.RemoteGetNumberOfAvailableShots() << '\n';
+
+  std::cout << "Taking " << count << " pictures\n";
+  CreateOutputFolder(folder);
+  std::int64_t fetched = host.AnnouncedPictures();
+  for (std::int32_t shot = 1; shot <= count; ++shot) {
+    const std::int64_t before = host.AnnouncedPictures();
+    control.RemoteTakePicture();
+    host.WaitForPictures(before + 1);
+    while (fetched < host.AnnouncedPictures()) {
+      const std::string name = ShotName(files.size() + 1);
+      const std::string file = (std::filesystem::path(folder) / name).string();
+      {
+        const ProgressScope progress(host.Progress(), name);
+        control.RemoteGetPicture(file, PictureTypeFull);
+      }
+      ++fetched;
+      files.push_back(file);
+      std::cout << "  saved " << file << '\n';
+    }
+  }
+  std::cout << "Ending remote control and disconnecting the CD camera\n";
+  session.Disconnect();
+  return files;
+}
+
+} // namespace vostrel::tools
