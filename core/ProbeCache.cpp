@@ -80,7 +80,10 @@ bool ReadProbeCache(const std::string& fileName, SupportedParamValuesType& value
   if (!platform::fileExists(fileName)) {
     return false;
   }
-  const std::vector<std::uint8_t> bytes = platform::readFile(fileName);
+  return DecodeProbeCache(platform::readFile(fileName), values);
+}
+
+bool DecodeProbeCache(const std::vector<std::uint8_t>& bytes, SupportedParamValuesType& values) {
   if (bytes.size() < TagSize || ReadInt32LE(bytes.data()) != ProbeCacheFormatTag) {
     return false;
   }

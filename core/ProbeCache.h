@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vostrel {
 
@@ -21,6 +22,9 @@ void WriteProbeCache(const std::string& fileName, const SupportedParamValuesType
 // untouched, when the file does not exist, does not start with the format
 // tag, or is too short to hold the whole table. Read errors propagate.
 bool ReadProbeCache(const std::string& fileName, SupportedParamValuesType& values);
+
+// The same for the bytes of such a file.
+bool DecodeProbeCache(const std::vector<std::uint8_t>& bytes, SupportedParamValuesType& values);
 
 // The cache file of a model and image mode: "<folder>/<model> Mode<mode>"
 // with the system's path separator, for example "C:\Cache\EOS Studio Mode3".
