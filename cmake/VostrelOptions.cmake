@@ -1,6 +1,7 @@
 # Compiler settings shared by every target of the project.
 option(VOSTREL_BUILD_TESTS "Build the tests" ON)
 option(VOSTREL_BUILD_BENCH "Build the benchmarks" OFF)
+option(VOSTREL_BUILD_FUZZERS "Build the libFuzzer targets (clang only)" OFF)
 set(VOSTREL_SANITIZE "" CACHE STRING "Sanitizers for native builds: address,undefined or thread")
 
 find_package(Threads REQUIRED)
@@ -21,6 +22,12 @@ if(VOSTREL_SANITIZE)
   target_compile_options(vostrel_options INTERFACE
     -fsanitize=${VOSTREL_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
   target_link_options(vostrel_options INTERFACE -fsanitize=${VOSTREL_SANITIZE})
+endif()
+
+# Everything the fuzzers link is instrumented for coverage; only the fuzzer
+# programs themselves link libFuzzer's main.
+if(VOSTREL_BUILD_FUZZERS)
+  target_compile_options(vostrel_options INTERFACE -fsanitize=fuzzer-no-link)
 endif()
 
 if(WIN32)

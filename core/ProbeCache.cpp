@@ -82,7 +82,10 @@ bool ReadProbeCache(const std::string& fileName, SupportedParamValuesType& value
   }
   // Only as much as the format holds, and only from a regular file: a pipe
   // or device of that name is refused rather than waited for.
-  const std::vector<std::uint8_t> bytes = platform::readFileStart(fileName, ProbeCacheFileSize);
+  return DecodeProbeCache(platform::readFileStart(fileName, ProbeCacheFileSize), values);
+}
+
+bool DecodeProbeCache(const std::vector<std::uint8_t>& bytes, SupportedParamValuesType& values) {
   if (bytes.size() < TagSize || ReadInt32LE(bytes.data()) != ProbeCacheFormatTag) {
     return false;
   }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vostrel {
 
@@ -22,6 +23,9 @@ void WriteProbeCache(const std::string& fileName, const SupportedParamValuesType
 // tag, or is too short to hold the whole table. Read errors, and a name that
 // is not a regular file (a pipe, a device), raise std::system_error.
 bool ReadProbeCache(const std::string& fileName, SupportedParamValuesType& values);
+
+// The same for the bytes of such a file.
+bool DecodeProbeCache(const std::vector<std::uint8_t>& bytes, SupportedParamValuesType& values);
 
 // The cache file of a model and image mode: "<folder>/<model> Mode<mode>"
 // with the system's path separator, for example "C:\Cache\EOS Studio Mode3".

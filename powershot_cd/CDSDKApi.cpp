@@ -8,6 +8,7 @@
 #include "platform/TimeZone.h"
 #include "powershot_cd/CDAPI.h"
 #include "powershot_cd/CDParameterProbe.h"
+#include "powershot_cd/CDRecords.h"
 #include "powershot_cd/CDRemoteParams.h"
 
 #include <algorithm>
@@ -57,30 +58,6 @@ void ReleasingAfter(Step step, Release release) {
     throw;
   }
   release();
-}
-
-// A text field of an SDK record: up to its first zero byte, at most its size.
-std::string TextOf(const char* field, std::size_t size) {
-  return std::string(field, strnlen(field, size));
-}
-
-TxBatterySourceType BatterySourceOf(cdUInt32 battery) {
-  const cdUInt32 source = battery >> cdBatterySourceShift;
-  return source >= 1 && source <= 5 ? static_cast<TxBatterySourceType>(source)
-                                    : BatterySourceUnknown;
-}
-
-TxBatteryStatusType BatteryStatusOf(cdUInt32 battery) {
-  switch (battery & cdBatteryLevelMask) {
-  case 6:
-    return BatteryStatusNormal;
-  case 4:
-    return BatteryStatusWeak;
-  case 3:
-    return BatteryStatusSafetyLow;
-  default:
-    return BatteryStatusUnknown;
-  }
 }
 
 // The camera clock value of a local date-time: seconds since 1970-01-01
@@ -134,7 +111,7 @@ void TCDSDK::OpenCameraEnumeration(std::vector<std::string>& nameList) {
     for (cdUInt32 n = 0; n < count; ++n) {
       SourceRecord = cdSourceInfo{};
       CDEnumDeviceNext.checked(enumeration, &SourceRecord);
-      nameList.push_back(TextOf(SourceRecord.Name, sizeof SourceRecord.Name));
+      nameList.push_back(CDRecordText(SourceRecord.Name, sizeof SourceRecord.Name));
       CDDeviceRecord& device = devices.emplace_back();
       std::memcpy(device.data(), &SourceRecord, sizeof SourceRecord);
     }
@@ -217,16 +194,16 @@ void TCDSDK::Connect(CDCameraEventHandlerFn handler, std::int32_t cameraNumber,
 
 void TCDSDK::OpenConnection(CDCameraEventHandlerFn handler, std::int32_t instanceIndex) {
   ConnectInfo.CameraModel = CamModPowerShot;
-  ConnectInfo.CameraModelName = TextOf(SourceRecord.ModelName, sizeof SourceRecord.ModelName);
+  ConnectInfo.CameraModelName = CDRecordText(SourceRecord.ModelName, sizeof SourceRecord.ModelName);
 
   char owner[cdOwnerNameSize] = {};
   ReadDeviceProperty(cdDevicePropOwnerName, owner, sizeof owner);
-  ConnectInfo.OwnerName = TextOf(owner, sizeof owner);
+  ConnectInfo.OwnerName = CDRecordText(owner, sizeof owner);
 
   cdUInt32 battery = 0;
   ReadDeviceProperty(cdDevicePropBattery, &battery, sizeof battery);
-  ConnectInfo.BatterySource = static_cast<std::uint8_t>(BatterySourceOf(battery));
-  ConnectInfo.BatteryStatus = static_cast<std::uint8_t>(BatteryStatusOf(battery));
+  ConnectInfo.BatterySource = static_cast<std::uint8_t>(CDBatterySourceOf(battery));
+  ConnectInfo.BatteryStatus = static_cast<std::uint8_t>(CDBatteryStatusOf(battery));
 
   CDRegisterEventCallbackFunction.checked(
       SourceHandle, handler, static_cast<cdContext>(instanceIndex), &EventRegistration);

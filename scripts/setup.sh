@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs everything the four build targets need. Idempotent: a second run
+# Installs everything the build targets need (clang and its libFuzzer
+# runtime for the fuzz preset). Idempotent: a second run
 # only checks what is there and takes seconds.
 #
 #   scripts/setup.sh            packages + Windows cross-built dependencies
@@ -13,7 +14,7 @@ SUDO=""
 if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang-format
+  build-essential cmake ninja-build pkg-config clang-format clang libclang-rt-dev
   libjpeg62-turbo-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   nlohmann-json3-dev libcli11-dev libtiff-tools
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools

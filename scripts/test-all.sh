@@ -6,6 +6,8 @@
 #           machine runs no 32-bit programs, built only
 #   release native release build
 #   tsan    native, ThreadSanitizer (threaded test programs)
+#   fuzz    clang with libFuzzer: each fuzzer runs 30 s on its seed corpus
+#           (VOSTREL_FUZZ_SECONDS at configure time; scripts/fuzz.sh for longer)
 # Usage: scripts/test-all.sh [preset...]   (default: all of them, in this order)
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -14,7 +16,7 @@ root=$PWD
 scripts/setup.sh || exit 1
 
 presets=("$@")
-[ ${#presets[@]} -gt 0 ] || presets=(debug win64 win32 release tsan)
+[ ${#presets[@]} -gt 0 ] || presets=(debug win64 win32 release tsan fuzz)
 jobs=${VOSTREL_JOBS:-$(nproc)}
 
 failed=()

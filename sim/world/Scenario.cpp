@@ -803,7 +803,7 @@ Json writeProperty(const Property& property) {
   return json;
 }
 
-Json writeCamera(const Camera& camera, const CameraFamily& family) {
+Json writeCamera(const Camera& camera, std::size_t index, const CameraFamily& family) {
   Json volumes = Json::array();
   for (const Volume& volume : camera.volumes) {
     volumes.push_back(writeVolume(volume));
@@ -811,6 +811,13 @@ Json writeCamera(const Camera& camera, const CameraFamily& family) {
   Json properties = Json::object();
   for (const auto& [id, property] : camera.properties) {
     properties[family.propertyName(id)] = writeProperty(property);
+  }
+  // A default property that the camera lacks is written as null: left out,
+  // it would come back when the description is read.
+  for (const auto& [id, property] : family.defaultCamera(index).properties) {
+    if (!camera.properties.contains(id)) {
+      properties[family.propertyName(id)] = nullptr;
+    }
   }
   Json json = {{"model", camera.model},
                {"owner", camera.owner},
@@ -868,8 +875,8 @@ World parseScenario(const std::string& jsonText, const CameraFamily& family) {
 
 std::string describeWorld(const World& world, const CameraFamily& family) {
   Json cameras = Json::array();
-  for (const auto& camera : world.cameras) {
-    cameras.push_back(writeCamera(*camera, family));
+  for (std::size_t i = 0; i < world.cameras.size(); ++i) {
+    cameras.push_back(writeCamera(*world.cameras[i], i, family));
   }
   const Json root = {
       {family.section(),

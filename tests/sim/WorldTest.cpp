@@ -180,6 +180,19 @@ TEST(ScenarioTest, DescribedWorldsReadBackWhateverTheirCards) {
   EXPECT_EQ(countFiles(*card.root), 2u);
 }
 
+TEST(ScenarioTest, DescribesAWorldThatReadsBackTheSame) {
+  const TestFamily family;
+  // The second camera lacks the family's default property.
+  const std::string text = R"({"test": {"cameras": [{"model": "One"},
+      {"model": "Two", "properties": {"Mode": null}}]}})";
+  const std::string description = describeWorld(parseScenario(text, family), family);
+  const World again = parseScenario(description, family);
+  ASSERT_EQ(again.cameras.size(), 2u);
+  EXPECT_NE(again.cameras[0]->property(7), nullptr);
+  EXPECT_EQ(again.cameras[1]->property(7), nullptr);
+  EXPECT_EQ(describeWorld(again, family), description);
+}
+
 // A simulator of the test family, to start as a library would.
 class TestSimulator final : public Simulator {
 public:

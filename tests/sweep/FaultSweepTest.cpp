@@ -1,0 +1,464 @@
+// The fault-injection sweep over the public operations of every camera family.
+// Adding an operation is one entry in a family's table.
+
+#include "FaultSweep.h"
+
+#include "eos/EDSDKERRORS.h"
+#include "platform/Clock.h"
+#include "platform/TimeZone.h"
+#include "powershot_cd/CDERRORCODES.h"
+#include "powershot_pr/PRERROR.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <initializer_list>
+#include <set>
+#include <string>
+
+namespace vostrel::test {
+
+namespace {
+
+// Runs the steps in order.
+SweepStep Steps(std::initializer_list<SweepStep> steps) {
+  return [all = std::vector<SweepStep>(steps)](SweepSession& session) {
+    for (const SweepStep& step : all) {
+      step(session);
+    }
+  };
+}
+
+// ---------------------------------------------------------------------------
+// Steps shared by the families
+
+constexpr TDateTime SomeTime = 45000.5; // 2023-03-15 12:00
+
+SweepStep Connect(std::int32_t model) {
+  return [model](SweepSession& s) { s.Controller->Connect(model, 0); };
+}
+const SweepStep Disconnect = [](SweepSession& s) { s.Controller->Disconnect(); };
+const SweepStep Enumerate = [](SweepSession& s) { s.Controller->OpenCameraEnumeration(); };
+const SweepStep CloseEnumeration = [](SweepSession& s) { s.Controller->CloseCameraEnumeration(); };
+const SweepStep SetTime = [](SweepSession& s) { s.Controller->SetTimeInCamera(SomeTime); };
+const SweepStep SetOwner = [](SweepSession& s) { s.Controller->SetOwnerName("Sweep"); };
+const SweepStep BodyID = [](SweepSession& s) { s.Controller->GetBodyID(); };
+const SweepStep Format = [](SweepSession& s) { s.Controller->FormatCameraCard(); };
+const SweepStep RemoteSupported = [](SweepSession& s) { s.Controller->RemoteSupported(); };
+const SweepStep KeepAwake = [](SweepSession& s) { s.Controller->KeepCameraAwake(); };
+
+const SweepStep RemoteStart = [](SweepSession& s) {
+  s.Controller->RemoteStart(ReleaseModeType::ReleaseModeOnlyToPC,
+                            ReleaseDataKindType::ReleaseDataKindTakeOnlyPicture, false, "");
+};
+const SweepStep RemoteStartProbing = [](SweepSession& s) {
+  s.Controller->RemoteStart(ReleaseModeType::ReleaseModeOnlyToPC,
+                            ReleaseDataKindType::ReleaseDataKindTakeOnlyPicture, true,
+                            s.File("cache"));
+};
+const SweepStep RemoteEnd = [](SweepSession& s) { s.Controller->RemoteEnd(); };
+const SweepStep ShotsLeft = [](SweepSession& s) {
+  s.Controller->RemoteGetNumberOfAvailableShots();
+};
+const SweepStep TakePicture = [](SweepSession& s) { s.Controller->RemoteTakePicture(); };
+const SweepStep FetchPicture = [](SweepSession& s) {
+  s.Controller->RemoteGetPicture(s.File("shot.jpg"), PictureTypeFull);
+};
+const SweepStep GetParams = [](SweepSession& s) { s.Controller->RemoteGetRemoteParams(s.Params); };
+const SweepStep SetParams = [](SweepSession& s) { s.Controller->RemoteSetRemoteParams(s.Params); };
+const SweepStep SaveParams = [](SweepSession& s) {
+  s.Controller->RemoteSaveCameraRemoteParams(s.File("params.rmp"));
+};
+const SweepStep LoadParams = [](SweepSession& s) {
+  s.Controller->RemoteLoadCameraRemoteParams(s.File("params.rmp"));
+};
+
+// ---------------------------------------------------------------------------
+// EOS
+
+const SweptFamily EOS{
+    "EDSDK.DLL",
+    R"({"eos": {"cameras": [{"model": "EOS Sweep", "owner": "Sweep", "volumes": [{"label": "CF",
+        "files": ["DCIM/100EOS/IMG_0001.JPG", "DCIM/100EOS/IMG_0002.CR2",
+                  "DCIM/100EOS/IMG_0003.JPG", "DCIM/100EOS/IMG_0004.JPG",
+                  "DCIM/100EOS/IMG_0005.JPG"]}]}]},
+        "pr": {"cameras": []}, "cd": {"cameras": []}})",
+    &CheckEdsError,
+    {"EdsRelease", "EdsTerminateSDK"}};
+
+const SweepStep ConnectEOS = Connect(CamModEOS);
+const SweepStep OpenCollection = [](SweepSession& s) {
+  s.Pictures = s.Controller->OpenCameraCollection(s.File("thumbnails"), true);
+};
+const SweepStep CloseCollection = [](SweepSession& s) {
+  s.Controller->CloseCameraCollection(s.Pictures);
+};
+const SweepStep DownloadJPEG = [](SweepSession& s) {
+  s.Controller->GetPicture(0, false, s.File("picture.jpg"));
+};
+const SweepStep DeleteLast = [](SweepSession& s) {
+  s.Controller->DeletePicture(s.Pictures, static_cast<std::int32_t>(s.Pictures.size()) - 1);
+};
+// The card's RAW picture, downloaded to raw.CR2 without the camera staying
+// connected.
+const SweepStep DownloadRAW = [](SweepSession& s) {
+  s.Controller->Connect(CamModEOS, 0);
+  s.Pictures = s.Controller->OpenCameraCollection("", false);
+  const auto raw = std::find_if(s.Pictures.begin(), s.Pictures.end(),
+                                [](const ImageDataType& p) { return p.Name.ends_with(".CR2"); });
+  s.Controller->GetPicture(static_cast<std::int32_t>(raw - s.Pictures.begin()), false,
+                           s.File("raw.CR2"));
+  s.Controller->CloseCameraCollection(s.Pictures);
+  s.Controller->Disconnect();
+};
+const SweepStep OpenRAW = [](SweepSession& s) { s.Controller->OpenRAWObject(s.File("raw.CR2")); };
+const SweepStep CloseRAW = [](SweepSession& s) { s.Controller->CloseRAWObject(); };
+const SweepStep SetRAWParams = [](SweepSession& s) {
+  s.Controller->SetRAWDevelopmentParameters(RAWDevelopParamsType{13, 5600});
+};
+const SweepStep GetRAWParams = [](SweepSession& s) {
+  RAWDevelopParamsType params{};
+  s.Controller->GetRAWDevelopmentParameters(params);
+};
+const SweepStep Develop = [](SweepSession& s) {
+  s.Controller->DevelopRAWPicture(s.File("developed.tif"), FileFormatTIFF, BitsPerPixel24Bits, "",
+                                  90);
+};
+
+const SweepStep EOSRemote = Steps({ConnectEOS, RemoteStart});
+const SweepStep EOSRemoteEnd = Steps({RemoteEnd, Disconnect});
+
+std::vector<SweptOperation> EOSOperations() {
+  const std::string none;
+  return {
+      {"EOS OpenCameraEnumeration", &EOS, nullptr, Enumerate, nullptr, {}},
+      {"EOS CloseCameraEnumeration",
+       &EOS,
+       nullptr,
+       CloseEnumeration,
+       nullptr,
+       {{"EdsTerminateSDK", none}}},
+      {"EOS Connect", &EOS, nullptr, ConnectEOS, Disconnect, {}},
+      {"EOS Disconnect", &EOS, ConnectEOS, Disconnect, nullptr, {}},
+      {"EOS SetTimeInCamera", &EOS, ConnectEOS, SetTime, Disconnect, {}},
+      {"EOS SetOwnerName", &EOS, ConnectEOS, SetOwner, Disconnect, {}},
+      {"EOS GetBodyID", &EOS, ConnectEOS, BodyID, Disconnect, {}},
+      {"EOS FormatCameraCard", &EOS, ConnectEOS, Format, Disconnect, {}},
+      {"EOS KeepCameraAwake", &EOS, ConnectEOS, KeepAwake, Disconnect, {}},
+      {"EOS RemoteStart", &EOS, ConnectEOS, RemoteStart, EOSRemoteEnd, {}},
+      {"EOS RemoteStart probing",
+       &EOS,
+       ConnectEOS,
+       RemoteStartProbing,
+       EOSRemoteEnd,
+       {{"EdsGetPropertyData", none}},
+       true},
+      {"EOS RemoteGetNumberOfAvailableShots", &EOS, EOSRemote, ShotsLeft, EOSRemoteEnd, {}},
+      // The released picture's reference is given back by the event handler,
+      // which reports no failure.
+      {"EOS RemoteTakePicture", &EOS, EOSRemote, TakePicture, EOSRemoteEnd, {{"EdsRelease", none}}},
+      // A failed fetch consumes the released picture: the next fetch needs a
+      // new release. A failed file creation leaves the picture queued, and a
+      // picture still queued at RemoteEnd and Disconnect keeps its reference.
+      {"EOS RemoteGetPicture",
+       &EOS,
+       Steps({EOSRemote, TakePicture}),
+       FetchPicture,
+       EOSRemoteEnd,
+       {},
+       false,
+       {"EdsCreateFileStream#0"},
+       Steps({TakePicture, FetchPicture})},
+      // Shooting parameters that cannot be read read as 0; failed writes are
+      // passed over.
+      {"EOS RemoteGetRemoteParams",
+       &EOS,
+       EOSRemote,
+       GetParams,
+       EOSRemoteEnd,
+       {{"EdsGetPropertyData", none}},
+       true},
+      {"EOS RemoteSetRemoteParams",
+       &EOS,
+       Steps({EOSRemote, GetParams}),
+       SetParams,
+       EOSRemoteEnd,
+       {{"EdsSetPropertyData", none}},
+       true},
+      {"EOS RemoteSaveCameraRemoteParams",
+       &EOS,
+       EOSRemote,
+       SaveParams,
+       EOSRemoteEnd,
+       {{"EdsGetPropertyData", none}},
+       true},
+      {"EOS RemoteLoadCameraRemoteParams",
+       &EOS,
+       Steps({EOSRemote, SaveParams}),
+       LoadParams,
+       EOSRemoteEnd,
+       {{"EdsSetPropertyData", none}},
+       true},
+      // The walk asks a second time whether an item is a folder before giving
+      // it back; when that question fails, the folder's reference is lost.
+      {"EOS OpenCameraCollection",
+       &EOS,
+       ConnectEOS,
+       OpenCollection,
+       Steps({CloseCollection, Disconnect}),
+       {},
+       false,
+       {"EdsGetDirectoryItemInfo#2"}},
+      {"EOS CloseCameraCollection",
+       &EOS,
+       Steps({ConnectEOS, OpenCollection}),
+       CloseCollection,
+       Disconnect,
+       {}},
+      {"EOS GetPicture",
+       &EOS,
+       Steps({ConnectEOS, OpenCollection}),
+       DownloadJPEG,
+       Steps({CloseCollection, Disconnect}),
+       {}},
+      {"EOS DeletePicture",
+       &EOS,
+       Steps({ConnectEOS, OpenCollection}),
+       DeleteLast,
+       Steps({CloseCollection, Disconnect}),
+       {}},
+      {"EOS OpenRAWObject", &EOS, DownloadRAW, OpenRAW, CloseRAW, {}},
+      {"EOS SetRAWDevelopmentParameters",
+       &EOS,
+       Steps({DownloadRAW, OpenRAW}),
+       SetRAWParams,
+       CloseRAW,
+       {}},
+      {"EOS GetRAWDevelopmentParameters",
+       &EOS,
+       Steps({DownloadRAW, OpenRAW}),
+       GetRAWParams,
+       CloseRAW,
+       {}},
+      {"EOS DevelopRAWPicture", &EOS, Steps({DownloadRAW, OpenRAW}), Develop, CloseRAW, {}},
+      {"EOS CloseRAWObject", &EOS, Steps({DownloadRAW, OpenRAW}), CloseRAW, nullptr, {}},
+  };
+}
+
+// ---------------------------------------------------------------------------
+// PR
+
+const SweptFamily PR{"PRSDK.DLL",
+                     R"({"eos": {"cameras": []}, "cd": {"cameras": []},
+        "pr": {"cameras": [{"model": "PowerShot Sweep", "owner": "Sweep"}]}})",
+                     &CheckPRError,
+                     {"PR_FinishSDK", "PR_DestroyCameraObject"}};
+
+const SweepStep ConnectPR = Connect(CamModPowerShot);
+const SweepStep PRRemote = Steps({ConnectPR, RemoteStart});
+const SweepStep PRRemoteEnd = Steps({RemoteEnd, Disconnect});
+
+std::vector<SweptOperation> PROperations() {
+  const std::string none;
+  const std::string setTime = "It is not possible to set time in the current connected camera";
+  const std::string setOwner =
+      "It is not possible to set owner name in the current connected camera";
+  // A failed Connect keeps the camera object it created.
+  const std::set<std::string> connectKeepsObject{
+      "PR_ConnectCamera#0",      "PR_GetDevicePropValue#0", "PR_GetDevicePropValue#1",
+      "PR_GetDevicePropValue#2", "PR_SetEventCallBack#0",   "PR_GetDeviceInfo#0"};
+  return {
+      {"PR OpenCameraEnumeration", &PR, nullptr, Enumerate, nullptr, {}},
+      {"PR CloseCameraEnumeration",
+       &PR,
+       nullptr,
+       CloseEnumeration,
+       nullptr,
+       {{"PR_FinishSDK", none}}},
+      {"PR Connect", &PR, nullptr, ConnectPR, Disconnect, {}, false, connectKeepsObject},
+      {"PR Disconnect", &PR, ConnectPR, Disconnect, nullptr, {}},
+      {"PR SetTimeInCamera",
+       &PR,
+       ConnectPR,
+       SetTime,
+       Disconnect,
+       {{"PR_SetDevicePropValue", setTime}}},
+      {"PR SetOwnerName",
+       &PR,
+       ConnectPR,
+       SetOwner,
+       Disconnect,
+       {{"PR_SetDevicePropValue", setOwner}}},
+      {"PR GetBodyID", &PR, ConnectPR, BodyID, Disconnect, {}},
+      {"PR KeepCameraAwake", &PR, ConnectPR, KeepAwake, Disconnect, {}},
+      // The shooting mode is set with its result ignored.
+      {"PR RemoteStart",
+       &PR,
+       ConnectPR,
+       RemoteStart,
+       PRRemoteEnd,
+       {{"PR_SetDevicePropValue#1", none}}},
+      {"PR RemoteStart probing", &PR, ConnectPR, RemoteStartProbing, PRRemoteEnd, {}, true},
+      // Remote mode ends even when the camera does not confirm it, so the
+      // next RemoteEnd is refused.
+      {"PR RemoteEnd",
+       &PR,
+       PRRemote,
+       RemoteEnd,
+       Disconnect,
+       {},
+       false,
+       {"PR_TerminateReleaseControl#0"}},
+      {"PR RemoteGetNumberOfAvailableShots", &PR, PRRemote, ShotsLeft, PRRemoteEnd, {}},
+      {"PR RemoteTakePicture", &PR, PRRemote, TakePicture, PRRemoteEnd, {}},
+      {"PR RemoteGetPicture", &PR, Steps({PRRemote, TakePicture}), FetchPicture, PRRemoteEnd, {}},
+      // Parameters that cannot be read read as 0; failed writes are passed over.
+      {"PR RemoteGetRemoteParams",
+       &PR,
+       PRRemote,
+       GetParams,
+       PRRemoteEnd,
+       {{"PR_GetDevicePropValue", none}},
+       true},
+      {"PR RemoteSetRemoteParams",
+       &PR,
+       Steps({PRRemote, GetParams}),
+       SetParams,
+       PRRemoteEnd,
+       {{"PR_SetDevicePropValue", none}},
+       true},
+      {"PR RemoteSaveCameraRemoteParams",
+       &PR,
+       PRRemote,
+       SaveParams,
+       PRRemoteEnd,
+       {{"PR_GetDevicePropValue", none}},
+       true},
+      {"PR RemoteLoadCameraRemoteParams",
+       &PR,
+       Steps({PRRemote, SaveParams}),
+       LoadParams,
+       PRRemoteEnd,
+       {{"PR_SetDevicePropValue", none}},
+       true},
+  };
+}
+
+// ---------------------------------------------------------------------------
+// CD
+
+const SweptFamily CD{"CDSDK.DLL",
+                     R"({"eos": {"cameras": []}, "pr": {"cameras": []},
+        "cd": {"cameras": [{"model": "PowerShot Sweep CD"}]}})",
+                     &CheckCDError,
+                     {"CDFinishSDK", "CDCloseSource", "CDEnumDeviceRelease",
+                      "CDEnumDevicePropertyRelease", "CDEnumVolumeRelease"}};
+
+const SweepStep ConnectCD = Connect(CamModPowerShot);
+
+std::vector<SweptOperation> CDOperations() {
+  const std::string none;
+  const std::string setTime = "It is not possible to set time in the current connected camera";
+  const std::string setOwner =
+      "It is not possible to set owner name in the current connected camera";
+  // Enumerations are given back with their results ignored.
+  const std::string release = "CDEnumDevicePropertyRelease";
+  return {
+      // A failed enumeration keeps its device enumeration open.
+      {"CD OpenCameraEnumeration",
+       &CD,
+       nullptr,
+       Enumerate,
+       nullptr,
+       {},
+       false,
+       {"CDGetDeviceCount#0", "CDEnumDeviceNext#0"}},
+      {"CD CloseCameraEnumeration",
+       &CD,
+       nullptr,
+       CloseEnumeration,
+       nullptr,
+       {{"CDFinishSDK", none}}},
+      // A failed Connect keeps the source it opened.
+      {"CD Connect",
+       &CD,
+       nullptr,
+       ConnectCD,
+       Disconnect,
+       {{release, none}},
+       false,
+       {"CDEnumDevicePropertyReset#0", "CDEnumDevicePropertyNext#0", "CDEnumDevicePropertyNext#1",
+        "CDGetDevicePropertyData#0", "CDEnumDevicePropertyReset#1", "CDEnumDevicePropertyNext#2",
+        "CDGetDevicePropertyData#1", "CDRegisterEventCallbackFunction#0"}},
+      // After a failed close the handler registration is already gone, so
+      // Disconnect cannot be repeated.
+      {"CD Disconnect", &CD, ConnectCD, Disconnect, nullptr, {}, false, {"CDCloseSource#0"}},
+      {"CD SetTimeInCamera",
+       &CD,
+       ConnectCD,
+       SetTime,
+       Disconnect,
+       {{"CDEnumDevicePropertyNext", setTime},
+        {"CDSetDevicePropertyData", setTime},
+        {release, none}}},
+      {"CD SetOwnerName",
+       &CD,
+       ConnectCD,
+       SetOwner,
+       Disconnect,
+       {{"CDEnumDevicePropertyNext", setOwner},
+        {"CDSetDevicePropertyData", setOwner},
+        {release, none}}},
+      {"CD FormatCameraCard", &CD, ConnectCD, Format, Disconnect, {{"CDEnumVolumeRelease", none}}},
+      // A camera that cannot tell is taken to be capable.
+      {"CD RemoteSupported",
+       &CD,
+       ConnectCD,
+       RemoteSupported,
+       Disconnect,
+       {{"CDGetReleaseControlFaculty", none}}},
+      {"CD KeepCameraAwake", &CD, ConnectCD, KeepAwake, Disconnect, {{release, none}}},
+  };
+}
+
+// ---------------------------------------------------------------------------
+
+class FaultSweep : public ::testing::Test {
+protected:
+  static void TearDownTestSuite() {
+    std::printf("fault sweep: %zu operations, %zu injected faults\n", totals.Operations,
+                totals.Faults);
+  }
+
+  static void Sweep(const std::vector<SweptOperation>& operations) {
+    for (const SweptOperation& operation : operations) {
+      SweepOperation(operation, totals);
+    }
+  }
+
+  // Waits run on a fake clock; camera clocks are set in a fixed zone.
+  platform::FakeClock clock;
+  platform::ScopedClock useClock{clock};
+  platform::ScopedTimeZone standardTime{platform::TimeZoneInfo{-60, 0, -60, false}};
+
+  static SweepTotals totals;
+};
+
+SweepTotals FaultSweep::totals;
+
+TEST_F(FaultSweep, EOS) {
+  Sweep(EOSOperations());
+}
+
+TEST_F(FaultSweep, PR) {
+  Sweep(PROperations());
+}
+
+TEST_F(FaultSweep, CD) {
+  Sweep(CDOperations());
+}
+
+} // namespace
+
+} // namespace vostrel::test
