@@ -93,10 +93,10 @@ TEST(CDSDKBinding, LoadsOnceAndNeverCallsAnUnboundEntryPoint) {
   EXPECT_EQ(MessageOf([&] { backend.OpenCameraEnumeration(names); }), "");
   EXPECT_EQ(names, std::vector<std::string>{"PowerShot Partial"});
   EXPECT_EQ(MessageOf([&] { backend.Connect(nullptr, 0, 0, info); }),
-            "CDSDK.DLL does not provide CDEnumDevicePropertyNext");
+            "CDSDK.DLL does not provide CDGetDevicePropertyCount");
   EXPECT_EQ(info.CameraModel, CamModNone);
   EXPECT_EQ(MessageOf([&] { backend.KeepCameraAwake(); }),
-            "CDSDK.DLL does not provide CDEnumDevicePropertyNext");
+            "CDSDK.DLL does not provide CDGetDevicePropertyCount");
   EXPECT_TRUE(backend.RemoteSupported());
   EXPECT_EQ(MessageOf([&] { backend.Disconnect(); }), "");
   EXPECT_NO_THROW(backend.CloseCameraEnumeration());

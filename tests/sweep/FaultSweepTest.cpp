@@ -200,22 +200,26 @@ std::vector<SweptOperation> EOSOperations() {
        EOSRemoteEnd,
        {{"EdsSetPropertyData", none}},
        true},
-      // The walk asks a second time whether an item is a folder before giving
-      // it back; when that question fails, the folder's reference is lost.
+      // The thumbnails are read a byte at a time: each function fails once.
+      // When the first item's information cannot be read, the folder's
+      // reference is lost.
       {"EOS OpenCameraCollection",
        &EOS,
        ConnectEOS,
        OpenCollection,
        Steps({CloseCollection, Disconnect}),
        {},
-       false,
-       {"EdsGetDirectoryItemInfo#2"}},
+       true,
+       {"EdsGetDirectoryItemInfo#0"}},
+      // Closing forgets the collection even when giving an item back fails.
       {"EOS CloseCameraCollection",
        &EOS,
        Steps({ConnectEOS, OpenCollection}),
        CloseCollection,
        Disconnect,
-       {}},
+       {},
+       false,
+       {"EdsRelease#5"}},
       {"EOS GetPicture",
        &EOS,
        Steps({ConnectEOS, OpenCollection}),
@@ -228,21 +232,44 @@ std::vector<SweptOperation> EOSOperations() {
        DeleteLast,
        Steps({CloseCollection, Disconnect}),
        {}},
-      {"EOS OpenRAWObject", &EOS, DownloadRAW, OpenRAW, CloseRAW, {}},
+      // The supported table is built by trial writes whose failures only
+      // narrow the table. A picture whose own white balance cannot be read
+      // is refused as an unknown white balance instead of with the SDK's
+      // message.
+      {"EOS OpenRAWObject",
+       &EOS,
+       DownloadRAW,
+       OpenRAW,
+       CloseRAW,
+       {{"EdsSetPropertyData", none},
+        // Restoring the picture's own white balance afterwards is checked.
+        {"EdsSetPropertyData#12", "EdsSetPropertyData errorcode 0x00000002, Internal error"}},
+       false,
+       {"EdsGetPropertyData#0"}},
       {"EOS SetRAWDevelopmentParameters",
        &EOS,
        Steps({DownloadRAW, OpenRAW}),
        SetRAWParams,
        CloseRAW,
        {}},
+      // A value that cannot be read reads as 0.
       {"EOS GetRAWDevelopmentParameters",
        &EOS,
        Steps({DownloadRAW, OpenRAW}),
        GetRAWParams,
        CloseRAW,
-       {}},
+       {{"EdsGetPropertyData", none}}},
       {"EOS DevelopRAWPicture", &EOS, Steps({DownloadRAW, OpenRAW}), Develop, CloseRAW, {}},
-      {"EOS CloseRAWObject", &EOS, Steps({DownloadRAW, OpenRAW}), CloseRAW, nullptr, {}},
+      // Closing forgets the object even when giving it back fails, and the
+      // SDK's end is not checked.
+      {"EOS CloseRAWObject",
+       &EOS,
+       Steps({DownloadRAW, OpenRAW}),
+       CloseRAW,
+       nullptr,
+       {{"EdsTerminateSDK", none}},
+       false,
+       {"EdsRelease#1"}},
   };
 }
 
@@ -264,10 +291,6 @@ std::vector<SweptOperation> PROperations() {
   const std::string setTime = "It is not possible to set time in the current connected camera";
   const std::string setOwner =
       "It is not possible to set owner name in the current connected camera";
-  // A failed Connect keeps the camera object it created.
-  const std::set<std::string> connectKeepsObject{
-      "PR_ConnectCamera#0",      "PR_GetDevicePropValue#0", "PR_GetDevicePropValue#1",
-      "PR_GetDevicePropValue#2", "PR_SetEventCallBack#0",   "PR_GetDeviceInfo#0"};
   return {
       {"PR OpenCameraEnumeration", &PR, nullptr, Enumerate, nullptr, {}},
       {"PR CloseCameraEnumeration",
@@ -276,8 +299,8 @@ std::vector<SweptOperation> PROperations() {
        CloseEnumeration,
        nullptr,
        {{"PR_FinishSDK", none}}},
-      {"PR Connect", &PR, nullptr, ConnectPR, Disconnect, {}, false, connectKeepsObject},
-      {"PR Disconnect", &PR, ConnectPR, Disconnect, nullptr, {}},
+      {"PR Connect", &PR, nullptr, ConnectPR, Disconnect, {}},
+      {"PR Disconnect", &PR, ConnectPR, Disconnect, nullptr, {{"PR_DestroyCameraObject", none}}},
       {"PR SetTimeInCamera",
        &PR,
        ConnectPR,
@@ -364,33 +387,18 @@ std::vector<SweptOperation> CDOperations() {
       "It is not possible to set owner name in the current connected camera";
   // Enumerations are given back with their results ignored.
   const std::string release = "CDEnumDevicePropertyRelease";
+  const std::string count = "CDGetDevicePropertyCount";
   return {
-      // A failed enumeration keeps its device enumeration open.
-      {"CD OpenCameraEnumeration",
-       &CD,
-       nullptr,
-       Enumerate,
-       nullptr,
-       {},
-       false,
-       {"CDGetDeviceCount#0", "CDEnumDeviceNext#0"}},
+      {"CD OpenCameraEnumeration", &CD, nullptr, Enumerate, nullptr, {}},
       {"CD CloseCameraEnumeration",
        &CD,
        nullptr,
        CloseEnumeration,
        nullptr,
        {{"CDFinishSDK", none}}},
-      // A failed Connect keeps the source it opened.
-      {"CD Connect",
-       &CD,
-       nullptr,
-       ConnectCD,
-       Disconnect,
-       {{release, none}},
-       false,
-       {"CDEnumDevicePropertyReset#0", "CDEnumDevicePropertyNext#0", "CDEnumDevicePropertyNext#1",
-        "CDGetDevicePropertyData#0", "CDEnumDevicePropertyReset#1", "CDEnumDevicePropertyNext#2",
-        "CDGetDevicePropertyData#1", "CDRegisterEventCallbackFunction#0"}},
+      // A property count that cannot be read leaves the search bounded by
+      // its own limit.
+      {"CD Connect", &CD, nullptr, ConnectCD, Disconnect, {{release, none}, {count, none}}},
       // After a failed close the handler registration is already gone, so
       // Disconnect cannot be repeated.
       {"CD Disconnect", &CD, ConnectCD, Disconnect, nullptr, {}, false, {"CDCloseSource#0"}},
@@ -401,7 +409,8 @@ std::vector<SweptOperation> CDOperations() {
        Disconnect,
        {{"CDEnumDevicePropertyNext", setTime},
         {"CDSetDevicePropertyData", setTime},
-        {release, none}}},
+        {release, none},
+        {count, none}}},
       {"CD SetOwnerName",
        &CD,
        ConnectCD,
@@ -409,7 +418,8 @@ std::vector<SweptOperation> CDOperations() {
        Disconnect,
        {{"CDEnumDevicePropertyNext", setOwner},
         {"CDSetDevicePropertyData", setOwner},
-        {release, none}}},
+        {release, none},
+        {count, none}}},
       {"CD FormatCameraCard", &CD, ConnectCD, Format, Disconnect, {{"CDEnumVolumeRelease", none}}},
       // A camera that cannot tell is taken to be capable.
       {"CD RemoteSupported",
@@ -418,7 +428,12 @@ std::vector<SweptOperation> CDOperations() {
        RemoteSupported,
        Disconnect,
        {{"CDGetReleaseControlFaculty", none}}},
-      {"CD KeepCameraAwake", &CD, ConnectCD, KeepAwake, Disconnect, {{release, none}}},
+      {"CD KeepCameraAwake",
+       &CD,
+       ConnectCD,
+       KeepAwake,
+       Disconnect,
+       {{release, none}, {count, none}}},
   };
 }
 
