@@ -4,6 +4,7 @@
 #include "tools/CameraReport.h"
 #include "tools/CameraSession.h"
 #include "tools/Commands.h"
+#include "tools/ParamValues.h"
 
 #include <filesystem>
 #include <iostream>
@@ -40,17 +41,23 @@ std::vector<std::string> RunCDDemoSession(ToolHost& host, const std::string& fol
     const ProgressScope progress(host.Progress(), "probing");
     session.StartRemote(ReleaseModeOnlyToPC, ReleaseDataKindTakeOnlyPicture, true);
   }
-  std::cout << "  apertures it takes:      "
-            << control.RemoteStart_GetRemoteParamSupported(RemoteParamAv) << '\n';
-  std::cout << "  white balances it takes: "
-            << control.RemoteStart_GetRemoteParamSupported(RemoteParamWhiteBalanceSetting) << '\n';
-  std::cout << "  aperture " << control.RemoteGetRemoteParams(RemoteParamAv) << ", shutter speed "
-            << control.RemoteGetRemoteParams(RemoteParamTv) << ", white balance "
-            << control.RemoteGetRemoteParams(RemoteParamWhiteBalanceSetting) << '\n';
+  const auto accepted = [&](std::int32_t kind) {
+    std::vector<std::int32_t> values =
+        SupportedValues(control.RemoteStart_GetRemoteParamSupported(kind));
+    std::erase(values, 0);
+    return ListMeanings(RemoteParamValues(kind), values);
+  };
+  const auto current = [&](std::int32_t kind) {
+    return RemoteParamValues(kind).Show(control.RemoteGetRemoteParams(kind));
+  };
+  std::cout << "  apertures it takes:      " << accepted(RemoteParamAv) << '\n';
+  std::cout << "  white balances it takes: " << accepted(RemoteParamWhiteBalanceSetting) << '\n';
+  std::cout << "  aperture " << current(RemoteParamAv) << ", shutter speed "
+            << current(RemoteParamTv) << ", white balance "
+            << current(RemoteParamWhiteBalanceSetting) << '\n';
   // Daylight white balance for the shots.
   control.RemoteSetRemoteParams(RemoteParamWhiteBalanceSetting, 2);
-  std::cout << "  white balance set to "
-            << control.RemoteGetRemoteParams(RemoteParamWhiteBalanceSetting) << '\n';
+  std::cout << "  white balance set to " << current(RemoteParamWhiteBalanceSetting) << '\n';
   std::cout << "  shots available: " << control.RemoteGetNumberOfAvailableShots() << '\n';
 
   std::cout << "Taking " << count << " pictures\n";

@@ -204,21 +204,24 @@ struct DemoResult {
   std::vector<std::string> Pictures;
   CardTour Tour;
   std::vector<std::string> Developed;
+  // Whether the EOS session ran, keeping its new pictures on the card too.
+  bool KeptOnCard = false;
 };
 
 // The demo's last line: every file it wrote and what it left on the card.
-std::string LeftBehind(const ShootOptions& options, const std::vector<std::string>& pictures,
-                       const CardTour& tour, const std::vector<std::string>& developed) {
-  std::vector<std::string> files = pictures;
-  if (!tour.RAWFile.empty()) {
-    files.push_back(tour.RAWFile);
+std::string LeftBehind(const ShootOptions& options, const DemoResult& result) {
+  std::vector<std::string> files = result.Pictures;
+  if (!result.Tour.RAWFile.empty()) {
+    files.push_back(result.Tour.RAWFile);
   }
-  files.insert(files.end(), developed.begin(), developed.end());
+  files.insert(files.end(), result.Developed.begin(), result.Developed.end());
   std::string line = "Left behind in " +
                      std::filesystem::absolute(options.Folder).lexically_normal().string() + ": " +
-                     (files.empty() ? std::string("no pictures") : FileNames(files)) + "; " +
-                     std::to_string(tour.Thumbnails) + " thumbnails in thumbnails";
-  if (options.Mode != ReleaseModeOnlyToPC) {
+                     (files.empty() ? std::string("no pictures") : FileNames(files));
+  if (result.Tour.Thumbnails > 0) {
+    line += "; " + std::to_string(result.Tour.Thumbnails) + " thumbnails in thumbnails";
+  }
+  if (result.KeptOnCard && options.Mode != ReleaseModeOnlyToPC) {
     line += "; the " + std::to_string(options.Count) + " new pictures stay on the camera's card";
   }
   return line;
@@ -244,6 +247,7 @@ DemoResult RunEOSDemo(ToolHost& host, CameraSession& session, std::int32_t numbe
 
   std::cout << "Taking " << options.Count << " pictures\n";
   DemoResult result;
+  result.KeptOnCard = true;
   result.Pictures = ShootAndFetch(host, options, std::cout);
   std::cout << "Ending remote control\n";
   session.EndRemote();
@@ -253,10 +257,6 @@ DemoResult RunEOSDemo(ToolHost& host, CameraSession& session, std::int32_t numbe
 
   std::cout << "Disconnecting\n";
   session.Disconnect();
-  if (!result.Tour.RAWFile.empty()) {
-    std::cout << "Developing " << PlainName(result.Tour.RAWFile) << " on the PC\n";
-    result.Developed = DevelopRAW(host, result.Tour.RAWFile);
-  }
   return result;
 }
 
@@ -267,7 +267,8 @@ DemoResult RunEOSDemo(ToolHost& host, CameraSession& session, std::int32_t numbe
 std::vector<std::string> RunPowerShotDemo(ToolHost& host, CameraSession& session,
                                           const ShootOptions& demo) {
   TVostrelActiveX& control = host.Control();
-  const std::int32_t count = control.OpenCameraEnumeration_GetPowerShotNr();
+  // The PowerShot list holds the CD cameras first, then the PR cameras.
+  const auto count = static_cast<std::int32_t>(CDDeviceList().size() + PRDeviceList().size());
   if (PRDeviceList().empty()) {
     std::cout << "No newer PowerShot (PR) camera is attached: its session is skipped\n";
     return {};
@@ -336,7 +337,13 @@ void RunDemo(ToolHost& host, const CameraChoice& camera, const DemoOptions& opti
   }
   std::cout << "Stopping the camera SDKs\n";
   session.Close();
-  std::cout << LeftBehind(options, result.Pictures, result.Tour, result.Developed) << '\n';
+  // Development needs no camera: the RAW file fetched from the EOS card is
+  // developed once the cameras are let go.
+  if (!result.Tour.RAWFile.empty()) {
+    std::cout << "Developing " << PlainName(result.Tour.RAWFile) << " on the PC\n";
+    result.Developed = DevelopRAW(host, result.Tour.RAWFile);
+  }
+  std::cout << LeftBehind(options, result) << '\n';
 }
 
 const std::map<std::string, TxReleaseModeType> ReleaseModes{{"pc", ReleaseModeOnlyToPC},

@@ -389,7 +389,7 @@ TEST_F(CommandLineTest, DemoRunsAPowerShotSessionAfterTheEOSOne) {
   const Result only = Run({"demo", "--family", "powershot", "-o", pictures});
   ASSERT_EQ(only.ExitCode, 0) << only.Err;
   EXPECT_EQ(only.Out.find("Connecting eos:0"), std::string::npos) << only.Out;
-  EXPECT_NE(only.Out.find(": powershot-001.jpg; "), std::string::npos) << only.Out;
+  EXPECT_NE(only.Out.find(": powershot-001.jpg\n"), std::string::npos) << only.Out;
 }
 
 TEST_F(CommandLineTest, CardPicturesDownloadAndRawFilesDevelop) {
