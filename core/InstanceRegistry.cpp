@@ -75,7 +75,7 @@ thread_local const TControllerVisit* TVisitChain::Innermost = nullptr;
 
 namespace InstanceRegistry {
 
-std::int32_t Add(TVostrel* controller) {
+void Add(TVostrel* controller, std::int32_t& key) {
   Registry& registry = TheRegistry();
   std::lock_guard lock(registry.Lock);
   if (registry.Cells.size() >= static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
@@ -85,10 +85,9 @@ std::int32_t Add(TVostrel* controller) {
   // lock keeps a concurrent last removal from freeing lists that a new
   // controller has just counted on.
   CreateDeviceLists();
-  const auto key = static_cast<std::int32_t>(registry.Cells.size());
+  key = static_cast<std::int32_t>(registry.Cells.size());
   registry.Cells.push_back(Cell{key, controller, 0});
   ++registry.Living;
-  return key;
 }
 
 void Withdraw(std::int32_t key) {

@@ -30,9 +30,10 @@ namespace InstanceRegistry {
 
 struct Cell;
 
-// Registers the controller under a new key and returns the key. Creates the
-// process-wide device lists when they do not exist.
-std::int32_t Add(TVostrel* controller);
+// Registers the controller under a new key, which is stored in `key` before
+// any callback can find the controller. Creates the process-wide device
+// lists when they do not exist.
+void Add(TVostrel* controller, std::int32_t& key);
 
 // Empties the key's cell: from now on no callback reaches the controller.
 // Waits (in 50 ms polls) until no other controller is removing itself, then

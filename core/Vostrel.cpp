@@ -47,7 +47,7 @@ EnumerationState& Enumeration() {
 TVostrel::TVostrel()
     : CD(std::make_unique<TCDSDK>()), PR(std::make_unique<TPRSDK>()),
       EOS(std::make_unique<TEDSDK>()) {
-  InstanceIndex = InstanceRegistry::Add(this);
+  InstanceRegistry::Add(this, InstanceIndex);
   CD->SetInstanceIndex(InstanceIndex);
   PR->SetInstanceIndex(InstanceIndex);
   EOS->SetInstanceIndex(InstanceIndex);

@@ -63,9 +63,12 @@ void ToolHost::OnViewfinderFrame(const std::string& fileName) {
     return;
   }
   const std::string target = platform::joinPath(frameFolder_, FrameFileName(framesCaptured_ + 1));
+  // A frame of an earlier run is replaced. The target is removed first:
+  // the Windows runtime's copy refuses an existing target even when asked
+  // to overwrite it.
   std::error_code error;
-  std::filesystem::copy_file(fileName, target, std::filesystem::copy_options::overwrite_existing,
-                             error);
+  std::filesystem::remove(target, error);
+  std::filesystem::copy_file(fileName, target, error);
   if (error) {
     frameError_ = "Cannot copy the viewfinder frame to " + target + ": " + error.message();
     framesWanted_ = 0;

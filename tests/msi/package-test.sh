@@ -81,8 +81,14 @@ control_registration() { # output
 }
 
 # Everything under HKEY_CLASSES_ROOT of the width's view.
+# The first package installed in a prefix leaves the installer's own empty
+# bookkeeping keys behind; they are not the package's and are left out.
 snapshot() { # output
-  export_key 'HKLM\Software\Classes' >"$1"
+  export_key 'HKLM\Software\Classes' |
+    awk '/^\[HKEY_LOCAL_MACHINE\\Software\\Classes\\Installer(\\(Features|Products|UpgradeCodes))?\]$/ {
+           skip = 1; next }
+         skip && /^$/ { skip = 0; next }
+         { skip = 0; print }' >"$1"
   [ -s "$1" ] || fail "cannot export HKEY_CLASSES_ROOT"
 }
 
