@@ -106,7 +106,7 @@ private:
   cdHandle Volume = 0;
   // The picture enumeration of the open card collection and its items,
   // parallel to the collection's image list.
-  cdHandle ItemEnumeration = 0;
+  [[maybe_unused]] cdHandle ItemEnumeration = 0;
   std::vector<cdHandle> ItemHandles;
   // The owning controller's position in the instance registry; the context
   // of every SDK callback registration.

@@ -33,8 +33,16 @@ public:
                                       : "scenario " + path_ + ": " + problem);
   }
 
-  Node member(const std::string& key) const { return {json_.at(key), path_ + "." + key}; }
+  Node member(const std::string& key) const {
+    if (!json_.is_object() || !json_.contains(key)) {
+      fail("needs \"" + key + "\"");
+    }
+    return {json_.at(key), path_ + "." + key};
+  }
   Node element(std::size_t index) const {
+    if (!json_.is_array() || index >= json_.size()) {
+      fail("has no element " + std::to_string(index));
+    }
     return {json_.at(index), path_ + "[" + std::to_string(index) + "]"};
   }
   bool has(const std::string& key) const { return json_.contains(key); }

@@ -134,6 +134,8 @@ TEST(ScenarioTest, AnyTextEndsInAWorldOrAScenarioErrorNamingThePlace) {
       problem(R"({"test": {"cameras": [{"model": "A", "properties": {"0x21": [1, -1e999]}}]}})"),
       "scenario test.cameras[0].properties.0x21[1]: the number -1e999 is too large");
   EXPECT_EQ(problem("1e400"), "scenario: the number 1e400 is too large");
+  EXPECT_EQ(problem(R"({"test": {"cameras": [{"model": "A", "volumes": [{"files": [{}]}]}]}})"),
+            "scenario test.cameras[0].volumes[0].files[0]: needs \"path\"");
   EXPECT_EQ(problem(R"({"test": [)").rfind("scenario is not valid JSON: ", 0), 0u);
   // Nesting deeper than any call stack is read and freed as well.
   const std::string deep = std::string(100000, '[') + std::string(100000, ']');
