@@ -161,6 +161,23 @@ void GiveBackIfFolder(EdsDirectoryItemRef item) {
   }
 }
 
+// A folder known to be one: given back even when its information cannot be
+// read again.
+void GiveBackFolder(EdsDirectoryItemRef folder) {
+  TryFinally([&] { DirectoryItemInfoOf(folder); }, [&] { EdsRelease.checked(folder); });
+}
+
+// Whether a child just taken from its parent is a folder. A child whose
+// information cannot be read is referenced nowhere else, so it is given back.
+bool IsFolderChild(EdsDirectoryItemRef child) {
+  try {
+    return IsFolder(DirectoryItemInfoOf(child));
+  } catch (...) {
+    EdsRelease.checked(child);
+    throw;
+  }
+}
+
 } // namespace
 
 // Depth first, children in the order the SDK numbers them. The folders being
@@ -177,14 +194,14 @@ void TEDSDK::WalkChildren(EdsBaseRef parent, bool thumbnails, ImageListType& lis
         const EdsBaseRef walked = current.Folder;
         open.pop_back();
         if (!open.empty()) {
-          GiveBackIfFolder(walked);
+          GiveBackFolder(walked);
         }
         continue;
       }
       EdsDirectoryItemRef child = nullptr;
       EdsGetChildAtIndex.checked(current.Folder, static_cast<EdsInt32>(current.NextChild++),
                                  &child);
-      if (IsFolder(DirectoryItemInfoOf(child))) {
+      if (IsFolderChild(child)) {
         // On the list before its count is asked for, so that a failure
         // gives it back too.
         open.push_back({child, 0, 0});
@@ -201,7 +218,7 @@ void TEDSDK::WalkChildren(EdsBaseRef parent, bool thumbnails, ImageListType& lis
       const EdsBaseRef folder = open.back().Folder;
       open.pop_back();
       try {
-        GiveBackIfFolder(folder);
+        GiveBackFolder(folder);
       } catch (...) {
         failure = std::current_exception();
       }

@@ -137,6 +137,14 @@ TEST_F(EOSCardCollection, AFailedOpenHandsOutNoPictureNumbers) {
       {"EdsGetChildAtIndex", Busy, 3, "EdsGetChildAtIndex errorcode 0x00000081, Device busy"},
       {"EdsGetDirectoryItemInfo", Busy, 4,
        "EdsGetDirectoryItemInfo errorcode 0x00000081, Device busy"},
+      // The first reads of a folder's and of a file's information.
+      {"EdsGetDirectoryItemInfo", Busy, 0,
+       "EdsGetDirectoryItemInfo errorcode 0x00000081, Device busy"},
+      {"EdsGetDirectoryItemInfo", Busy, 2,
+       "EdsGetDirectoryItemInfo errorcode 0x00000081, Device busy"},
+      // A walked folder's information read again.
+      {"EdsGetDirectoryItemInfo", Busy, 8,
+       "EdsGetDirectoryItemInfo errorcode 0x00000081, Device busy"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.function);

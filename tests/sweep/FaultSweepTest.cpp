@@ -201,16 +201,13 @@ std::vector<SweptOperation> EOSOperations() {
        {{"EdsSetPropertyData", none}},
        true},
       // The thumbnails are read a byte at a time: each function fails once.
-      // When the first item's information cannot be read, the folder's
-      // reference is lost.
       {"EOS OpenCameraCollection",
        &EOS,
        ConnectEOS,
        OpenCollection,
        Steps({CloseCollection, Disconnect}),
        {},
-       true,
-       {"EdsGetDirectoryItemInfo#0"}},
+       true},
       // Closing forgets the collection even when giving an item back fails.
       {"EOS CloseCameraCollection",
        &EOS,
