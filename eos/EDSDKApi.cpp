@@ -91,26 +91,6 @@ EdsUInt32 SaveToOf(ReleaseModeType mode) {
                       " is not valid for your EOS camera. Value must be 0, 1 or 2.");
 }
 
-// Runs every step, also those after a failing one, then raises the first
-// failure.
-template <typename... Steps>
-void RunEvery(Steps&&... steps) {
-  std::exception_ptr failure;
-  const auto run = [&failure](auto& step) {
-    try {
-      step();
-    } catch (...) {
-      if (!failure) {
-        failure = std::current_exception();
-      }
-    }
-  };
-  (run(steps), ...);
-  if (failure) {
-    std::rethrow_exception(failure);
-  }
-}
-
 } // namespace
 
 TEDSDK::~TEDSDK() {

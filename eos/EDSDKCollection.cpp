@@ -242,9 +242,9 @@ void TEDSDK::CloseCameraCollection(ImageListType& list) {
   if (!CollectionOpen()) {
     throw ECamException("CloseCameraCollection : No collection is open");
   }
-  ReleaseCollection();
-  // The thumbnails go with their elements.
-  list.clear();
+  // The list goes even when a reference cannot be given back: the collection
+  // is closed either way. The thumbnails go with their elements.
+  TryFinally([&] { ReleaseCollection(); }, [&] { list.clear(); });
 }
 
 bool TEDSDK::CollectionOpen() const {
@@ -252,16 +252,19 @@ bool TEDSDK::CollectionOpen() const {
 }
 
 // Every reference is forgotten before it is given back, so a failing release
-// is never repeated and a later close goes on with the rest.
+// is never repeated, and the others are given back all the same: the
+// collection ends closed, and the first failure is reported.
 void TEDSDK::ReleaseCollection() {
+  FirstFailure failure;
   if (Volume != nullptr) {
-    EdsRelease.checked(std::exchange(Volume, nullptr));
+    failure.Run([&] { EdsRelease.checked(std::exchange(Volume, nullptr)); });
   }
   while (!CollectionItems.empty()) {
     EdsDirectoryItemRef item = CollectionItems.back();
     CollectionItems.pop_back();
-    EdsRelease.checked(item);
+    failure.Run([&] { EdsRelease.checked(item); });
   }
+  failure.Raise();
 }
 
 void TEDSDK::GetPicture(std::int32_t pictureNumber, const std::string& fileName,

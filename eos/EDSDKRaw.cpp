@@ -173,14 +173,21 @@ void TEDSDK::RequireRAWObject(const std::string& operation) const {
 }
 
 // The image goes first, then the file it was read from. Each reference is
-// forgotten before it is given back, so a failing release is not repeated.
+// forgotten before it is given back, so a failing release is not repeated,
+// and the file is given back even when the image cannot be: the object ends
+// closed, and the first failure is reported.
 void TEDSDK::ReleaseRAWObject() {
-  if (RAWImage != nullptr) {
-    EdsRelease.checked(std::exchange(RAWImage, nullptr));
-  }
-  if (RAWStream != nullptr) {
-    EdsRelease.checked(std::exchange(RAWStream, nullptr));
-  }
+  RunEvery(
+      [&] {
+        if (RAWImage != nullptr) {
+          EdsRelease.checked(std::exchange(RAWImage, nullptr));
+        }
+      },
+      [&] {
+        if (RAWStream != nullptr) {
+          EdsRelease.checked(std::exchange(RAWStream, nullptr));
+        }
+      });
 }
 
 } // namespace vostrel

@@ -164,6 +164,25 @@ TEST_F(EOSCardCollection, AFailedOpenHandsOutNoPictureNumbers) {
             "OpenCameraCollection : No volumes found");
 }
 
+// A reference the SDK refuses back stays with the SDK; the others go back,
+// the list empties and the collection counts as closed.
+TEST_F(EOSCardCollection, AFailedCloseStillClosesTheCollection) {
+  UseCard({"DCIM/100EOS/IMG_0001.JPG", "DCIM/100EOS/IMG_0002.JPG", "DCIM/100EOS/IMG_0003.JPG"});
+  const std::size_t references = Sim().liveReferences();
+  ImageListType list = controller->OpenCameraCollection("", false);
+  Sim().clearCallLog();
+  FailCall("EdsRelease", Busy, 1);
+  EXPECT_EQ(MessageOf([&] { controller->CloseCameraCollection(list); }),
+            "EdsRelease errorcode 0x00000081, Device busy");
+  EXPECT_EQ(CallsTo("EdsRelease").size(), 4u);
+  EXPECT_THAT(list, IsEmpty());
+  EXPECT_EQ(Sim().liveReferences(), references + 1);
+  EXPECT_EQ(MessageOf([&] { controller->CloseCameraCollection(list); }),
+            "CloseCameraCollection : No collection is open");
+  list = controller->OpenCameraCollection("", false);
+  EXPECT_EQ(list.size(), 3u);
+}
+
 TEST_F(EOSCardCollection, ASecondOpenReplacesTheFirstCollection) {
   UseCard({"DCIM/100EOS/IMG_0001.JPG", "DCIM/100EOS/IMG_0002.JPG"});
   ImageListType first = controller->OpenCameraCollection("", false);

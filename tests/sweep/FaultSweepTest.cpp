@@ -208,7 +208,8 @@ std::vector<SweptOperation> EOSOperations() {
        Steps({CloseCollection, Disconnect}),
        {},
        true},
-      // Closing forgets the collection even when giving an item back fails.
+      // Closing gives every reference back and forgets the collection even
+      // when giving one back fails; the next collection opens as usual.
       {"EOS CloseCameraCollection",
        &EOS,
        Steps({ConnectEOS, OpenCollection}),
@@ -216,7 +217,8 @@ std::vector<SweptOperation> EOSOperations() {
        Disconnect,
        {},
        false,
-       {"EdsRelease#5"}},
+       {},
+       Steps({OpenCollection, CloseCollection})},
       {"EOS GetPicture",
        &EOS,
        Steps({ConnectEOS, OpenCollection}),
@@ -257,8 +259,8 @@ std::vector<SweptOperation> EOSOperations() {
        CloseRAW,
        {{"EdsGetPropertyData", none}}},
       {"EOS DevelopRAWPicture", &EOS, Steps({DownloadRAW, OpenRAW}), Develop, CloseRAW, {}},
-      // Closing forgets the object even when giving it back fails, and the
-      // SDK's end is not checked.
+      // Closing gives the image and its file back and forgets the object even
+      // when giving one back fails; the SDK's end is not checked.
       {"EOS CloseRAWObject",
        &EOS,
        Steps({DownloadRAW, OpenRAW}),
@@ -266,7 +268,8 @@ std::vector<SweptOperation> EOSOperations() {
        nullptr,
        {{"EdsTerminateSDK", none}},
        false,
-       {"EdsRelease#1"}},
+       {},
+       Steps({OpenRAW, CloseRAW})},
   };
 }
 
