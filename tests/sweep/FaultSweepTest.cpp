@@ -232,9 +232,7 @@ std::vector<SweptOperation> EOSOperations() {
        Steps({CloseCollection, Disconnect}),
        {}},
       // The supported table is built by trial writes whose failures only
-      // narrow the table. A picture whose own white balance cannot be read
-      // is refused as an unknown white balance instead of with the SDK's
-      // message.
+      // narrow the table.
       {"EOS OpenRAWObject",
        &EOS,
        DownloadRAW,
@@ -242,9 +240,7 @@ std::vector<SweptOperation> EOSOperations() {
        CloseRAW,
        {{"EdsSetPropertyData", none},
         // Restoring the picture's own white balance afterwards is checked.
-        {"EdsSetPropertyData#12", "EdsSetPropertyData errorcode 0x00000002, Internal error"}},
-       false,
-       {"EdsGetPropertyData#0"}},
+        {"EdsSetPropertyData#12", "EdsSetPropertyData errorcode 0x00000002, Internal error"}}},
       {"EOS SetRAWDevelopmentParameters",
        &EOS,
        Steps({DownloadRAW, OpenRAW}),
