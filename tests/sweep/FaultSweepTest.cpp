@@ -159,8 +159,8 @@ std::vector<SweptOperation> EOSOperations() {
       // which reports no failure.
       {"EOS RemoteTakePicture", &EOS, EOSRemote, TakePicture, EOSRemoteEnd, {{"EdsRelease", none}}},
       // A failed fetch consumes the released picture: the next fetch needs a
-      // new release. A failed file creation leaves the picture queued, and a
-      // picture still queued at RemoteEnd and Disconnect keeps its reference.
+      // new release. A failed file creation leaves the picture queued until
+      // Disconnect.
       {"EOS RemoteGetPicture",
        &EOS,
        Steps({EOSRemote, TakePicture}),
@@ -168,7 +168,7 @@ std::vector<SweptOperation> EOSOperations() {
        EOSRemoteEnd,
        {},
        false,
-       {"EdsCreateFileStream#0"},
+       {},
        Steps({TakePicture, FetchPicture})},
       // Shooting parameters that cannot be read read as 0; failed writes are
       // passed over.
