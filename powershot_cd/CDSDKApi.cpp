@@ -16,6 +16,7 @@
 #include <cstring>
 #include <limits>
 #include <type_traits>
+#include <utility>
 
 namespace vostrel {
 
@@ -186,7 +187,7 @@ void TCDSDK::Connect(CDCameraEventHandlerFn handler, std::int32_t cameraNumber,
     OpenConnection(handler, instanceIndex);
   } catch (...) {
     ConnectInfo.CameraModel = CamModNone;
-    Unchecked(CDCloseSource, SourceHandle);
+    Unchecked(CDCloseSource, std::exchange(SourceHandle, cdHandle{0}));
     throw;
   }
   info = ConnectInfo;
@@ -216,11 +217,19 @@ TCDSDK::~TCDSDK() {
   }
 }
 
+// Only what is still open is ended: a registration the SDK did not take back
+// is tried again by the next Disconnect, while the source is forgotten before
+// it is closed, so a source the SDK failed to close is not closed twice and
+// the next Disconnect ends the connection.
 void TCDSDK::Disconnect() {
-  CDUnregisterEventCallbackFunction.checked(SourceHandle, EventRegistration);
-  EventRegistration = 0;
+  if (EventRegistration != 0) {
+    CDUnregisterEventCallbackFunction.checked(SourceHandle, EventRegistration);
+    EventRegistration = 0;
+  }
   ConnectInfo.CameraModel = CamModNone;
-  CDCloseSource.checked(SourceHandle);
+  if (SourceHandle != 0) {
+    CDCloseSource.checked(std::exchange(SourceHandle, cdHandle{0}));
+  }
 }
 
 // ---------------------------------------------------------------------------

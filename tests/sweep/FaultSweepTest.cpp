@@ -395,9 +395,7 @@ std::vector<SweptOperation> CDOperations() {
       // A property count that cannot be read leaves the search bounded by
       // its own limit.
       {"CD Connect", &CD, nullptr, ConnectCD, Disconnect, {{release, none}, {count, none}}},
-      // After a failed close the handler registration is already gone, so
-      // Disconnect cannot be repeated.
-      {"CD Disconnect", &CD, ConnectCD, Disconnect, nullptr, {}, false, {"CDCloseSource#0"}},
+      {"CD Disconnect", &CD, ConnectCD, Disconnect, nullptr, {}},
       {"CD SetTimeInCamera",
        &CD,
        ConnectCD,
