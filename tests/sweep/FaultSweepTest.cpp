@@ -320,7 +320,7 @@ std::vector<SweptOperation> PROperations() {
        {{"PR_SetDevicePropValue#1", none}}},
       {"PR RemoteStart probing", &PR, ConnectPR, RemoteStartProbing, PRRemoteEnd, {}, true},
       // Remote mode ends even when the camera does not confirm it, so the
-      // next RemoteEnd is refused.
+      // next RemoteEnd is refused; the next RemoteStart works.
       {"PR RemoteEnd",
        &PR,
        PRRemote,
@@ -328,7 +328,8 @@ std::vector<SweptOperation> PROperations() {
        Disconnect,
        {},
        false,
-       {"PR_TerminateReleaseControl#0"}},
+       {},
+       Steps({RemoteStart, RemoteEnd})},
       {"PR RemoteGetNumberOfAvailableShots", &PR, PRRemote, ShotsLeft, PRRemoteEnd, {}},
       {"PR RemoteTakePicture", &PR, PRRemote, TakePicture, PRRemoteEnd, {}},
       {"PR RemoteGetPicture", &PR, Steps({PRRemote, TakePicture}), FetchPicture, PRRemoteEnd, {}},
