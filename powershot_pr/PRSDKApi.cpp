@@ -208,6 +208,7 @@ void TPRSDK::Connect(PREventHandlerFn handler, std::int32_t cameraNumber,
   InstanceIndex = instanceIndex;
   ConnectInfo.CameraModel = CamModNone;
   ReleaseControlLeftOn = false;
+  ViewfinderLeftOn = false;
 
   const PRDeviceRecord& entry = devices[static_cast<std::size_t>(cameraNumber)];
   prDeviceInfo device;
@@ -407,6 +408,8 @@ void TPRSDK::RemoteStart(ReleaseModeType mode, ReleaseDataKindType kind, bool pr
 void TPRSDK::LeaveReleaseControlUnchecked() noexcept {
   ReleaseControlLeftOn =
       PR_TerminateReleaseControl.bound() && PR_TerminateReleaseControl(CameraHandle) != prOK;
+  // The viewfinder ends with release control.
+  ViewfinderLeftOn = ViewfinderLeftOn && ReleaseControlLeftOn;
 }
 
 void TPRSDK::StartReleaseControl(ReleaseModeType mode, ReleaseDataKindType kind, bool probe,
@@ -441,6 +444,8 @@ void TPRSDK::RemoteEnd() {
   ReleaseControlLeftOn = true;
   PR_TerminateReleaseControl.checked(CameraHandle);
   ReleaseControlLeftOn = false;
+  // The viewfinder ends with release control.
+  ViewfinderLeftOn = false;
 }
 
 std::int32_t TPRSDK::RemoteGetNumberOfAvailableShots() {

@@ -145,6 +145,9 @@ private:
   // Release control that the camera may still be under although remote mode
   // ended: leaving it failed.
   bool ReleaseControlLeftOn = false;
+  // Likewise the viewfinder, which the camera may still run although it was
+  // stopped: stopping it failed.
+  bool ViewfinderLeftOn = false;
   // The device properties of the device information read last; empty when
   // it was read for the operations only.
   std::vector<std::uint16_t> ListedProperties;

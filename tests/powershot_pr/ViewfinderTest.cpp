@@ -147,6 +147,10 @@ TEST_F(PRViewfinder, AStopFailureIsReportedUnderItsOwnSpellingAndLeavesTheFlagCl
   EXPECT_EQ(MessageOf([&] { controller->RemoteStopViewfinder(); }),
             Failure("PR_RC_TermViewfinder"));
   EXPECT_FALSE(controller->IsViewfinderOn());
+  // The camera's viewfinder, still running, is stopped before the next start.
+  Sim().clearCallLog();
+  EXPECT_EQ(MessageOf([&] { StartViewfinder(); }), "");
+  EXPECT_THAT(CalledFunctions(), ElementsAre("PR_RC_TermViewFinder", "PR_RC_StartViewFinder"));
   // Leaving release control ends the camera's stream as well.
   controller->RemoteEnd();
   const std::size_t count = frames.Count();
