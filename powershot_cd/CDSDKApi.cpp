@@ -179,6 +179,7 @@ void TCDSDK::Connect(CDCameraEventHandlerFn handler, std::int32_t cameraNumber,
   const std::vector<CDDeviceRecord>& devices = CDDeviceList();
   CheckConnectCameraNumber(cameraNumber, devices.size(), "PowerShot", NoCDCamera);
   ConnectInfo = ConnectInfoType{};
+  ReleaseControlLeftOn = false;
   std::memcpy(&SourceRecord, devices[static_cast<std::size_t>(cameraNumber)].data(),
               sizeof SourceRecord);
   CDOpenSource.checked(&SourceRecord, &SourceHandle);
@@ -344,15 +345,24 @@ void TCDSDK::RemoteStart(ReleaseModeType mode, ReleaseDataKindType kind, bool pr
                          const std::string& cacheDirectory, ReleaseEventHandlerFn handler,
                          std::int32_t instanceIndex, RemoteStartInfoType& info) {
   info = RemoteStartInfoType{};
+  // A camera that did not confirm the end of the last remote mode would
+  // refuse to enter release control again.
+  if (ReleaseControlLeftOn) {
+    ExitReleaseControlUnchecked();
+  }
   CDEnterReleaseControl.checked(SourceHandle, handler, static_cast<cdContext>(instanceIndex));
   // The controller stays out of remote mode when the start fails, so the
   // camera must not stay under release control either.
   try {
     StartReleaseControl(mode, kind, probe, cacheDirectory, info);
   } catch (...) {
-    Unchecked(CDExitReleaseControl, SourceHandle);
+    ExitReleaseControlUnchecked();
     throw;
   }
+}
+
+void TCDSDK::ExitReleaseControlUnchecked() noexcept {
+  ReleaseControlLeftOn = CDExitReleaseControl.bound() && CDExitReleaseControl(SourceHandle) != cdOK;
 }
 
 void TCDSDK::StartReleaseControl(ReleaseModeType mode, ReleaseDataKindType kind, bool probe,
@@ -411,8 +421,11 @@ void TCDSDK::StartReleaseControl(ReleaseModeType mode, ReleaseDataKindType kind,
   SwitchToAutoMode(SourceHandle);
 }
 
+// Remote mode ends for the controller whatever the camera answers.
 void TCDSDK::RemoteEnd() {
+  ReleaseControlLeftOn = true;
   CDExitReleaseControl.checked(SourceHandle);
+  ReleaseControlLeftOn = false;
 }
 
 std::int32_t TCDSDK::RemoteGetNumberOfAvailableShots() {
