@@ -282,6 +282,26 @@ const SweepStep ConnectPR = Connect(CamModPowerShot);
 const SweepStep PRRemote = Steps({ConnectPR, RemoteStart});
 const SweepStep PRRemoteEnd = Steps({RemoteEnd, Disconnect});
 
+// The live functions of the PowerShot families.
+const SweepStep StartViewfinder = [](SweepSession& s) {
+  s.Controller->OnViewfinderEvent = [](std::istream&) {};
+  s.Controller->RemoteStartViewfinder();
+};
+const SweepStep StopViewfinder = [](SweepSession& s) { s.Controller->RemoteStopViewfinder(); };
+const SweepStep ViewfinderOutput = [](SweepSession& s) {
+  s.Controller->RemoteSetViewfinderOutput(RemoteViewFinderOutputVideo);
+};
+const SweepStep ViewfinderAuto = [](SweepSession& s) {
+  s.Controller->RemoteActivateViewfinderAuto();
+};
+const SweepStep GetZoom = [](SweepSession& s) {
+  ZoomPosType zoom{};
+  s.Controller->RemoteGetZoomPos(zoom);
+};
+const SweepStep SetZoom = [](SweepSession& s) { s.Controller->RemoteSetZoomPos(2); };
+const SweepStep LockFocus = [](SweepSession& s) { s.Controller->RemoteAFLock(true); };
+const SweepStep UnlockFocus = [](SweepSession& s) { s.Controller->RemoteAFLock(false); };
+
 std::vector<SweptOperation> PROperations() {
   const std::string none;
   const std::string setTime = "It is not possible to set time in the current connected camera";
@@ -362,6 +382,40 @@ std::vector<SweptOperation> PROperations() {
        PRRemoteEnd,
        {{"PR_SetDevicePropValue", none}},
        true},
+      {"PR RemoteStartViewfinder",
+       &PR,
+       PRRemote,
+       StartViewfinder,
+       Steps({StopViewfinder, RemoteEnd, Disconnect}),
+       {}},
+      // The viewfinder is off even when the camera does not confirm it; the
+      // next one starts as usual.
+      {"PR RemoteStopViewfinder",
+       &PR,
+       Steps({PRRemote, StartViewfinder}),
+       StopViewfinder,
+       PRRemoteEnd,
+       {{"PR_RC_TermViewFinder", "PR_RC_TermViewfinder errorcode 0x00000002, Internal error"}},
+       false,
+       {},
+       Steps({StartViewfinder, StopViewfinder})},
+      // The camera's answer to an output change is not looked at.
+      {"PR RemoteSetViewfinderOutput",
+       &PR,
+       Steps({PRRemote, StartViewfinder}),
+       ViewfinderOutput,
+       Steps({StopViewfinder, RemoteEnd, Disconnect}),
+       {{"PR_SetDevicePropValue", none}}},
+      {"PR RemoteActivateViewfinderAuto",
+       &PR,
+       Steps({PRRemote, StartViewfinder}),
+       ViewfinderAuto,
+       Steps({StopViewfinder, RemoteEnd, Disconnect}),
+       {}},
+      {"PR RemoteGetZoomPos", &PR, PRRemote, GetZoom, PRRemoteEnd, {}},
+      {"PR RemoteSetZoomPos", &PR, PRRemote, SetZoom, PRRemoteEnd, {}},
+      {"PR RemoteAFLock lock", &PR, PRRemote, LockFocus, PRRemoteEnd, {}},
+      {"PR RemoteAFLock unlock", &PR, Steps({PRRemote, LockFocus}), UnlockFocus, PRRemoteEnd, {}},
   };
 }
 
@@ -373,9 +427,30 @@ const SweptFamily CD{"CDSDK.DLL",
         "cd": {"cameras": [{"model": "PowerShot Sweep CD"}]}})",
                      &CheckCDError,
                      {"CDFinishSDK", "CDCloseSource", "CDEnumDeviceRelease",
-                      "CDEnumDevicePropertyRelease", "CDEnumVolumeRelease"}};
+                      "CDEnumDevicePropertyRelease", "CDEnumVolumeRelease",
+                      "CDEnumImageFormatAttributeRelease", "CDEnumShootingModeRelease",
+                      "CDEnumAvValueRelease", "CDEnumTvValueRelease", "CDEnumExposureCompRelease",
+                      "CDEnumWBSettingRelease", "CDEnumAFDistanceSettingRelease",
+                      "CDEnumFlashSettingRelease", "CDEnumRelCamSettingDataRelease"}};
+
+// The shooting parameters' calls go unchecked: a value that cannot be read
+// reads as 0, a refused write or trial is passed over, and a parameter whose
+// values cannot be listed is probed by trial.
+std::map<std::string, std::string> UncheckedCDParameterCalls() {
+  std::map<std::string, std::string> silent;
+  for (const std::string kind :
+       {"ImageFormatAttribute", "ShootingMode", "AvValue", "TvValue", "ExposureComp", "WBSetting",
+        "AFDistanceSetting", "FlashSetting", "RelCamSettingData"}) {
+    for (const std::string& call : {"CDGet" + kind, "CDSet" + kind, "CDEnum" + kind + "Reset"}) {
+      silent[call] = "";
+    }
+  }
+  return silent;
+}
 
 const SweepStep ConnectCD = Connect(CamModPowerShot);
+const SweepStep CDRemote = Steps({ConnectCD, RemoteStart});
+const SweepStep CDRemoteEnd = Steps({RemoteEnd, Disconnect});
 
 std::vector<SweptOperation> CDOperations() {
   const std::string none;
@@ -429,6 +504,27 @@ std::vector<SweptOperation> CDOperations() {
        KeepAwake,
        Disconnect,
        {{release, none}, {count, none}}},
+      {"CD RemoteStart", &CD, ConnectCD, RemoteStart, CDRemoteEnd, {}},
+      {"CD RemoteStart probing", &CD, ConnectCD, RemoteStartProbing, CDRemoteEnd,
+       UncheckedCDParameterCalls(), true},
+      // Remote mode ends even when the camera does not confirm it, so the
+      // next RemoteEnd is refused; the next RemoteStart works.
+      {"CD RemoteEnd",
+       &CD,
+       CDRemote,
+       RemoteEnd,
+       Disconnect,
+       {},
+       false,
+       {},
+       Steps({RemoteStart, RemoteEnd})},
+      {"CD RemoteGetNumberOfAvailableShots", &CD, CDRemote, ShotsLeft, CDRemoteEnd, {}},
+      {"CD RemoteTakePicture", &CD, CDRemote, TakePicture, CDRemoteEnd, {}},
+      {"CD RemoteGetPicture", &CD, Steps({CDRemote, TakePicture}), FetchPicture, CDRemoteEnd, {}},
+      {"CD RemoteGetRemoteParams", &CD, CDRemote, GetParams, CDRemoteEnd,
+       UncheckedCDParameterCalls(), true},
+      {"CD RemoteSetRemoteParams", &CD, Steps({CDRemote, GetParams}), SetParams, CDRemoteEnd,
+       UncheckedCDParameterCalls(), true},
   };
 }
 
