@@ -371,14 +371,33 @@ std::vector<SweptOperation> PROperations() {
 // ---------------------------------------------------------------------------
 // CD
 
+// The camera offers every live function and has pictures on its card.
 const SweptFamily CD{"CDSDK.DLL",
                      R"({"eos": {"cameras": []}, "pr": {"cameras": []},
-        "cd": {"cameras": [{"model": "PowerShot Sweep CD"}]}})",
+        "cd": {"cameras": [{"model": "PowerShot Sweep CD",
+          "properties": {"ReleaseControlFaculty": 1073741847},
+          "volumes": [{"label": "CF", "files": ["DCIM/100_PSHT/IMG_0001.JPG",
+                                               "DCIM/100_PSHT/IMG_0002.JPG"]}]}]}})",
                      &CheckCDError,
                      {"CDFinishSDK", "CDCloseSource", "CDEnumDeviceRelease",
-                      "CDEnumDevicePropertyRelease", "CDEnumVolumeRelease"}};
+                      "CDEnumDevicePropertyRelease", "CDEnumVolumeRelease",
+                      "CDEnumImageItemRelease", "CDCloseImage", "CDFreeImageItem"}};
 
 const SweepStep ConnectCD = Connect(CamModPowerShot);
+const SweepStep CDRemote = Steps({ConnectCD, RemoteStart});
+const SweepStep CDRemoteEnd = Steps({RemoteEnd, Disconnect});
+const SweepStep StartViewfinder = [](SweepSession& s) { s.Controller->RemoteStartViewfinder(); };
+const SweepStep StopViewfinder = [](SweepSession& s) { s.Controller->RemoteStopViewfinder(); };
+const SweepStep CDViewfinder = Steps({CDRemote, StartViewfinder});
+const SweepStep CDViewfinderEnd = Steps({StopViewfinder, RemoteEnd, Disconnect});
+const SweepStep GetZoom = [](SweepSession& s) {
+  ZoomPosType zoom{};
+  s.Controller->RemoteGetZoomPos(zoom);
+};
+// The SDK writes the thumbnails into the session's folder.
+const SweepStep OpenCDCollection = [](SweepSession& s) {
+  s.Pictures = s.Controller->OpenCameraCollection(s.Folder.path().string(), true);
+};
 
 std::vector<SweptOperation> CDOperations() {
   const std::string none;
@@ -434,6 +453,74 @@ std::vector<SweptOperation> CDOperations() {
        KeepAwake,
        Disconnect,
        {{release, none}, {count, none}}},
+      {"CD RemoteStartViewfinder", &CD, CDRemote, StartViewfinder, CDViewfinderEnd, {}},
+      // The viewfinder counts as stopped even when the camera does not
+      // confirm it; leaving remote mode ends the camera's stream.
+      {"CD RemoteStopViewfinder",
+       &CD,
+       CDViewfinder,
+       StopViewfinder,
+       CDRemoteEnd,
+       {},
+       false,
+       {},
+       Steps({RemoteEnd, RemoteStart})},
+      {"CD RemoteSetViewfinderOutput",
+       &CD,
+       CDViewfinder,
+       [](SweepSession& s) { s.Controller->RemoteSetViewfinderOutput(RemoteViewFinderOutputOff); },
+       CDViewfinderEnd,
+       {}},
+      {"CD RemoteActivateViewfinderAuto",
+       &CD,
+       CDViewfinder,
+       [](SweepSession& s) { s.Controller->RemoteActivateViewfinderAuto(); },
+       CDViewfinderEnd,
+       {}},
+      {"CD RemoteGetZoomPos", &CD, CDRemote, GetZoom, CDRemoteEnd, {}},
+      {"CD RemoteSetZoomPos",
+       &CD,
+       CDRemote,
+       [](SweepSession& s) { s.Controller->RemoteSetZoomPos(3); },
+       CDRemoteEnd,
+       {}},
+      {"CD RemoteAFLock",
+       &CD,
+       CDRemote,
+       [](SweepSession& s) { s.Controller->RemoteAFLock(true); },
+       CDRemoteEnd,
+       {}},
+      // Volume enumerations, images and picture data are given back with
+      // their results ignored.
+      {"CD OpenCameraCollection",
+       &CD,
+       ConnectCD,
+       OpenCDCollection,
+       Steps({CloseCollection, Disconnect}),
+       {{"CDEnumVolumeRelease", none}, {"CDCloseImage", none}, {"CDFreeImageItem", none}}},
+      // A collection whose enumeration could not be released is closed all
+      // the same; a new one can be opened.
+      {"CD CloseCameraCollection",
+       &CD,
+       Steps({ConnectCD, OpenCDCollection}),
+       CloseCollection,
+       Disconnect,
+       {},
+       false,
+       {},
+       Steps({OpenCDCollection, CloseCollection})},
+      {"CD GetPicture",
+       &CD,
+       Steps({ConnectCD, OpenCDCollection}),
+       DownloadJPEG,
+       Steps({CloseCollection, Disconnect}),
+       {{"CDCloseImage", none}, {"CDFreeImageItem", none}}},
+      {"CD DeletePicture",
+       &CD,
+       Steps({ConnectCD, OpenCDCollection}),
+       DeleteLast,
+       Steps({CloseCollection, Disconnect}),
+       {}},
   };
 }
 
