@@ -57,14 +57,9 @@ protected:
   // One camera with these files on its card ("files" may hold detailed
   // entries), connected. The source is the one SDK reference held then.
   void UseCard(const nlohmann::json& files) {
-    nlohmann::json scenario = nlohmann::json::parse(CDScenario({CDCameraSpec{}}));
+    nlohmann::json scenario = nlohmann::json::parse(Scenario({CDCameraSpec{}}));
     scenario["cd"]["cameras"][0]["volumes"][0]["files"] = files;
-    controller->CloseCameraEnumeration();
-    controller.reset();
-    Sim().loadScenario(scenario.dump());
-    Sim().setSynchronousCallbacks(true);
-    controller = std::make_unique<TVostrel>();
-    controller->OpenCameraEnumeration();
+    UseScenarioText(scenario.dump());
     ConnectFirstCamera();
     controller->OnGetPictureEvent = [this](std::int32_t percent) { progress.push_back(percent); };
     ASSERT_EQ(Sim().liveReferences(), 1u);

@@ -38,15 +38,10 @@ protected:
   void UseCamera(std::uint32_t faculty = EveryLiveFunction,
                  const nlohmann::json& properties = nlohmann::json::object()) {
     nlohmann::json scenario = nlohmann::json::parse(
-        CDScenario({CDCameraSpec{.faculty = faculty, .properties = properties}}));
+        Scenario({CDCameraSpec{.faculty = faculty, .properties = properties}}));
     scenario["cd"]["cameras"][0]["viewfinder"] = {
         {"width", 64}, {"height", 48}, {"framesPerSecond", 500}};
-    controller->CloseCameraEnumeration();
-    controller.reset();
-    Sim().loadScenario(scenario.dump());
-    Sim().setSynchronousCallbacks(true);
-    controller = std::make_unique<TVostrel>();
-    controller->OpenCameraEnumeration();
+    UseScenarioText(scenario.dump());
     ConnectFirstCamera();
     controller->RemoteStart(ReleaseModeType::ReleaseModeOnlyToPC,
                             ReleaseDataKindType::ReleaseDataKindTakeOnlyPicture, false, "");

@@ -680,7 +680,7 @@ TEST_F(CommandLineTest, ParametersTheCameraDidNotTakeAreNamed) {
 TEST_F(CommandLineTest, OlderPowerShotCamerasShootAndShowTheirParameters) {
   UseScenario(R"json({
     "eos": { "cameras": [ { "model": "EOS Bench" } ] },
-    "cd": { "cameras": [ { "model": "PowerShot Classic", "properties": {
+    "cd": { "cameras": [ { "model": "Simulated Classic", "properties": {
       "Av": { "value": 40, "accepted": [32, 40], "enumerable": false } } } ] }
   })json");
   const std::string pictures = folder.file("pictures");
@@ -715,7 +715,7 @@ TEST_F(CommandLineTest, OlderPowerShotCamerasShootAndShowTheirParameters) {
 TEST_F(CommandLineTest, OlderPowerShotCamerasShowTheirLiveFunctionsAndCard) {
   UseScenario(R"json({
     "eos": { "cameras": [] },
-    "cd": { "cameras": [ { "model": "PowerShot Classic",
+    "cd": { "cameras": [ { "model": "Simulated Classic",
       "viewfinder": { "width": 64, "height": 48, "framesPerSecond": 200 },
       "properties": { "ReleaseControlFaculty": 1073741847, "MaximumZoom": 12,
                       "MaximumOpticalZoom": 5 },
