@@ -5,12 +5,12 @@
 #include "core/BackendChecks.h"
 #include "core/DeviceLists.h"
 #include "core/ECamException.h"
+#include "core/TryFinally.h"
 #include "core/Vostrel.h"
 #include "eos/CameraTime.h"
 #include "eos/EDSDK.h"
 #include "eos/EOSParameterProbe.h"
 #include "eos/EOSRemoteParams.h"
-#include "eos/TryFinally.h"
 #include "platform/TimeZone.h"
 
 #include <algorithm>

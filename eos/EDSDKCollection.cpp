@@ -2,12 +2,13 @@
 // listed depth first with their thumbnails, downloaded and deleted by their
 // position in the list.
 
+#include "core/BackendChecks.h"
 #include "core/ECamException.h"
 #include "core/JPEGImage.h"
+#include "core/TryFinally.h"
 #include "core/Vostrel.h"
 #include "eos/EDSDK.h"
 #include "eos/EDSDKApi.h"
-#include "eos/TryFinally.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -94,20 +95,6 @@ std::shared_ptr<TJPEGImage> ThumbnailOf(EdsDirectoryItemRef item, const std::str
       },
       [&] { EdsRelease.checked(stream); });
   return thumbnail;
-}
-
-// Refuses a picture number outside the collection before any SDK call.
-// `action` is "download" or "delete".
-void CheckPictureNumber(const char* action, std::int32_t number, std::size_t count) {
-  const std::string request =
-      std::string("Requested ") + action + " of picture " + std::to_string(number);
-  if (number < 0) {
-    throw ECamException(request + " but picture numbers start at 0");
-  }
-  if (static_cast<std::size_t>(number) >= count) {
-    throw ECamException(request + " but max is only " +
-                        std::to_string(static_cast<std::int64_t>(count) - 1));
-  }
 }
 
 } // namespace

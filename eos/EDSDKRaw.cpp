@@ -3,10 +3,10 @@
 // setting, and developed by the SDK into a TIFF or JPEG file.
 
 #include "core/ECamException.h"
+#include "core/TryFinally.h"
 #include "eos/EDSDK.h"
 #include "eos/EDSDKApi.h"
 #include "eos/EOSParamTables.h"
-#include "eos/TryFinally.h"
 
 #include <string>
 #include <utility>

@@ -4,9 +4,11 @@
 #include "core/DeviceLists.h"
 #include "core/ECamException.h"
 #include "core/ProbeCache.h"
+#include "core/TryFinally.h"
 #include "core/Vostrel.h"
 #include "platform/TimeZone.h"
 #include "powershot_cd/CDAPI.h"
+#include "powershot_cd/CDCalls.h"
 #include "powershot_cd/CDParameterProbe.h"
 #include "powershot_cd/CDRecords.h"
 #include "powershot_cd/CDRemoteParams.h"
@@ -39,27 +41,6 @@ constexpr cdUInt32 MaximumPropertyCount = 4096;
 // Date-time values count days since 1899-12-30.
 constexpr double UnixEpochDays = 25569.0;
 constexpr double MillisecondsPerDay = 86400000.0;
-
-// An unchecked call: its result is ignored, and an entry point that is not
-// bound is not called.
-template <typename Entry, typename... Args>
-void Unchecked(const Entry& entry, Args... args) noexcept {
-  if (entry.bound()) {
-    entry(args...);
-  }
-}
-
-// Runs the step, then the release, which is also done when the step fails.
-template <typename Step, typename Release>
-void ReleasingAfter(Step step, Release release) {
-  try {
-    step();
-  } catch (...) {
-    release();
-    throw;
-  }
-  release();
-}
 
 // The camera clock value of a local date-time: seconds since 1970-01-01
 // 00:00:00 UTC, the local time shifted by the zone's bias in standard time
@@ -142,7 +123,7 @@ cdHandle TCDSDK::OpenPropertySearch() {
 // delivering properties.
 template <typename Use>
 void TCDSDK::SearchProperty(cdHandle enumeration, cdUInt32 code, Use use) {
-  ReleasingAfter(
+  TryFinally(
       [&] {
         cdUInt32 count = 0;
         if (CDGetDevicePropertyCount(enumeration, &count) != cdOK) {
@@ -223,6 +204,8 @@ TCDSDK::~TCDSDK() {
 // it is closed, so a source the SDK failed to close is not closed twice and
 // the next Disconnect ends the connection.
 void TCDSDK::Disconnect() {
+  // A card collection ends with the connection.
+  ReleaseItemEnumeration();
   if (EventRegistration != 0) {
     CDUnregisterEventCallbackFunction.checked(SourceHandle, EventRegistration);
     EventRegistration = 0;
@@ -260,10 +243,13 @@ void TCDSDK::SetOwnerName(const std::string& name) {
   });
 }
 
-void TCDSDK::FormatCameraCard() {
+// The first card volume of the camera becomes Volume; a camera without a
+// usable card raises "OpenCameraCollection volume error", for formatting
+// too.
+void TCDSDK::OpenFirstVolume() {
   cdHandle enumeration = 0;
   CDEnumVolumeReset.checked(SourceHandle, &enumeration);
-  ReleasingAfter(
+  TryFinally(
       [&] {
         CDEnumVolumeNext.checked(enumeration, &Volume);
         cdVolumeInfo volume{};
@@ -273,6 +259,10 @@ void TCDSDK::FormatCameraCard() {
         }
       },
       [&] { Unchecked(CDEnumVolumeRelease, enumeration); });
+}
+
+void TCDSDK::FormatCameraCard() {
+  OpenFirstVolume();
   CDFormat.checked(Volume);
 }
 
@@ -297,7 +287,7 @@ void TCDSDK::KeepCameraAwake() {
 }
 
 // ---------------------------------------------------------------------------
-// Remote shooting, parameters, viewfinder and card collection
+// Remote shooting and parameters
 
 namespace {
 
@@ -461,53 +451,6 @@ void TCDSDK::RemoteGetRemoteParams(RemoteParamsType& params) {
 
 void TCDSDK::RemoteSetRemoteParams(RemoteParamsType params) {
   cd::WriteRemoteParams(SourceHandle, params);
-}
-
-void TCDSDK::RemoteGetZoomPos(ZoomPosType& /*zoom*/) {
-  RaiseNotAvailableYet("RemoteGetZoomPos");
-}
-
-void TCDSDK::RemoteSetZoomPos(std::int32_t /*position*/) {
-  RaiseNotAvailableYet("RemoteSetZoomPos");
-}
-
-void TCDSDK::RemoteAFLock(bool /*lock*/) {
-  RaiseNotAvailableYet("RemoteAFLock");
-}
-
-void TCDSDK::RemoteStartViewfinder(CDViewfinderHandlerFn /*handler*/,
-                                   std::int32_t /*instanceIndex*/) {
-  RaiseNotAvailableYet("RemoteStartViewfinder");
-}
-
-void TCDSDK::RemoteStopViewfinder() {
-  RaiseNotAvailableYet("RemoteStopViewfinder");
-}
-
-void TCDSDK::RemoteSetViewfinderOutput(std::int32_t /*output*/) {
-  RaiseNotAvailableYet("RemoteSetViewfinderOutput");
-}
-
-void TCDSDK::RemoteActivateViewfinderAuto() {
-  RaiseNotAvailableYet("RemoteActivateViewfinderAuto");
-}
-
-void TCDSDK::OpenCameraCollection(const std::string& /*temporaryDirectory*/, bool /*thumbnails*/,
-                                  ImageListType& /*list*/) {
-  RaiseNotAvailableYet("OpenCameraCollection");
-}
-
-void TCDSDK::CloseCameraCollection(ImageListType& /*list*/) {
-  RaiseNotAvailableYet("CloseCameraCollection");
-}
-
-void TCDSDK::GetPicture(std::int32_t /*pictureNumber*/, const std::string& /*fileName*/,
-                        GetPictureProgressHandlerFn /*handler*/, std::int32_t /*instanceIndex*/) {
-  RaiseNotAvailableYet("GetPicture");
-}
-
-void TCDSDK::DeletePicture(ImageListType& /*list*/, std::int32_t /*pictureNumber*/) {
-  RaiseNotAvailableYet("DeletePicture");
 }
 
 } // namespace vostrel

@@ -431,7 +431,8 @@ const SweptFamily CD{"CDSDK.DLL",
                       "CDEnumImageFormatAttributeRelease", "CDEnumShootingModeRelease",
                       "CDEnumAvValueRelease", "CDEnumTvValueRelease", "CDEnumExposureCompRelease",
                       "CDEnumWBSettingRelease", "CDEnumAFDistanceSettingRelease",
-                      "CDEnumFlashSettingRelease", "CDEnumRelCamSettingDataRelease"}};
+                      "CDEnumFlashSettingRelease", "CDEnumRelCamSettingDataRelease",
+                      "CDEnumImageItemRelease", "CDCloseImage", "CDFreeImageItem"}};
 
 // The shooting parameters' calls go unchecked: a value that cannot be read
 // reads as 0, a refused write or trial is passed over, and a parameter whose
@@ -451,6 +452,12 @@ std::map<std::string, std::string> UncheckedCDParameterCalls() {
 const SweepStep ConnectCD = Connect(CamModPowerShot);
 const SweepStep CDRemote = Steps({ConnectCD, RemoteStart});
 const SweepStep CDRemoteEnd = Steps({RemoteEnd, Disconnect});
+const SweepStep CDViewfinder = Steps({CDRemote, StartViewfinder});
+const SweepStep CDViewfinderEnd = Steps({StopViewfinder, RemoteEnd, Disconnect});
+// The SDK writes the thumbnails into the session's folder.
+const SweepStep OpenCDCollection = [](SweepSession& s) {
+  s.Pictures = s.Controller->OpenCameraCollection(s.Folder.path().string(), true);
+};
 
 std::vector<SweptOperation> CDOperations() {
   const std::string none;
@@ -525,6 +532,74 @@ std::vector<SweptOperation> CDOperations() {
        UncheckedCDParameterCalls(), true},
       {"CD RemoteSetRemoteParams", &CD, Steps({CDRemote, GetParams}), SetParams, CDRemoteEnd,
        UncheckedCDParameterCalls(), true},
+      {"CD RemoteStartViewfinder", &CD, CDRemote, StartViewfinder, CDViewfinderEnd, {}},
+      // The viewfinder counts as stopped even when the camera does not
+      // confirm it; leaving remote mode ends the camera's stream.
+      {"CD RemoteStopViewfinder",
+       &CD,
+       CDViewfinder,
+       StopViewfinder,
+       CDRemoteEnd,
+       {},
+       false,
+       {},
+       Steps({RemoteEnd, RemoteStart})},
+      {"CD RemoteSetViewfinderOutput",
+       &CD,
+       CDViewfinder,
+       [](SweepSession& s) { s.Controller->RemoteSetViewfinderOutput(RemoteViewFinderOutputOff); },
+       CDViewfinderEnd,
+       {}},
+      {"CD RemoteActivateViewfinderAuto",
+       &CD,
+       CDViewfinder,
+       [](SweepSession& s) { s.Controller->RemoteActivateViewfinderAuto(); },
+       CDViewfinderEnd,
+       {}},
+      {"CD RemoteGetZoomPos", &CD, CDRemote, GetZoom, CDRemoteEnd, {}},
+      {"CD RemoteSetZoomPos",
+       &CD,
+       CDRemote,
+       [](SweepSession& s) { s.Controller->RemoteSetZoomPos(3); },
+       CDRemoteEnd,
+       {}},
+      {"CD RemoteAFLock",
+       &CD,
+       CDRemote,
+       [](SweepSession& s) { s.Controller->RemoteAFLock(true); },
+       CDRemoteEnd,
+       {}},
+      // Volume enumerations, images and picture data are given back with
+      // their results ignored.
+      {"CD OpenCameraCollection",
+       &CD,
+       ConnectCD,
+       OpenCDCollection,
+       Steps({CloseCollection, Disconnect}),
+       {{"CDEnumVolumeRelease", none}, {"CDCloseImage", none}, {"CDFreeImageItem", none}}},
+      // A collection whose enumeration could not be released is closed all
+      // the same; a new one can be opened.
+      {"CD CloseCameraCollection",
+       &CD,
+       Steps({ConnectCD, OpenCDCollection}),
+       CloseCollection,
+       Disconnect,
+       {},
+       false,
+       {},
+       Steps({OpenCDCollection, CloseCollection})},
+      {"CD GetPicture",
+       &CD,
+       Steps({ConnectCD, OpenCDCollection}),
+       DownloadJPEG,
+       Steps({CloseCollection, Disconnect}),
+       {{"CDCloseImage", none}, {"CDFreeImageItem", none}}},
+      {"CD DeletePicture",
+       &CD,
+       Steps({ConnectCD, OpenCDCollection}),
+       DeleteLast,
+       Steps({CloseCollection, Disconnect}),
+       {}},
   };
 }
 
