@@ -5,6 +5,7 @@
 // as for any other release, at each controller's own events.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -23,11 +24,15 @@ struct ReleaseOutcome {
   bool Released() const { return Error.empty(); }
 };
 
-// Calls RemoteTakePicture of every controller at once, each from a thread
-// of its own, and waits until all have returned. A camera that fails does
-// not hold up the others; its message is in its outcome. The controllers
-// must stay alive during the call and must not be used by other threads
-// for a release meanwhile.
+// Runs every release at once, each on a thread of its own, and waits until
+// all have returned. A release that fails (raises) does not hold up the
+// others; its message is in its outcome. Hosts that drive cameras through
+// their controls pass the controls' RemoteTakePicture here.
+std::vector<ReleaseOutcome> ReleaseTogether(std::span<const std::function<void()>> releases);
+
+// Calls RemoteTakePicture of every controller at once. The controllers must
+// stay alive during the call and must not release from other threads
+// meanwhile.
 std::vector<ReleaseOutcome> RemoteTakePictureTogether(std::span<TVostrel* const> controllers);
 
 } // namespace vostrel
