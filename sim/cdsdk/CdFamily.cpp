@@ -1,8 +1,7 @@
 #include "sim/cdsdk/CdFamily.h"
 
-#include <algorithm>
-#include <array>
-#include <cstdio>
+#include "sim/world/FamilyParts.h"
+
 #include <vector>
 
 namespace vostrel::sim::cd {
@@ -10,10 +9,7 @@ namespace vostrel::sim::cd {
 namespace {
 
 // Data-type codes of the CD device properties.
-constexpr std::uint32_t DataTypeInt32 = 0x0004;
-constexpr std::uint32_t DataTypeUInt32 = 0x0005;
-constexpr std::uint32_t DataTypeInt32Array = 0x0104;
-constexpr std::uint32_t DataTypeString = 0x0010;
+constexpr DataTypeCodes DataTypes{0x0004, 0x0005, 0x0010, 0x0104};
 
 constexpr std::uint32_t pair(std::uint32_t quality, std::uint32_t size) {
   return quality | size << 16;
@@ -66,29 +62,8 @@ const std::vector<NamedSetting>& namedSettings() {
   return settings;
 }
 
-const NamedSetting* named(std::uint32_t id) {
-  for (const NamedSetting& setting : namedSettings()) {
-    if (setting.id == id) {
-      return &setting;
-    }
-  }
-  return nullptr;
-}
-
 Property settingProperty(const NamedSetting& setting) {
-  const bool isSigned = std::any_of(setting.accepted.begin(), setting.accepted.end(),
-                                    [](std::int32_t value) { return value < 0; });
-  Property property;
-  property.kind = isSigned ? ValueKind::Signed : ValueKind::Unsigned;
-  property.dataType = isSigned ? DataTypeInt32 : DataTypeUInt32;
-  property.value = u32Bytes(static_cast<std::uint32_t>(setting.value));
-  if (!setting.accepted.empty()) {
-    std::vector<Bytes> accepted;
-    for (const std::int32_t value : setting.accepted) {
-      accepted.push_back(u32Bytes(static_cast<std::uint32_t>(value)));
-    }
-    property.accepted = std::move(accepted);
-  }
+  Property property = listedSetting(setting.value, setting.accepted, DataTypes);
   property.writable = setting.id != ReleaseControlFacultyId;
   return property;
 }
@@ -96,21 +71,15 @@ Property settingProperty(const NamedSetting& setting) {
 } // namespace
 
 std::size_t settingWidth(cdUInt32 settingCode) {
-  const NamedSetting* setting = named(settingId(settingCode));
+  const NamedSetting* setting = entryWithId(namedSettings(), settingId(settingCode));
   return setting != nullptr && settingCode <= 0x0FFFFFFF ? setting->width : 0;
 }
 
 Camera CdFamily::defaultCamera(std::size_t index) const {
-  Camera camera;
-  char port[16];
-  std::snprintf(port, sizeof(port), "USB:%03u", static_cast<unsigned>(index + 1));
-  camera.port = port;
+  Camera camera = cameraOnPort(index, "DCIM/100_PSHT");
   camera.bodyId = 0; // the CD cameras have none
   camera.battery = DefaultBatteryWord;
   camera.availableShots = 120;
-  camera.captureFolder = "DCIM/100_PSHT";
-  camera.volumes.emplace_back();
-  ensureFolder(camera.volumes.back(), "DCIM");
   for (const NamedSetting& setting : namedSettings()) {
     camera.properties[setting.id] = settingProperty(setting);
   }
@@ -118,35 +87,15 @@ Camera CdFamily::defaultCamera(std::size_t index) const {
 }
 
 std::optional<std::uint32_t> CdFamily::propertyId(const std::string& name) const {
-  for (const NamedSetting& setting : namedSettings()) {
-    if (name == setting.name) {
-      return setting.id;
-    }
-  }
-  return std::nullopt;
+  return idOfName(namedSettings(), name);
 }
 
 std::string CdFamily::propertyName(std::uint32_t id) const {
-  if (const NamedSetting* setting = named(id)) {
-    return setting->name;
-  }
-  char hex[16];
-  std::snprintf(hex, sizeof(hex), "0x%08X", id);
-  return hex;
+  return nameOfId(namedSettings(), id, 8);
 }
 
 std::uint32_t CdFamily::dataTypeFor(ValueKind kind) const {
-  switch (kind) {
-  case ValueKind::Signed:
-    return DataTypeInt32;
-  case ValueKind::Unsigned:
-    return DataTypeUInt32;
-  case ValueKind::Text:
-    return DataTypeString;
-  case ValueKind::SignedArray:
-    return DataTypeInt32Array;
-  }
-  return 0;
+  return DataTypes.of(kind);
 }
 
 } // namespace vostrel::sim::cd

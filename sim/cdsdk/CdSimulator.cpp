@@ -29,17 +29,6 @@ constexpr std::size_t MaximumOwnerNameLength = cdOwnerNameSize - 1;
 constexpr cdUInt32 ReadOnly = 1;
 constexpr cdUInt32 ReadWrite = 3;
 
-void putU32(std::uint8_t* target, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) {
-    target[i] = static_cast<std::uint8_t>(value >> (8 * i));
-  }
-}
-
-std::uint32_t getU32(const std::uint8_t* source) {
-  return static_cast<std::uint32_t>(source[0]) | static_cast<std::uint32_t>(source[1]) << 8 |
-         static_cast<std::uint32_t>(source[2]) << 16 | static_cast<std::uint32_t>(source[3]) << 24;
-}
-
 // A text into a record's field, cut to leave room for the terminator.
 void putText(char* field, std::size_t size, const std::string& text) {
   const std::size_t length = std::min(text.size(), size - 1);

@@ -1,7 +1,8 @@
 #include "sim/edsdk/EdsFamily.h"
 
+#include "sim/world/FamilyParts.h"
+
 #include <array>
-#include <cstdio>
 #include <initializer_list>
 
 namespace vostrel::sim::eds {
@@ -138,52 +139,26 @@ std::map<std::uint32_t, Property> defaultProperties() {
 } // namespace
 
 Camera EdsFamily::defaultCamera(std::size_t index) const {
-  Camera camera;
-  char port[16];
-  std::snprintf(port, sizeof(port), "USB:%03u", static_cast<unsigned>(index + 1));
-  camera.port = port;
+  Camera camera = cameraOnPort(index, "DCIM/100EOS");
   camera.bodyId = 1000 + static_cast<std::uint32_t>(index);
   camera.battery = 80;
   camera.availableShots = 250;
-  camera.captureFolder = "DCIM/100EOS";
-  camera.volumes.emplace_back();
-  ensureFolder(camera.volumes.back(), "DCIM");
   camera.properties = defaultProperties();
   return camera;
 }
 
 std::optional<std::uint32_t> EdsFamily::propertyId(const std::string& name) const {
-  for (const NamedProperty& entry : Names) {
-    if (name == entry.name) {
-      return entry.id;
-    }
-  }
-  return std::nullopt;
+  return idOfName(Names, name);
 }
 
 std::string EdsFamily::propertyName(std::uint32_t id) const {
-  for (const NamedProperty& entry : Names) {
-    if (id == entry.id) {
-      return entry.name;
-    }
-  }
-  char hex[16];
-  std::snprintf(hex, sizeof(hex), "0x%08X", id);
-  return hex;
+  return nameOfId(Names, id, 8);
 }
 
 std::uint32_t EdsFamily::dataTypeFor(ValueKind kind) const {
-  switch (kind) {
-  case ValueKind::Signed:
-    return EdsDataTypeInt32;
-  case ValueKind::Unsigned:
-    return EdsDataTypeUInt32;
-  case ValueKind::Text:
-    return EdsDataTypeString;
-  case ValueKind::SignedArray:
-    return EdsDataTypeInt32Array;
-  }
-  return EdsDataTypeUnknown;
+  return DataTypeCodes{EdsDataTypeInt32, EdsDataTypeUInt32, EdsDataTypeString,
+                       EdsDataTypeInt32Array, EdsDataTypeUnknown}
+      .of(kind);
 }
 
 RawShot EdsFamily::defaultRawShot() const {

@@ -1,8 +1,8 @@
 #include "sim/prsdk/PrFamily.h"
 
-#include <algorithm>
+#include "sim/world/FamilyParts.h"
+
 #include <array>
-#include <cstdio>
 
 namespace vostrel::sim::pr {
 
@@ -47,20 +47,8 @@ constexpr std::array<NamedProperty, 27> Names = {{
     {prPropViewfinderOutput, "ViewfinderOutput", 1},
 }};
 
-const NamedProperty* named(std::uint32_t id) {
-  for (const NamedProperty& entry : Names) {
-    if (id == entry.id) {
-      return &entry;
-    }
-  }
-  return nullptr;
-}
-
 // Data-type codes of the picture transfer protocol.
-constexpr std::uint32_t DataTypeInt32 = 0x0005;
-constexpr std::uint32_t DataTypeUInt32 = 0x0006;
-constexpr std::uint32_t DataTypeInt32Array = 0x4005;
-constexpr std::uint32_t DataTypeString = 0xFFFF;
+constexpr DataTypeCodes DataTypes{0x0005, 0x0006, 0xFFFF, 0x4005};
 
 // The standard operations every camera lists, then remote release control,
 // the viewfinder and focus lock.
@@ -118,54 +106,25 @@ const std::vector<Setting>& defaultSettings() {
   return settings;
 }
 
-Property settingProperty(const Setting& setting) {
-  const bool isSigned = std::any_of(setting.accepted.begin(), setting.accepted.end(),
-                                    [](std::int32_t value) { return value < 0; });
-  Property property;
-  property.kind = isSigned ? ValueKind::Signed : ValueKind::Unsigned;
-  property.dataType = isSigned ? DataTypeInt32 : DataTypeUInt32;
-  property.value = u32Bytes(static_cast<std::uint32_t>(setting.value));
-  std::vector<Bytes> accepted;
-  for (const std::int32_t value : setting.accepted) {
-    accepted.push_back(u32Bytes(static_cast<std::uint32_t>(value)));
-  }
-  property.accepted = std::move(accepted);
-  return property;
-}
-
 } // namespace
 
 Camera PrFamily::defaultCamera(std::size_t index) const {
-  Camera camera;
-  char port[16];
-  std::snprintf(port, sizeof(port), "USB:%03u", static_cast<unsigned>(index + 1));
-  camera.port = port;
+  Camera camera = cameraOnPort(index, "DCIM/100_PSHT");
   camera.bodyId = 2000 + static_cast<std::uint32_t>(index);
   camera.battery = BatteryStatusNormal;
   camera.availableShots = 250;
-  camera.captureFolder = "DCIM/100_PSHT";
-  camera.volumes.emplace_back();
-  ensureFolder(camera.volumes.back(), "DCIM");
-  Property kind;
-  kind.kind = ValueKind::Unsigned;
-  kind.dataType = DataTypeUInt32;
-  kind.value = u32Bytes(BatteryKindLithium);
+  Property kind = listedSetting(BatteryKindLithium, {}, DataTypes);
   kind.writable = false;
   camera.properties[prPropBatteryKind] = kind;
   for (const Setting& setting : defaultSettings()) {
-    camera.properties[setting.id] = settingProperty(setting);
+    camera.properties[setting.id] = listedSetting(setting.value, setting.accepted, DataTypes);
   }
   // Optical zoom from 0 to 7, digital zoom on to 20.
-  Property zoom;
-  zoom.kind = ValueKind::Unsigned;
-  zoom.dataType = DataTypeUInt32;
-  zoom.value = u32Bytes(0);
-  std::vector<Bytes> positions;
-  for (std::uint32_t position = 0; position <= 20; ++position) {
-    positions.push_back(u32Bytes(position));
+  std::vector<std::int32_t> positions;
+  for (std::int32_t position = 0; position <= 20; ++position) {
+    positions.push_back(position);
   }
-  zoom.accepted = std::move(positions);
-  camera.properties[prPropZoomPosition] = zoom;
+  camera.properties[prPropZoomPosition] = listedSetting(0, positions, DataTypes);
   Property digitalZoomStart = kind;
   digitalZoomStart.value = u32Bytes(8);
   camera.properties[prPropDigitalZoomStart] = digitalZoomStart;
@@ -174,35 +133,15 @@ Camera PrFamily::defaultCamera(std::size_t index) const {
 }
 
 std::optional<std::uint32_t> PrFamily::propertyId(const std::string& name) const {
-  for (const NamedProperty& entry : Names) {
-    if (name == entry.name) {
-      return entry.id;
-    }
-  }
-  return std::nullopt;
+  return idOfName(Names, name);
 }
 
 std::string PrFamily::propertyName(std::uint32_t id) const {
-  if (const NamedProperty* entry = named(id)) {
-    return entry->name;
-  }
-  char hex[16];
-  std::snprintf(hex, sizeof(hex), "0x%04X", id);
-  return hex;
+  return nameOfId(Names, id, 4);
 }
 
 std::uint32_t PrFamily::dataTypeFor(ValueKind kind) const {
-  switch (kind) {
-  case ValueKind::Signed:
-    return DataTypeInt32;
-  case ValueKind::Unsigned:
-    return DataTypeUInt32;
-  case ValueKind::Text:
-    return DataTypeString;
-  case ValueKind::SignedArray:
-    return DataTypeInt32Array;
-  }
-  return 0;
+  return DataTypes.of(kind);
 }
 
 bool rangeForm(std::uint32_t id) {
@@ -210,7 +149,7 @@ bool rangeForm(std::uint32_t id) {
 }
 
 std::size_t wireSize(std::uint32_t id, std::size_t storedSize) {
-  const NamedProperty* entry = named(id);
+  const NamedProperty* entry = entryWithId(Names, id);
   return entry != nullptr && entry->wireSize != 0 ? entry->wireSize : storedSize;
 }
 

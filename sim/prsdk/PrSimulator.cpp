@@ -31,22 +31,6 @@ constexpr std::size_t EventParameterOffset = 16;
 constexpr std::size_t EventContainerLength = 24;
 constexpr std::uint16_t EventContainerType = 4;
 
-void putU16(std::uint8_t* target, std::uint16_t value) {
-  target[0] = static_cast<std::uint8_t>(value);
-  target[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void putU32(std::uint8_t* target, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) {
-    target[i] = static_cast<std::uint8_t>(value >> (8 * i));
-  }
-}
-
-std::uint32_t getU32(const std::uint8_t* source) {
-  return static_cast<std::uint32_t>(source[0]) | static_cast<std::uint32_t>(source[1]) << 8 |
-         static_cast<std::uint32_t>(source[2]) << 16 | static_cast<std::uint32_t>(source[3]) << 24;
-}
-
 // UTF-16 of a UTF-8 text; bytes that are not UTF-8 are taken as Latin-1.
 std::u16string utf16(const std::string& text) {
   std::u16string wide;

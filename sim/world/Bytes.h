@@ -40,6 +40,23 @@ inline void writeU32(Bytes& bytes, std::size_t offset, std::uint32_t value) {
   }
 }
 
+// Fields of a record the host handed over as raw memory.
+inline void putU16(std::uint8_t* target, std::uint16_t value) {
+  target[0] = static_cast<std::uint8_t>(value);
+  target[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+inline void putU32(std::uint8_t* target, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) {
+    target[i] = static_cast<std::uint8_t>(value >> (8 * i));
+  }
+}
+
+inline std::uint32_t getU32(const std::uint8_t* source) {
+  return static_cast<std::uint32_t>(source[0]) | static_cast<std::uint32_t>(source[1]) << 8 |
+         static_cast<std::uint32_t>(source[2]) << 16 | static_cast<std::uint32_t>(source[3]) << 24;
+}
+
 inline Bytes u32Bytes(std::uint32_t value) {
   Bytes bytes;
   appendU32(bytes, value);

@@ -95,7 +95,14 @@ std::vector<std::string> splitPath(const std::string& path) {
 void addChild(const std::shared_ptr<Entry>& folder, const std::shared_ptr<Entry>& child) {
   child->parent = folder;
   child->removed = false;
-  folder->children.push_back(child);
+  // Folders come before the files of a folder, whatever the order they were
+  // made in, so that a card read back from its description walks the same.
+  auto& children = folder->children;
+  const auto place = child->isFolder()
+                         ? std::find_if(children.begin(), children.end(),
+                                        [](const auto& entry) { return !entry->isFolder(); })
+                         : children.end();
+  children.insert(place, child);
 }
 
 std::shared_ptr<Entry> ensureFolder(Volume& volume, const std::string& path) {

@@ -58,7 +58,7 @@ const char* defaultScenarioText() {
   "pr": {
     "cameras": [
       {
-        "model": "PowerShot Pro",
+        "model": "Simulated Pro",
         "owner": "Field Team",
         "volumes": [
           { "label": "SD", "files": ["DCIM/100_PSHT/IMG_0201.JPG", "DCIM/100_PSHT/IMG_0202.JPG"] }
@@ -69,7 +69,7 @@ const char* defaultScenarioText() {
   "cd": {
     "cameras": [
       {
-        "model": "PowerShot Classic",
+        "model": "Simulated Classic",
         "owner": "",
         "volumes": [
           { "label": "CF", "files": ["DCIM/100_PSHT/IMG_0301.JPG", "DCIM/100_PSHT/IMG_0302.JPG"] }

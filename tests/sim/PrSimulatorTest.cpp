@@ -609,7 +609,7 @@ TEST_F(PrSimulator, ScenariosCheckTheOperationList) {
   control().resetScenario();
   const nlohmann::json cameras = world().at("pr").at("cameras");
   ASSERT_EQ(cameras.size(), 1u);
-  EXPECT_EQ(cameras.at(0).at("model"), "PowerShot Pro");
+  EXPECT_EQ(cameras.at(0).at("model"), "Simulated Pro");
   EXPECT_EQ(cameras.at(0).at("owner"), "Field Team");
 }
 

@@ -146,27 +146,29 @@ TEST(ScenarioTest, AnyTextEndsInAWorldOrAScenarioErrorNamingThePlace) {
 }
 
 // A world as the simulator describes it is a scenario that reads back into
-// the same world, with cards nested however deep and any picture name.
+// the same world, with cards nested however deep, files next to folders and
+// any picture name.
 TEST(ScenarioTest, DescribedWorldsReadBackWhateverTheirCards) {
   const TestFamily family;
   std::string deep;
   for (int level = 0; level < 50000; ++level) {
     deep += "F/";
   }
-  const nlohmann::json scenario = {{"test",
-                                    {{"cameras",
-                                      {{{"model", "A"},
-                                        {"volumes",
-                                         {{{"folders", {deep + "EMPTY", "DCIM/100"}},
-                                           {"files",
-                                            {deep + "IMG_0001.JPG", "DCIM/100/IMG_12345.JPG",
-                                             "DCIM/100/IMG_99999999999999999999.JPG"}}}}}}}}}}};
+  const nlohmann::json scenario = {
+      {"test",
+       {{"cameras",
+         {{{"model", "A"},
+           {"volumes",
+            {{{"folders", {deep + "EMPTY", "DCIM/100"}},
+              {"files",
+               {deep + "IMG_0001.JPG", "DCIM/LOOSE.TXT", "DCIM/101/IMG_0007.JPG",
+                "DCIM/100/IMG_12345.JPG", "DCIM/100/IMG_99999999999999999999.JPG"}}}}}}}}}}};
   const World world = parseScenario(scenario.dump(), family);
   const Volume& card = world.cameras.at(0)->volumes.at(0);
   const auto file = findEntry(card, deep + "IMG_0001.JPG");
   ASSERT_TRUE(file);
   EXPECT_EQ(entryPath(*file), deep + "IMG_0001.JPG");
-  EXPECT_EQ(countFiles(*card.root), 3u);
+  EXPECT_EQ(countFiles(*card.root), 5u);
   // Picture numbers have four digits: the last four of a longer run.
   EXPECT_EQ(findEntry(card, "DCIM/100/IMG_12345.JPG")->number, 2345u);
   EXPECT_EQ(findEntry(card, "DCIM/100/IMG_99999999999999999999.JPG")->number, 9999u);
@@ -179,7 +181,7 @@ TEST(ScenarioTest, DescribedWorldsReadBackWhateverTheirCards) {
   // Removing the top folder marks everything below it.
   removeEntry(findEntry(card, "F"));
   EXPECT_TRUE(file->removed);
-  EXPECT_EQ(countFiles(*card.root), 2u);
+  EXPECT_EQ(countFiles(*card.root), 4u);
 }
 
 TEST(ScenarioTest, DescribesAWorldThatReadsBackTheSame) {

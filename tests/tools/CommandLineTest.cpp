@@ -709,7 +709,7 @@ TEST_F(CommandLineTest, ParametersTheCameraDidNotTakeAreNamed) {
 TEST_F(CommandLineTest, OlderPowerShotCamerasShootAndShowTheirParameters) {
   UseScenario(R"json({
     "eos": { "cameras": [ { "model": "EOS Bench" } ] },
-    "cd": { "cameras": [ { "model": "PowerShot Classic", "properties": {
+    "cd": { "cameras": [ { "model": "Simulated Classic", "properties": {
       "Av": { "value": 40, "accepted": [32, 40], "enumerable": false } } } ] }
   })json");
   const std::string pictures = folder.file("pictures");

@@ -30,7 +30,7 @@ protected:
     ComServer::SetUp();
     CD().clearFailures();
     CD().loadScenario(
-        nlohmann::json{{"cd", {{"cameras", {{{"model", "PowerShot Classic"}, {"owner", "Lab"}}}}}}}
+        nlohmann::json{{"cd", {{"cameras", {{{"model", "Simulated Classic"}, {"owner", "Lab"}}}}}}}
             .dump());
     CD().setSynchronousCallbacks(false);
     object = CreateObject();

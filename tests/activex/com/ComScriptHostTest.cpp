@@ -182,18 +182,18 @@ TEST_F(ShippedSample, PowerShotScriptZoomsWatchesTheViewfinderAndShoots) {
 }
 
 TEST_F(ShippedSample, PowerShotScriptProbesShootsAndReadsTheProbeCacheTheSecondTime) {
-  const std::string scenario = R"({"cd": {"cameras": [{"model": "PowerShot Classic"}]}})";
+  const std::string scenario = R"({"cd": {"cameras": [{"model": "Simulated Classic"}]}})";
   for (int run = 0; run < 2; ++run) {
     const ScriptRun result = Run(L"powershot-classic.vbs", scenario);
     EXPECT_EQ(result.exitCode, 0u) << result.output;
-    EXPECT_NE(result.output.find("Model: PowerShot Classic"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("Model: Simulated Classic"), std::string::npos) << result.output;
     EXPECT_NE(result.output.find("Apertures it takes:      00000000001111111"), std::string::npos)
         << result.output;
     EXPECT_NE(result.output.find("White balance now 2"), std::string::npos) << result.output;
     EXPECT_NE(result.output.find("Picture saved: "), std::string::npos) << result.output;
     EXPECT_TRUE(Produced("powershot-classic.jpg"));
   }
-  EXPECT_TRUE(std::filesystem::exists(folder.path() / "probe-cache" / "PowerShot Classic Mode16"));
+  EXPECT_TRUE(std::filesystem::exists(folder.path() / "probe-cache" / "Simulated Classic Mode16"));
 }
 
 } // namespace
