@@ -264,7 +264,7 @@ TEST_F(EOSCardPictures, AFailedTransferStillEndsTheDownload) {
 
   EXPECT_EQ(MessageOf([&] { controller->GetPicture(0, false, Path("a.jpg")); }),
             "EdsDownload errorcode 0x00000081, Device busy");
-  EXPECT_TRUE(platform::fileExists(Path("a.jpg")));
+  EXPECT_FALSE(platform::fileExists(Path("a.jpg")));
   EXPECT_EQ(CallsTo("EdsDownloadComplete").size(), 1u);
   EXPECT_EQ(Sim().liveReferences(), references + 2); // the volume and the picture
 

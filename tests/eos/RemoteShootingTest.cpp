@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -182,8 +183,15 @@ TEST_F(EOSShooting, AFullTransferWritesTheFileAndCompletesTheItem) {
   EXPECT_THAT(names, ElementsAre("EdsCreateFileStream", "EdsGetDirectoryItemInfo",
                                  "EdsSetProgressCallback", "EdsDownload", "EdsRelease",
                                  "EdsDownloadComplete", "EdsRelease"));
-  EXPECT_THAT(Calls(), Contains(::testing::StartsWith("EdsCreateFileStream(\"" + file +
-                                                      "\", 1, 1) = 0x00000000")));
+  // The picture is written beside the file asked for and takes its name
+  // once it is complete.
+  const std::string created = Calls().at(0);
+  const std::string expectedStart = "EdsCreateFileStream(\"" + folder.file("~");
+  EXPECT_EQ(created.substr(0, expectedStart.size()), expectedStart) << created;
+  EXPECT_NE(created.find(".jpg\", 1, 1) = 0x00000000"), std::string::npos) << created;
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
+                          std::filesystem::directory_iterator()),
+            1);
   EXPECT_THAT(Calls(), Contains("EdsSetProgressCallback(stream#, handler, 2) = 0x00000000"));
   // "Only to PC" keeps the picture in the camera's memory, not on its card.
   EXPECT_TRUE(NewCardFiles().empty());
