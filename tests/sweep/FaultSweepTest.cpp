@@ -424,7 +424,10 @@ std::vector<SweptOperation> PROperations() {
 
 const SweptFamily CD{"CDSDK.DLL",
                      R"({"eos": {"cameras": []}, "pr": {"cameras": []},
-        "cd": {"cameras": [{"model": "PowerShot Sweep CD"}]}})",
+        "cd": {"cameras": [{"model": "PowerShot Sweep CD",
+          "properties": {"ReleaseControlFaculty": {"value": 1073741847}},
+          "volumes": [{"label": "CF", "files": ["DCIM/100CANON/IMG_0001.JPG",
+                                                "DCIM/100CANON/IMG_0002.JPG"]}]}]}})",
                      &CheckCDError,
                      {"CDFinishSDK", "CDCloseSource", "CDEnumDeviceRelease",
                       "CDEnumDevicePropertyRelease", "CDEnumVolumeRelease",
