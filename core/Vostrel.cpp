@@ -5,6 +5,7 @@
 #include "core/ECamException.h"
 #include "core/InstanceRegistry.h"
 #include "core/RemoteParamsFile.h"
+#include "core/TransferTarget.h"
 #include "eos/EDSDKApi.h"
 #include "platform/FileSystem.h"
 #include "powershot_cd/CDSDKApi.h"
@@ -354,17 +355,20 @@ void TVostrel::RemoteTakePicture() try {
 void TVostrel::RemoteGetPicture(const std::string& fileName, std::int32_t pictureType) try {
   RequireRemoteMode();
   RequireConnection();
-  switch (ConnectedBackend()) {
-  case Backend::CD:
-    CD->RemoteGetPicture(fileName, &RemoteGetPictureProgressHandler, InstanceIndex);
-    return;
-  case Backend::PR:
-    RemoteGetPRPicture(fileName);
-    return;
-  case Backend::EOS:
-    EOS->RemoteGetPicture(fileName, pictureType, InstanceIndex);
-    return;
-  }
+  TransferTarget target(fileName);
+  target.Run([&](const std::string& writeTo) {
+    switch (ConnectedBackend()) {
+    case Backend::CD:
+      CD->RemoteGetPicture(writeTo, &RemoteGetPictureProgressHandler, InstanceIndex);
+      return;
+    case Backend::PR:
+      RemoteGetPRPicture(writeTo);
+      return;
+    case Backend::EOS:
+      EOS->RemoteGetPicture(writeTo, pictureType, InstanceIndex);
+      return;
+    }
+  });
 } catch (...) {
   RaiseAsCamException();
 }
@@ -553,17 +557,20 @@ void TVostrel::CloseCameraCollection(ImageListType& list) try {
 void TVostrel::GetPicture(std::int32_t pictureNumber, bool /*getJPEGInRaw*/,
                           const std::string& fileName) try {
   RequireConnection();
-  switch (ConnectedBackend()) {
-  case Backend::CD:
-    CD->GetPicture(pictureNumber, fileName, &GetPictureProgressHandler, InstanceIndex);
-    return;
-  case Backend::PR:
-    PR->GetPicture(pictureNumber, fileName, &GetPictureProgressHandler, InstanceIndex);
-    return;
-  case Backend::EOS:
-    EOS->GetPicture(pictureNumber, fileName, InstanceIndex);
-    return;
-  }
+  TransferTarget target(fileName);
+  target.Run([&](const std::string& writeTo) {
+    switch (ConnectedBackend()) {
+    case Backend::CD:
+      CD->GetPicture(pictureNumber, writeTo, &GetPictureProgressHandler, InstanceIndex);
+      return;
+    case Backend::PR:
+      PR->GetPicture(pictureNumber, writeTo, &GetPictureProgressHandler, InstanceIndex);
+      return;
+    case Backend::EOS:
+      EOS->GetPicture(pictureNumber, writeTo, InstanceIndex);
+      return;
+    }
+  });
 } catch (...) {
   RaiseAsCamException();
 }

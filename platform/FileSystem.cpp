@@ -76,6 +76,14 @@ void removeFile(const std::string& path) {
   }
 }
 
+void replaceFile(const std::string& from, const std::string& to) {
+  std::error_code error;
+  fs::rename(native::toFilesystemPath(from), native::toFilesystemPath(to), error);
+  if (error) {
+    throw std::system_error(error, "cannot rename " + from + " to " + to);
+  }
+}
+
 std::vector<std::uint8_t> readFile(const std::string& path) {
   errno = 0;
   std::ifstream in(native::toFilesystemPath(path), std::ios::binary);

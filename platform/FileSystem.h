@@ -29,6 +29,9 @@ bool directoryExists(const std::string& path);
 // Removes a file; a file that does not exist is not an error. Throws
 // std::system_error when an existing file cannot be removed.
 void removeFile(const std::string& path);
+// Gives a file another name in the same folder, replacing a file that has
+// that name already. Throws std::system_error naming both files.
+void replaceFile(const std::string& from, const std::string& to);
 
 // The first bytes of a regular file, at most maximumSize of them, for readers
 // that need no more than their format holds. What is not a regular file (a

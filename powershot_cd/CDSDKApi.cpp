@@ -18,6 +18,7 @@
 #include <cstring>
 #include <limits>
 #include <type_traits>
+#include <utility>
 
 namespace vostrel {
 
@@ -159,6 +160,7 @@ void TCDSDK::Connect(CDCameraEventHandlerFn handler, std::int32_t cameraNumber,
   const std::vector<CDDeviceRecord>& devices = CDDeviceList();
   CheckConnectCameraNumber(cameraNumber, devices.size(), "PowerShot", NoCDCamera);
   ConnectInfo = ConnectInfoType{};
+  ReleaseControlLeftOn = false;
   std::memcpy(&SourceRecord, devices[static_cast<std::size_t>(cameraNumber)].data(),
               sizeof SourceRecord);
   CDOpenSource.checked(&SourceRecord, &SourceHandle);
@@ -167,7 +169,7 @@ void TCDSDK::Connect(CDCameraEventHandlerFn handler, std::int32_t cameraNumber,
     OpenConnection(handler, instanceIndex);
   } catch (...) {
     ConnectInfo.CameraModel = CamModNone;
-    Unchecked(CDCloseSource, SourceHandle);
+    Unchecked(CDCloseSource, std::exchange(SourceHandle, cdHandle{0}));
     throw;
   }
   info = ConnectInfo;
@@ -197,13 +199,21 @@ TCDSDK::~TCDSDK() {
   }
 }
 
+// Only what is still open is ended: a registration the SDK did not take back
+// is tried again by the next Disconnect, while the source is forgotten before
+// it is closed, so a source the SDK failed to close is not closed twice and
+// the next Disconnect ends the connection.
 void TCDSDK::Disconnect() {
   // A card collection ends with the connection.
   ReleaseItemEnumeration();
-  CDUnregisterEventCallbackFunction.checked(SourceHandle, EventRegistration);
-  EventRegistration = 0;
+  if (EventRegistration != 0) {
+    CDUnregisterEventCallbackFunction.checked(SourceHandle, EventRegistration);
+    EventRegistration = 0;
+  }
   ConnectInfo.CameraModel = CamModNone;
-  CDCloseSource.checked(SourceHandle);
+  if (SourceHandle != 0) {
+    CDCloseSource.checked(std::exchange(SourceHandle, cdHandle{0}));
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -325,15 +335,24 @@ void TCDSDK::RemoteStart(ReleaseModeType mode, ReleaseDataKindType kind, bool pr
                          const std::string& cacheDirectory, ReleaseEventHandlerFn handler,
                          std::int32_t instanceIndex, RemoteStartInfoType& info) {
   info = RemoteStartInfoType{};
+  // A camera that did not confirm the end of the last remote mode would
+  // refuse to enter release control again.
+  if (ReleaseControlLeftOn) {
+    ExitReleaseControlUnchecked();
+  }
   CDEnterReleaseControl.checked(SourceHandle, handler, static_cast<cdContext>(instanceIndex));
   // The controller stays out of remote mode when the start fails, so the
   // camera must not stay under release control either.
   try {
     StartReleaseControl(mode, kind, probe, cacheDirectory, info);
   } catch (...) {
-    Unchecked(CDExitReleaseControl, SourceHandle);
+    ExitReleaseControlUnchecked();
     throw;
   }
+}
+
+void TCDSDK::ExitReleaseControlUnchecked() noexcept {
+  ReleaseControlLeftOn = CDExitReleaseControl.bound() && CDExitReleaseControl(SourceHandle) != cdOK;
 }
 
 void TCDSDK::StartReleaseControl(ReleaseModeType mode, ReleaseDataKindType kind, bool probe,
@@ -392,8 +411,11 @@ void TCDSDK::StartReleaseControl(ReleaseModeType mode, ReleaseDataKindType kind,
   SwitchToAutoMode(SourceHandle);
 }
 
+// Remote mode ends for the controller whatever the camera answers.
 void TCDSDK::RemoteEnd() {
+  ReleaseControlLeftOn = true;
   CDExitReleaseControl.checked(SourceHandle);
+  ReleaseControlLeftOn = false;
 }
 
 std::int32_t TCDSDK::RemoteGetNumberOfAvailableShots() {

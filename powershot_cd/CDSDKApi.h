@@ -90,6 +90,9 @@ private:
   // RemoteStart after release control was entered.
   void StartReleaseControl(ReleaseModeType mode, ReleaseDataKindType kind, bool probe,
                            const std::string& cacheDirectory, RemoteStartInfoType& info);
+  // Leaves release control without a check; release control the camera
+  // does not confirm to have left is left again by the next RemoteStart.
+  void ExitReleaseControlUnchecked() noexcept;
   // A property search starts with the connected camera's property
   // enumeration ...
   cdHandle OpenPropertySearch();
@@ -108,6 +111,9 @@ private:
   // Model byte 0 (not connected) or CamModPowerShot.
   ConnectInfoType ConnectInfo;
   cdHandle EventRegistration = 0;
+  // Release control that the camera may still be under although remote mode
+  // ended: leaving it failed.
+  bool ReleaseControlLeftOn = false;
   // The card volume of the last formatting or card collection.
   cdHandle Volume = 0;
   // The picture enumeration of the open card collection (0: none) and its

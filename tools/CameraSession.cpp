@@ -20,6 +20,8 @@ CameraSession::CameraSession(TVostrelActiveX& control) : control_(control) {
   }
 }
 
+CameraSession::CameraSession(TVostrelActiveX& control, JoinEnumeration) : control_(control) {}
+
 CameraSession::~CameraSession() {
   try {
     Close();

@@ -15,6 +15,10 @@ class CameraSession {
 public:
   // Starts the SDKs and enumerates the cameras.
   explicit CameraSession(TVostrelActiveX& control);
+  // A session of one camera among several that another session enumerated:
+  // it connects and disconnects its camera but leaves the SDKs to the other.
+  struct JoinEnumeration {};
+  CameraSession(TVostrelActiveX& control, JoinEnumeration);
   // Ends what Close did not end. Errors are not reported then: the failure
   // that ended the command early is already on its way.
   ~CameraSession();

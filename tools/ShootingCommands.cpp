@@ -9,6 +9,7 @@
 #include "tools/JsonOutput.h"
 #include "tools/LiveView.h"
 #include "tools/ParamValues.h"
+#include "tools/RigShooting.h"
 
 #include <algorithm>
 #include <cctype>
@@ -28,6 +29,8 @@ struct ShootOptions {
   TxReleaseModeType Mode = ReleaseModeOnlyToPC;
   // The start of the picture file names: shot-001.jpg, ...
   std::string Prefix = "shot";
+  // Every attached camera, fired together.
+  bool All = false;
 };
 
 // The families the demo runs a session with.
@@ -86,21 +89,45 @@ std::vector<std::string> ShootAndFetch(ToolHost& host, const ShootOptions& optio
   return files;
 }
 
+nlohmann::json PicturesJson(const std::vector<std::string>& files) {
+  nlohmann::json pictures = nlohmann::json::array();
+  for (const std::string& file : files) {
+    pictures.push_back(
+        {{"file", file}, {"path", std::filesystem::absolute(file).lexically_normal().string()}});
+  }
+  return pictures;
+}
+
+void ShootWithAllCameras(ToolHost& host, const GlobalOptions& global, const ShootOptions& options) {
+  const std::vector<RigCameraPictures> rig = ShootAll(
+      host, {options.Count, options.Folder, options.Mode, options.Prefix}, Messages(global));
+  if (global.Json) {
+    nlohmann::json cameras = nlohmann::json::array();
+    for (const RigCameraPictures& camera : rig) {
+      cameras.push_back({{"camera", CameraName(camera.Camera.Family, camera.Camera.Number)},
+                         {"folder", camera.Folder},
+                         {"pictures", PicturesJson(camera.Files)}});
+    }
+    PrintJson(std::cout, {{"shots", options.Count},
+                          {"keptInCamera", options.Mode != ReleaseModeOnlyToPC},
+                          {"cameras", cameras}});
+  }
+}
+
 void Shoot(ToolHost& host, const GlobalOptions& global, const ShootOptions& options) {
+  if (options.All) {
+    ShootWithAllCameras(host, global, options);
+    return;
+  }
   CameraSession session(host.Control());
   session.Connect(global.Camera);
   session.StartRemote(options.Mode, ReleaseDataKindTakeOnlyPicture);
   const std::vector<std::string> files = ShootAndFetch(host, options, Messages(global));
   session.Close();
   if (global.Json) {
-    nlohmann::json pictures = nlohmann::json::array();
-    for (const std::string& file : files) {
-      pictures.push_back(
-          {{"file", file}, {"path", std::filesystem::absolute(file).lexically_normal().string()}});
-    }
     PrintJson(std::cout, {{"shots", options.Count},
                           {"keptInCamera", options.Mode != ReleaseModeOnlyToPC},
-                          {"pictures", pictures}});
+                          {"pictures", PicturesJson(files)}});
   }
 }
 
@@ -331,6 +358,9 @@ void AddShootingCommands(CommandLine& commandLine) {
   shootCommand->add_option("-o,--out", shoot->Folder, "Folder for the pictures");
   shootCommand->add_option("--mode", shoot->Mode, "Where pictures go: pc, both or camera")
       ->transform(CLI::CheckedTransformer(ReleaseModes, CLI::ignore_case));
+  shootCommand->add_flag("--all", shoot->All,
+                         "Fire every attached camera together; each camera's pictures go to a "
+                         "folder of their own (eos-0, powershot-1, ...) inside the --out folder");
   shootCommand->callback([&run, &global, shoot] {
     run = [&global, shoot](ToolHost& host) { Shoot(host, global, *shoot); };
   });

@@ -30,6 +30,7 @@ public:
   ToolHost& operator=(const ToolHost&) = delete;
 
   TVostrelActiveX& Control() { return control_; }
+  const HostOptions& Options() const { return options_; }
   ProgressBar& Progress() { return progress_; }
 
   // Pictures announced for transfer since the host was created: a release

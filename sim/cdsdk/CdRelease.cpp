@@ -93,7 +93,7 @@ void CdSimulator::release(Call& call, cdHandle handle, cdProgressCallbackFunctio
   if (progress != nullptr) {
     call.deliverNow(progressCallback("Release", progress, 50, context));
   }
-  const std::shared_ptr<Entry> picture = camera.releaseJpegPicture(toCard);
+  const std::shared_ptr<Entry> picture = camera.releaseJpegPicture(toCard, call.startedAt());
   const std::size_t waiting = source.released.size();
   if ((source.dataKind & cdReleaseThumbnailToPC) != 0) {
     source.released.push_back(Released{picture, true});

@@ -162,6 +162,7 @@ void EdsSimulator::releaseShutter(Call& call, const std::shared_ptr<Camera>& cam
 
   std::vector<std::shared_ptr<Entry>> pictures;
   const std::uint32_t number = camera->nextFileNumber;
+  const ShotMark mark = camera->nextShotMark();
   auto addPicture = [&](FileKind kind, const std::string& extension, PictureFile file) {
     auto entry = std::make_shared<Entry>();
     entry->name = camera->pictureName(extension);
@@ -172,10 +173,10 @@ void EdsSimulator::releaseShutter(Call& call, const std::shared_ptr<Camera>& cam
     pictures.push_back(entry);
   };
   if (raw) {
-    addPicture(FileKind::Raw, family().rawExtension(), makeRawPicture(number, shot));
+    addPicture(FileKind::Raw, family().rawExtension(), makeReleasedRawPicture(number, shot, mark));
   }
   if (jpeg) {
-    addPicture(FileKind::Jpeg, ".JPG", makeJpegPicture(number));
+    addPicture(FileKind::Jpeg, ".JPG", makeReleasedJpegPicture(number, mark));
   }
 
   for (const auto& picture : pictures) {
@@ -187,7 +188,7 @@ void EdsSimulator::releaseShutter(Call& call, const std::shared_ptr<Camera>& cam
     camera->newestPicture = picture;
   }
   camera->nextFileNumber = number % 9999 + 1;
-  ++camera->releaseCount;
+  camera->countRelease(call.startedAt());
   if (toCard) {
     --camera->availableShots;
   }

@@ -98,6 +98,10 @@ void EdsSimulator::download(Call& call, EdsDirectoryItemRef item, EdsUInt32 size
   const std::size_t block = std::max(MinimumBlock, (size + TransferBlocks - 1) / TransferBlocks);
   std::size_t written = 0;
   do {
+    // A camera unplugged while the host handled the last block sends no more.
+    if (!object->camera->attached) {
+      fail(EdsErrCommDisconnected);
+    }
     const std::size_t count = std::min<std::size_t>(block, size - written);
     target->stream->write(entry->content.data() + written, count);
     written += count;

@@ -96,7 +96,7 @@ void PrSimulator::release(Call& call, prHandle handle) {
   picture->name = camera.pictureName(".JPG");
   picture->kind = FileKind::Jpeg;
   picture->number = camera.nextFileNumber;
-  PictureFile file = makeJpegPicture(picture->number);
+  PictureFile file = makeReleasedJpegPicture(picture->number, camera.nextShotMark());
   picture->content = std::move(file.content);
   picture->thumbnail = std::move(file.thumbnail);
   if (toCard) {
@@ -107,7 +107,7 @@ void PrSimulator::release(Call& call, prHandle handle) {
   }
   camera.newestPicture = picture;
   camera.nextFileNumber = camera.nextFileNumber % 9999 + 1;
-  ++camera.releaseCount;
+  camera.countRelease(call.startedAt());
 
   const prObjectHandle object = nextObject_++;
   released_[object] = Released{picture, destination == DestinationThumbnailToPC ||

@@ -50,8 +50,9 @@ void writeIccProfile(jpeg_compress_struct* info, const std::uint8_t* profile, st
   }
 }
 
-bool compress(const Rgb8Image& image, int quality, const Bytes& iccProfile, unsigned char** buffer,
-              unsigned long* size, char* message) {
+bool compress(const Rgb8Image& image, int quality, const Bytes& iccProfile,
+              const std::string& comment, unsigned char** buffer, unsigned long* size,
+              char* message) {
   jpeg_compress_struct info;
   ErrorManager error;
   info.err = jpeg_std_error(&error.base);
@@ -72,6 +73,10 @@ bool compress(const Rgb8Image& image, int quality, const Bytes& iccProfile, unsi
   jpeg_start_compress(&info, TRUE);
   if (!iccProfile.empty()) {
     writeIccProfile(&info, iccProfile.data(), iccProfile.size());
+  }
+  if (!comment.empty()) {
+    jpeg_write_marker(&info, JPEG_COM, reinterpret_cast<const JOCTET*>(comment.data()),
+                      static_cast<unsigned int>(comment.size()));
   }
   while (info.next_scanline < info.image_height) {
     JSAMPROW row = const_cast<JSAMPLE*>(
@@ -110,14 +115,34 @@ bool decompress(const Bytes& jpeg, Rgb8Image& image, char* message) {
   return true;
 }
 
+// Calls visit(marker, data, length) for each marker segment before the
+// first scan.
+template <typename Visit>
+void forEachMarker(const Bytes& jpeg, Visit&& visit) {
+  std::size_t offset = 2; // after SOI
+  while (offset + 4 <= jpeg.size() && jpeg[offset] == 0xFF) {
+    const int marker = jpeg[offset + 1];
+    const std::size_t length = (static_cast<std::size_t>(jpeg[offset + 2]) << 8) | jpeg[offset + 3];
+    if (marker == 0xDA || length < 2 || offset + 2 + length > jpeg.size()) {
+      break; // start of scan: no more markers
+    }
+    visit(marker, jpeg.data() + offset + 4, length - 2);
+    offset += 2 + length;
+  }
+}
+
 } // namespace
 
-Bytes encodeJpeg(const Rgb8Image& image, int quality, const Bytes& iccProfile) {
+Bytes encodeJpeg(const Rgb8Image& image, int quality, const Bytes& iccProfile,
+                 const std::string& comment) {
+  if (comment.size() > MaximumJpegComment) {
+    throw JpegError("cannot encode JPEG: comment too long");
+  }
   unsigned char* buffer = nullptr;
   unsigned long size = 0;
   char message[JMSG_LENGTH_MAX] = {};
   const bool done =
-      compress(image, std::clamp(quality, 1, 100), iccProfile, &buffer, &size, message);
+      compress(image, std::clamp(quality, 1, 100), iccProfile, comment, &buffer, &size, message);
   Bytes result;
   if (done) {
     result.assign(buffer, buffer + size);
@@ -143,21 +168,23 @@ Rgb8Image decodeJpeg(const Bytes& jpeg) {
 
 Bytes jpegIccProfile(const Bytes& jpeg) {
   Bytes profile;
-  std::size_t offset = 2; // after SOI
-  while (offset + 4 <= jpeg.size() && jpeg[offset] == 0xFF) {
-    const int marker = jpeg[offset + 1];
-    const std::size_t length = (static_cast<std::size_t>(jpeg[offset + 2]) << 8) | jpeg[offset + 3];
-    if (marker == 0xDA || length < 2 || offset + 2 + length > jpeg.size()) {
-      break; // start of scan: no more markers
-    }
-    const std::uint8_t* data = jpeg.data() + offset + 4;
-    if (marker == IccMarker && length - 2 >= IccHeaderSize &&
+  forEachMarker(jpeg, [&](int marker, const std::uint8_t* data, std::size_t length) {
+    if (marker == IccMarker && length >= IccHeaderSize &&
         std::memcmp(data, IccSignature, sizeof(IccSignature)) == 0) {
-      profile.insert(profile.end(), data + IccHeaderSize, data + (length - 2));
+      profile.insert(profile.end(), data + IccHeaderSize, data + length);
     }
-    offset += 2 + length;
-  }
+  });
   return profile;
+}
+
+std::string jpegComment(const Bytes& jpeg) {
+  std::string comment;
+  forEachMarker(jpeg, [&](int marker, const std::uint8_t* data, std::size_t length) {
+    if (marker == JPEG_COM && comment.empty()) {
+      comment.assign(reinterpret_cast<const char*>(data), length);
+    }
+  });
+  return comment;
 }
 
 } // namespace vostrel::sim

@@ -4,6 +4,7 @@
 // Content is deterministic: the test pattern of the picture number.
 
 #include "sim/world/Bytes.h"
+#include "sim/world/TestPattern.h"
 
 #include <cstdint>
 
@@ -29,7 +30,14 @@ struct RawShot {
   std::uint32_t supportedWhiteBalances = 0; // bit n: SDK code n can be applied
 };
 
+// Pictures of a card as the scenario describes them.
 PictureFile makeJpegPicture(std::uint32_t number);
 PictureFile makeRawPicture(std::uint32_t number, const RawShot& shot);
+
+// Pictures taken by a release: the test pattern with the shot's mark drawn
+// in, and for JPEG its comment (thumbnails stay unmarked, they are too
+// small to carry it).
+PictureFile makeReleasedJpegPicture(std::uint32_t number, const ShotMark& mark);
+PictureFile makeReleasedRawPicture(std::uint32_t number, const RawShot& shot, const ShotMark& mark);
 
 } // namespace vostrel::sim

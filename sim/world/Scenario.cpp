@@ -712,7 +712,7 @@ Camera readCamera(const Node& node, std::size_t index, const CameraFamily& famil
   node.requireObject({"model", "owner", "port", "bodyId", "battery", "clock", "availableShots",
                       "shotsOnEmptyCard", "captureFolder", "filePrefix", "nextFileNumber",
                       "attached", "volumes", "properties", "operations", "viewfinder"},
-                     {"sessionOpen", "keepAwakeCount", "releaseCount"});
+                     {"sessionOpen", "keepAwakeCount", "releaseCount", "lastReleaseNanoseconds"});
   Camera camera = family.defaultCamera(index);
   if (!node.has("model")) {
     node.fail("a camera needs a \"model\"");
@@ -850,6 +850,7 @@ Json writeCamera(const Camera& camera, std::size_t index, const CameraFamily& fa
                {"sessionOpen", camera.sessionOpen},
                {"keepAwakeCount", camera.keepAwakeCount},
                {"releaseCount", camera.releaseCount},
+               {"lastReleaseNanoseconds", camera.lastReleaseNanoseconds},
                {"viewfinder", writeViewfinder(camera)}};
   if (!camera.operations.empty()) {
     json["operations"] = camera.operations;

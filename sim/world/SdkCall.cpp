@@ -2,6 +2,7 @@
 
 #include "sim/world/Simulator.h"
 
+#include <chrono>
 #include <cstdio>
 
 namespace vostrel::sim {
@@ -30,8 +31,15 @@ std::function<void()> loggedCallback(CallLog& log, PendingCallback callback) {
   };
 }
 
+std::int64_t monotonicNanoseconds() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
 SdkCall::SdkCall(Simulator& simulator, const char* name)
-    : simulator_(simulator), lock_(simulator.callMutex()), name_(name) {}
+    : simulator_(simulator), started_(monotonicNanoseconds()), lock_(simulator.callMutex()),
+      name_(name) {}
 
 void SdkCall::deliverNow(PendingCallback callback) {
   lock_.unlock();

@@ -21,6 +21,9 @@ namespace vostrel::sim {
 
 class Simulator;
 
+// The simulator's clock: a monotonic count of nanoseconds.
+std::int64_t monotonicNanoseconds();
+
 // A callback on its way to the host, with its call-log line.
 struct PendingCallback {
   std::string line; // "ObjectEvent(0x00000208, item#12)"
@@ -52,8 +55,13 @@ public:
   // when the result is 0, success).
   std::uint32_t finish(std::uint32_t result);
 
+  // When the host made the call, before it waited for the simulator's lock,
+  // on the simulator's clock (monotonicNanoseconds).
+  std::int64_t startedAt() const { return started_; }
+
 private:
   Simulator& simulator_;
+  std::int64_t started_;
   std::unique_lock<std::mutex> lock_;
   std::string name_;
   std::vector<std::string> arguments_;

@@ -65,7 +65,56 @@ void drawNumber(Rgb8Image& image, const std::string& text) {
   }
 }
 
+constexpr int MarkBits = 32;
+
+// The rectangle of one cell of the mark: row 0 holds the body ID, row 1 the
+// shot.
+struct MarkCell {
+  int left, top, width, height;
+};
+
+MarkCell markCell(const Rgb8Image& image, int row, int bit) {
+  const int width = std::max(1, image.width / MarkBits);
+  const int height = std::max(2, image.height / 30);
+  return {bit * width, image.height - (2 - row) * height, width, height};
+}
+
 } // namespace
+
+void drawShotMark(Rgb8Image& image, const ShotMark& mark) {
+  const std::uint32_t values[2] = {mark.bodyId, mark.shot};
+  for (int row = 0; row < 2; ++row) {
+    for (int bit = 0; bit < MarkBits; ++bit) {
+      const bool set = ((values[row] >> (MarkBits - 1 - bit)) & 1u) != 0;
+      const MarkCell cell = markCell(image, row, bit);
+      for (int y = std::max(0, cell.top); y < cell.top + cell.height; ++y) {
+        for (int x = cell.left; x < std::min(image.width, cell.left + cell.width); ++x) {
+          for (int channel = 0; channel < 3; ++channel) {
+            image.at(x, y, channel) = set ? 255 : 0;
+          }
+        }
+      }
+    }
+  }
+}
+
+ShotMark readShotMark(const Rgb8Image& image) {
+  std::uint32_t values[2] = {0, 0};
+  for (int row = 0; row < 2; ++row) {
+    for (int bit = 0; bit < MarkBits; ++bit) {
+      const MarkCell cell = markCell(image, row, bit);
+      const int x = std::min(image.width - 1, cell.left + cell.width / 2);
+      const int y = std::clamp(cell.top + cell.height / 2, 0, image.height - 1);
+      const int level = image.at(x, y, 0) + image.at(x, y, 1) + image.at(x, y, 2);
+      values[row] = (values[row] << 1) | (level > 3 * 128 ? 1u : 0u);
+    }
+  }
+  return {values[0], values[1]};
+}
+
+std::string shotMarkComment(const ShotMark& mark) {
+  return "camera " + std::to_string(mark.bodyId) + " shot " + std::to_string(mark.shot);
+}
 
 std::uint8_t patternBlue(std::uint32_t number) {
   return static_cast<std::uint8_t>((number * 53u + 40u) % 256u);

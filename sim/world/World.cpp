@@ -83,12 +83,12 @@ void Camera::storePicture(const std::shared_ptr<Entry>& picture) {
   picture->onCard = true;
 }
 
-std::shared_ptr<Entry> Camera::releaseJpegPicture(bool toCard) {
+std::shared_ptr<Entry> Camera::releaseJpegPicture(bool toCard, std::int64_t releasedAt) {
   auto picture = std::make_shared<Entry>();
   picture->name = pictureName(".JPG");
   picture->kind = FileKind::Jpeg;
   picture->number = nextFileNumber;
-  PictureFile file = makeJpegPicture(picture->number);
+  PictureFile file = makeReleasedJpegPicture(picture->number, nextShotMark());
   picture->content = std::move(file.content);
   picture->thumbnail = std::move(file.thumbnail);
   if (toCard) {
@@ -99,8 +99,13 @@ std::shared_ptr<Entry> Camera::releaseJpegPicture(bool toCard) {
   }
   newestPicture = picture;
   nextFileNumber = nextFileNumber % 9999 + 1;
-  ++releaseCount;
+  countRelease(releasedAt);
   return picture;
+}
+
+void Camera::countRelease(std::int64_t releasedAt) {
+  ++releaseCount;
+  lastReleaseNanoseconds = releasedAt;
 }
 
 std::shared_ptr<Camera> World::camera(std::int32_t index) const {

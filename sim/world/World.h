@@ -7,6 +7,7 @@
 
 #include "sim/world/Card.h"
 #include "sim/world/Property.h"
+#include "sim/world/TestPattern.h"
 #include "sim/world/ViewfinderStream.h"
 
 #include <cstdint>
@@ -65,6 +66,10 @@ struct Camera {
   bool sessionOpen = false;
   std::uint32_t keepAwakeCount = 0;
   std::uint32_t releaseCount = 0;
+  // When the host asked for the last release, on the simulator's clock
+  // (monotonicNanoseconds; 0: never). Rigs compare these to see how close
+  // together their cameras fired.
+  std::int64_t lastReleaseNanoseconds = 0;
   // Viewfinder frames of the runs that ended: sent to the host, and lost
   // because the host was still handling an earlier frame.
   std::uint64_t viewfinderFramesSent = 0;
@@ -80,7 +85,11 @@ struct Camera {
   // A remote release: takes the next JPEG picture (with its thumbnail),
   // stores it on the card when asked (one shot less) and makes it the
   // newest picture.
-  std::shared_ptr<Entry> releaseJpegPicture(bool toCard);
+  std::shared_ptr<Entry> releaseJpegPicture(bool toCard, std::int64_t releasedAt);
+  // The mark of the picture the next release takes.
+  ShotMark nextShotMark() const { return {bodyId, releaseCount + 1}; }
+  // Counts a release asked for at the time given.
+  void countRelease(std::int64_t releasedAt);
 };
 
 struct World {

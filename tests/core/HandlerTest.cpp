@@ -9,6 +9,7 @@
 #include "platform/FileSystem.h"
 
 #include <atomic>
+#include <filesystem>
 #include <iterator>
 #include <thread>
 #include <vector>
@@ -244,7 +245,9 @@ TEST_F(Handlers, PRRemoteGetPictureKeepsTheRecordWhenTheBackendFails) {
   // the program did with PRSDK.DLL before.
   EXPECT_NE(MessageOf([&] { controller.RemoteGetPicture(file, PictureTypeFull); }), "");
   EXPECT_EQ(controller.PendingReleaseItemCount(), 1u);
-  EXPECT_TRUE(platform::fileExists(file));
+  // Nothing is left under the name asked for, nor beside it.
+  EXPECT_FALSE(platform::fileExists(file));
+  EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
   EXPECT_FALSE(TVostrelTestAccess::PictureFileOpen(controller));
 }
 

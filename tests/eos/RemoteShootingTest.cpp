@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -182,8 +183,15 @@ TEST_F(EOSShooting, AFullTransferWritesTheFileAndCompletesTheItem) {
   EXPECT_THAT(names, ElementsAre("EdsCreateFileStream", "EdsGetDirectoryItemInfo",
                                  "EdsSetProgressCallback", "EdsDownload", "EdsRelease",
                                  "EdsDownloadComplete", "EdsRelease"));
-  EXPECT_THAT(Calls(), Contains(::testing::StartsWith("EdsCreateFileStream(\"" + file +
-                                                      "\", 1, 1) = 0x00000000")));
+  // The picture is written beside the file asked for and takes its name
+  // once it is complete.
+  const std::string created = Calls().at(0);
+  const std::string expectedStart = "EdsCreateFileStream(\"" + folder.file("~");
+  EXPECT_EQ(created.substr(0, expectedStart.size()), expectedStart) << created;
+  EXPECT_NE(created.find(".jpg\", 1, 1) = 0x00000000"), std::string::npos) << created;
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
+                          std::filesystem::directory_iterator()),
+            1);
   EXPECT_THAT(Calls(), Contains("EdsSetProgressCallback(stream#, handler, 2) = 0x00000000"));
   // "Only to PC" keeps the picture in the camera's memory, not on its card.
   EXPECT_TRUE(NewCardFiles().empty());
@@ -293,6 +301,27 @@ TEST_F(EOSShooting, AFileStreamThatCannotBeCreatedLeavesThePictureQueued) {
 
   controller->RemoteGetPicture(folder.file("p.jpg"), PictureTypeFull);
   EXPECT_FALSE(platform::readFile(folder.file("p.jpg")).empty());
+}
+
+// Pictures not fetched stay queued through RemoteEnd and a new RemoteStart,
+// but the session's end gives their references back.
+TEST_F(EOSShooting, PicturesNotFetchedAreGivenBackAtDisconnect) {
+  StartRemote(ReleaseModeType::ReleaseModeOnlyToPC);
+  CountAnnouncedPictures();
+  controller->RemoteTakePicture();
+  controller->RemoteTakePicture();
+  controller->RemoteEnd();
+  StartRemote(ReleaseModeType::ReleaseModeOnlyToPC);
+  controller->RemoteGetPicture(folder.file("p.jpg"), PictureTypeFull);
+  EXPECT_EQ(Sim().liveReferences(), referencesBefore + 1);
+
+  controller->RemoteEnd();
+  controller->Disconnect();
+  EXPECT_EQ(Sim().liveReferences(), referencesBefore);
+  controller->Connect(CamModEOS, 0);
+  StartRemote(ReleaseModeType::ReleaseModeOnlyToPC);
+  EXPECT_EQ(MessageOf([&] { controller->RemoteGetPicture(folder.file("p.jpg"), 1); }),
+            "There are no pictures to download");
 }
 
 TEST_F(EOSShooting, WithoutARemoteEventReceiverReleasedPicturesAreGivenBack) {

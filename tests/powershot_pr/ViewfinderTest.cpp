@@ -110,6 +110,11 @@ TEST_F(PRViewfinder, AStopFailureIsReportedUnderItsOwnSpellingAndLeavesTheFlagCl
   EXPECT_EQ(MessageOf([&] { controller->RemoteStopViewfinder(); }),
             Failure("PR_RC_TermViewfinder"));
   EXPECT_FALSE(controller->IsViewfinderOn());
+  // The camera's viewfinder, still running, is stopped before the next start
+  // (its frames still arrive, so the handler stays as it is).
+  Sim().clearCallLog();
+  EXPECT_EQ(MessageOf([&] { controller->RemoteStartViewfinder(); }), "");
+  EXPECT_THAT(CalledFunctions(), ElementsAre("PR_RC_TermViewFinder", "PR_RC_StartViewFinder"));
   // Leaving release control ends the camera's stream as well.
   controller->RemoteEnd();
   const std::size_t count = frames.Count();

@@ -374,3 +374,24 @@ TEST(TestPatternTest, ShowsThePictureNumber) {
 
 } // namespace
 } // namespace vostrel::sim
+
+namespace vostrel::sim {
+namespace {
+
+TEST(ShotMarkTest, AReleasedPictureNamesItsCameraAndShotInPixelsAndComment) {
+  for (const ShotMark mark : {ShotMark{1420031234, 7}, ShotMark{0xFFFFFFFF, 1}, ShotMark{0, 0}}) {
+    const PictureFile jpeg = makeReleasedJpegPicture(12, mark);
+    EXPECT_EQ(readShotMark(decodeJpeg(jpeg.content)), mark);
+    EXPECT_EQ(jpegComment(jpeg.content), shotMarkComment(mark));
+    const RawPicture raw = decodeRaw(makeReleasedRawPicture(12, {}, mark).content);
+    EXPECT_EQ(raw.number, 12u);
+  }
+  EXPECT_EQ(shotMarkComment({2001, 3}), "camera 2001 shot 3");
+  // Pictures of a scenario's cards stay unmarked, and two shots differ.
+  EXPECT_EQ(jpegComment(makeJpegPicture(12).content), "");
+  EXPECT_NE(makeReleasedJpegPicture(12, {5, 1}).content,
+            makeReleasedJpegPicture(12, {5, 2}).content);
+}
+
+} // namespace
+} // namespace vostrel::sim

@@ -247,6 +247,35 @@ TEST_F(CommandLineTest, ShootFetchesEachPictureIntoTheFolder) {
   EXPECT_EQ(shoot.Err, "") << "no progress bar when quiet";
 }
 
+TEST_F(CommandLineTest, ShootAllFiresEveryCameraAndFetchesIntoAFolderPerCamera) {
+  UseScenario(R"json({
+    "eos": { "cameras": [ { "model": "Rig A", "bodyId": 501 }, { "model": "Rig B", "bodyId": 502 },
+                          { "model": "Rig C", "bodyId": 503 } ] },
+    "pr": { "cameras": [ { "model": "Rig D", "bodyId": 504 } ] }
+  })json");
+  const std::string pictures = folder.file("rig");
+  const Result shoot = Run({"--json", "shoot", "--all", "-n", "2", "-o", pictures});
+  ASSERT_EQ(shoot.ExitCode, 0) << shoot.Err;
+  const nlohmann::json rig = nlohmann::json::parse(shoot.Out);
+  ASSERT_EQ(rig["cameras"].size(), 4U) << shoot.Out;
+  const std::vector<std::pair<std::string, int>> cameras = {
+      {"eos-0", 501}, {"eos-1", 502}, {"eos-2", 503}, {"powershot-0", 504}};
+  for (std::size_t i = 0; i < cameras.size(); ++i) {
+    const auto& [subfolder, bodyId] = cameras[i];
+    EXPECT_EQ(rig["cameras"][i]["pictures"].size(), 2U) << shoot.Out;
+    for (int shot = 1; shot <= 2; ++shot) {
+      const std::string file = platform::joinPath(platform::joinPath(pictures, subfolder),
+                                                  "shot-00" + std::to_string(shot) + ".jpg");
+      // Each picture names the camera that took it and its shot.
+      const std::string content = StartOf(file, 4096);
+      EXPECT_NE(content.find("camera " + std::to_string(bodyId) + " shot " + std::to_string(shot)),
+                std::string::npos)
+          << file;
+    }
+  }
+  EXPECT_NE(shoot.Err.find("firing 4 cameras together"), std::string::npos) << shoot.Err;
+}
+
 TEST_F(CommandLineTest, DemoRunsAWholeSession) {
   UseScenario(OneCamera);
   const std::string pictures = folder.file("demo");

@@ -1,0 +1,74 @@
+#include "core/ReleaseTogether.h"
+
+#include "core/ECamException.h"
+#include "core/Vostrel.h"
+
+#include <barrier>
+#include <chrono>
+#include <exception>
+#include <system_error>
+#include <thread>
+
+namespace vostrel {
+
+namespace {
+
+std::int64_t MonotonicNanoseconds() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+} // namespace
+
+std::vector<ReleaseOutcome> ReleaseTogether(std::span<const std::function<void()>> releases) {
+  std::vector<ReleaseOutcome> outcomes(releases.size());
+  if (releases.empty()) {
+    return outcomes;
+  }
+  // Every camera thread and this one: the threads are all created and
+  // waiting before any of them fires.
+  std::barrier start(static_cast<std::ptrdiff_t>(releases.size() + 1));
+  std::vector<std::thread> threads;
+  threads.reserve(releases.size());
+  try {
+    for (std::size_t i = 0; i < releases.size(); ++i) {
+      threads.emplace_back([&, i] {
+        start.arrive_and_wait();
+        ReleaseOutcome& outcome = outcomes[i];
+        outcome.StartedAt = MonotonicNanoseconds();
+        try {
+          releases[i]();
+        } catch (const ECamException& error) {
+          outcome.Error = error.message();
+        } catch (const std::exception& error) {
+          outcome.Error = error.what();
+        }
+      });
+    }
+  } catch (const std::system_error&) {
+    // Too many threads for the system: those that started are let go
+    // (the barrier is completed on behalf of the missing ones) and the
+    // cameras without a thread fail.
+    for (std::size_t missing = threads.size(); missing < releases.size(); ++missing) {
+      outcomes[missing].Error = "No thread could be started to release this camera";
+      start.arrive_and_drop();
+    }
+  }
+  start.arrive_and_wait();
+  for (std::thread& thread : threads) {
+    thread.join();
+  }
+  return outcomes;
+}
+
+std::vector<ReleaseOutcome> RemoteTakePictureTogether(std::span<TVostrel* const> controllers) {
+  std::vector<std::function<void()>> releases;
+  releases.reserve(controllers.size());
+  for (TVostrel* controller : controllers) {
+    releases.emplace_back([controller] { controller->RemoteTakePicture(); });
+  }
+  return ReleaseTogether(releases);
+}
+
+} // namespace vostrel
