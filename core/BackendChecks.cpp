@@ -32,8 +32,16 @@ void CheckOwnerNameLength(const std::string& name) {
   }
 }
 
-void RaiseNotAvailableYet(const std::string& operation) {
-  throw ECamException(operation + " is not available yet");
+void CheckPictureNumber(const char* action, std::int32_t number, std::size_t count) {
+  const std::string request =
+      std::string("Requested ") + action + " of picture " + std::to_string(number);
+  if (number < 0) {
+    throw ECamException(request + " but picture numbers start at 0");
+  }
+  if (static_cast<std::size_t>(number) >= count) {
+    throw ECamException(request + " but max is only " +
+                        std::to_string(static_cast<std::int64_t>(count) - 1));
+  }
 }
 
 } // namespace vostrel

@@ -1,7 +1,7 @@
 #pragma once
-// Refusals that the PowerShot backends share and that need no SDK: the
-// camera number of Connect and the length of an owner name; and the
-// conversion of an operation's failures into its own message.
+// Refusals that the backends share and that need no SDK: the camera number
+// of Connect, the length of an owner name and the number of a card picture;
+// and the conversion of an operation's failures into its own message.
 
 #include "core/ECamException.h"
 
@@ -21,6 +21,12 @@ void CheckConnectCameraNumber(std::int32_t number, std::size_t count, const std:
 // "The owner name to set is too long".
 void CheckOwnerNameLength(const std::string& name);
 
+// Refuses a picture number outside a card collection of `count` pictures,
+// before any SDK call: "Requested <action> of picture <n> but picture
+// numbers start at 0" or "... but max is only <count - 1>". `action` is
+// "download" or "delete".
+void CheckPictureNumber(const char* action, std::int32_t number, std::size_t count);
+
 // Runs the step and raises every failure of it, whatever it was, as
 // ECamException(message).
 template <typename Step>
@@ -31,9 +37,5 @@ void ConvertingFailuresTo(const char* message, Step step) {
     throw ECamException(message);
   }
 }
-
-// The refusal of an operation whose SDK work is not built yet:
-// "<operation> is not available yet".
-[[noreturn]] void RaiseNotAvailableYet(const std::string& operation);
 
 } // namespace vostrel

@@ -5,12 +5,12 @@
 #include "core/BackendChecks.h"
 #include "core/DeviceLists.h"
 #include "core/ECamException.h"
+#include "core/TryFinally.h"
 #include "core/Vostrel.h"
 #include "eos/CameraTime.h"
 #include "eos/EDSDK.h"
 #include "eos/EOSParameterProbe.h"
 #include "eos/EOSRemoteParams.h"
-#include "eos/TryFinally.h"
 #include "platform/TimeZone.h"
 
 #include <algorithm>
@@ -91,26 +91,6 @@ EdsUInt32 SaveToOf(ReleaseModeType mode) {
                       " is not valid for your EOS camera. Value must be 0, 1 or 2.");
 }
 
-// Runs every step, also those after a failing one, then raises the first
-// failure.
-template <typename... Steps>
-void RunEvery(Steps&&... steps) {
-  std::exception_ptr failure;
-  const auto run = [&failure](auto& step) {
-    try {
-      step();
-    } catch (...) {
-      if (!failure) {
-        failure = std::current_exception();
-      }
-    }
-  };
-  (run(steps), ...);
-  if (failure) {
-    std::rethrow_exception(failure);
-  }
-}
-
 } // namespace
 
 TEDSDK::~TEDSDK() {
@@ -127,6 +107,7 @@ TEDSDK::~TEDSDK() {
   if (EdsSetCameraStateEventHandler.bound()) {
     static_cast<void>(EdsSetCameraStateEventHandler(Camera, EdsStateEventAll, nullptr, nullptr));
   }
+  ReleaseQueuedItems();
 }
 
 void TEDSDK::SetInstanceIndex(std::int32_t instanceIndex) {
@@ -250,7 +231,10 @@ void TEDSDK::ReadConnectInfo() {
 }
 
 void TEDSDK::Disconnect() {
-  // The handlers stay registered and Camera keeps its value.
+  // Pictures released but not fetched cannot be fetched after the session:
+  // their references go back first. The handlers stay registered and Camera
+  // keeps its value.
+  ReleaseQueuedItems();
   EdsCloseSession.checked(Camera);
 }
 
@@ -441,6 +425,17 @@ void TEDSDK::QueueReleasedItem(void* item) noexcept {
   } catch (...) {
     // Out of memory: the picture cannot be fetched, but the SDK's thread
     // must not see an exception.
+    ReleaseEventObject(item);
+  }
+}
+
+void TEDSDK::ReleaseQueuedItems() noexcept {
+  std::deque<void*> queued;
+  {
+    const std::lock_guard<std::mutex> lock(DownloadQueueLock);
+    queued.swap(DownloadQueue);
+  }
+  for (void* item : queued) {
     ReleaseEventObject(item);
   }
 }

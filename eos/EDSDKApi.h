@@ -103,6 +103,8 @@ private:
   void* OldestReleasedItem();
   void TransferReleasedItem(void* item, void* stream, std::int32_t pictureType);
   void ConsumeReleasedItem(void* item);
+  // Empties DownloadQueue and gives its references back, results unchecked.
+  void ReleaseQueuedItems() noexcept;
 
   // The card collection: the depth-first walk of a volume, which appends
   // every file to the list and to CollectionItems, and the release of the

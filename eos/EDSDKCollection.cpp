@@ -2,12 +2,13 @@
 // listed depth first with their thumbnails, downloaded and deleted by their
 // position in the list.
 
+#include "core/BackendChecks.h"
 #include "core/ECamException.h"
 #include "core/JPEGImage.h"
+#include "core/TryFinally.h"
 #include "core/Vostrel.h"
 #include "eos/EDSDK.h"
 #include "eos/EDSDKApi.h"
-#include "eos/TryFinally.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -96,20 +97,6 @@ std::shared_ptr<TJPEGImage> ThumbnailOf(EdsDirectoryItemRef item, const std::str
   return thumbnail;
 }
 
-// Refuses a picture number outside the collection before any SDK call.
-// `action` is "download" or "delete".
-void CheckPictureNumber(const char* action, std::int32_t number, std::size_t count) {
-  const std::string request =
-      std::string("Requested ") + action + " of picture " + std::to_string(number);
-  if (number < 0) {
-    throw ECamException(request + " but picture numbers start at 0");
-  }
-  if (static_cast<std::size_t>(number) >= count) {
-    throw ECamException(request + " but max is only " +
-                        std::to_string(static_cast<std::int64_t>(count) - 1));
-  }
-}
-
 } // namespace
 
 void TEDSDK::OpenCameraCollection(const std::string& /*temporaryDirectory*/, bool thumbnails,
@@ -161,6 +148,23 @@ void GiveBackIfFolder(EdsDirectoryItemRef item) {
   }
 }
 
+// A folder known to be one: given back even when its information cannot be
+// read again.
+void GiveBackFolder(EdsDirectoryItemRef folder) {
+  TryFinally([&] { DirectoryItemInfoOf(folder); }, [&] { EdsRelease.checked(folder); });
+}
+
+// Whether a child just taken from its parent is a folder. A child whose
+// information cannot be read is referenced nowhere else, so it is given back.
+bool IsFolderChild(EdsDirectoryItemRef child) {
+  try {
+    return IsFolder(DirectoryItemInfoOf(child));
+  } catch (...) {
+    EdsRelease.checked(child);
+    throw;
+  }
+}
+
 } // namespace
 
 // Depth first, children in the order the SDK numbers them. The folders being
@@ -177,14 +181,14 @@ void TEDSDK::WalkChildren(EdsBaseRef parent, bool thumbnails, ImageListType& lis
         const EdsBaseRef walked = current.Folder;
         open.pop_back();
         if (!open.empty()) {
-          GiveBackIfFolder(walked);
+          GiveBackFolder(walked);
         }
         continue;
       }
       EdsDirectoryItemRef child = nullptr;
       EdsGetChildAtIndex.checked(current.Folder, static_cast<EdsInt32>(current.NextChild++),
                                  &child);
-      if (IsFolder(DirectoryItemInfoOf(child))) {
+      if (IsFolderChild(child)) {
         // On the list before its count is asked for, so that a failure
         // gives it back too.
         open.push_back({child, 0, 0});
@@ -201,7 +205,7 @@ void TEDSDK::WalkChildren(EdsBaseRef parent, bool thumbnails, ImageListType& lis
       const EdsBaseRef folder = open.back().Folder;
       open.pop_back();
       try {
-        GiveBackIfFolder(folder);
+        GiveBackFolder(folder);
       } catch (...) {
         failure = std::current_exception();
       }
@@ -225,9 +229,9 @@ void TEDSDK::CloseCameraCollection(ImageListType& list) {
   if (!CollectionOpen()) {
     throw ECamException("CloseCameraCollection : No collection is open");
   }
-  ReleaseCollection();
-  // The thumbnails go with their elements.
-  list.clear();
+  // The list goes even when a reference cannot be given back: the collection
+  // is closed either way. The thumbnails go with their elements.
+  TryFinally([&] { ReleaseCollection(); }, [&] { list.clear(); });
 }
 
 bool TEDSDK::CollectionOpen() const {
@@ -235,16 +239,19 @@ bool TEDSDK::CollectionOpen() const {
 }
 
 // Every reference is forgotten before it is given back, so a failing release
-// is never repeated and a later close goes on with the rest.
+// is never repeated, and the others are given back all the same: the
+// collection ends closed, and the first failure is reported.
 void TEDSDK::ReleaseCollection() {
+  FirstFailure failure;
   if (Volume != nullptr) {
-    EdsRelease.checked(std::exchange(Volume, nullptr));
+    failure.Run([&] { EdsRelease.checked(std::exchange(Volume, nullptr)); });
   }
   while (!CollectionItems.empty()) {
     EdsDirectoryItemRef item = CollectionItems.back();
     CollectionItems.pop_back();
-    EdsRelease.checked(item);
+    failure.Run([&] { EdsRelease.checked(item); });
   }
+  failure.Raise();
 }
 
 void TEDSDK::GetPicture(std::int32_t pictureNumber, const std::string& fileName,

@@ -3,10 +3,10 @@
 // setting, and developed by the SDK into a TIFF or JPEG file.
 
 #include "core/ECamException.h"
+#include "core/TryFinally.h"
 #include "eos/EDSDK.h"
 #include "eos/EDSDKApi.h"
 #include "eos/EOSParamTables.h"
-#include "eos/TryFinally.h"
 
 #include <string>
 #include <utility>
@@ -48,6 +48,23 @@ EdsError ReadImageProperty(EdsImageRef image, EdsUInt32 propertyId, EdsUInt32& v
   return EdsGetPropertyData(image, propertyId, 0, EdsUInt32{sizeof value}, &value);
 }
 
+// A picture's white balance and, for the colour-temperature setting, its
+// colour temperature. `read` (image, property, value) tells whether the value
+// was read; a value not read counts as 0.
+template <typename Read>
+RAWDevelopParamsType WhiteBalanceOf(EdsImageRef image, Read&& read) {
+  RAWDevelopParamsType params{};
+  EdsUInt32 code = 0;
+  params.WhiteBalanceSetting =
+      read(image, EdsPropWhiteBalance, code) ? WhiteBalanceTable.ToValue(code) : 0;
+  EdsUInt32 kelvin = 0;
+  if (params.WhiteBalanceSetting == WhiteBalanceColorTemperature &&
+      read(image, EdsPropColorTemperature, kelvin)) {
+    params.WhiteBalanceKelvin = static_cast<std::int32_t>(kelvin);
+  }
+  return params;
+}
+
 EdsError WriteImageProperty(EdsImageRef image, EdsUInt32 propertyId, EdsInt32 value) {
   return EdsSetPropertyData(image, propertyId, 0, EdsUInt32{sizeof value}, &value);
 }
@@ -79,8 +96,13 @@ void TEDSDK::OpenRAWObject(const std::string& fileName, RAWSupportedType& suppor
   // Every setting with a code is tried on the picture; a refused write only
   // means that the setting does not apply. The picture's own white balance
   // is put back afterwards.
-  RAWDevelopParamsType own{};
-  GetRAWDevelopmentParameters(own);
+  // The picture's own values must be known to be put back: here a read that
+  // fails is reported.
+  const RAWDevelopParamsType own =
+      WhiteBalanceOf(RAWImage, [](EdsImageRef picture, EdsUInt32 propertyId, EdsUInt32& value) {
+        EdsGetPropertyData.checked(picture, propertyId, 0, EdsUInt32{sizeof value}, &value);
+        return true;
+      });
   for (std::uint8_t value = FirstWhiteBalance; value <= LastWhiteBalance; ++value) {
     const EdsInt32 code = WhiteBalanceTable.ToCode(value);
     if (code != WhiteBalanceTable.NoValueCode()) {
@@ -95,16 +117,9 @@ void TEDSDK::OpenRAWObject(const std::string& fileName, RAWSupportedType& suppor
 // colour temperature it does not deliver as 0 Kelvin.
 void TEDSDK::GetRAWDevelopmentParameters(RAWDevelopParamsType& params) {
   RequireRAWObject("GetRAWDevelopmentParameters");
-  EdsUInt32 code = 0;
-  params.WhiteBalanceSetting = ReadImageProperty(RAWImage, EdsPropWhiteBalance, code) == EdsErrOK
-                                   ? WhiteBalanceTable.ToValue(code)
-                                   : 0;
-  params.WhiteBalanceKelvin = 0;
-  EdsUInt32 kelvin = 0;
-  if (params.WhiteBalanceSetting == WhiteBalanceColorTemperature &&
-      ReadImageProperty(RAWImage, EdsPropColorTemperature, kelvin) == EdsErrOK) {
-    params.WhiteBalanceKelvin = static_cast<std::int32_t>(kelvin);
-  }
+  params = WhiteBalanceOf(RAWImage, [](EdsImageRef image, EdsUInt32 propertyId, EdsUInt32& value) {
+    return ReadImageProperty(image, propertyId, value) == EdsErrOK;
+  });
 }
 
 void TEDSDK::SetRAWDevelopmentParameters(RAWDevelopParamsType params) {
@@ -173,14 +188,21 @@ void TEDSDK::RequireRAWObject(const std::string& operation) const {
 }
 
 // The image goes first, then the file it was read from. Each reference is
-// forgotten before it is given back, so a failing release is not repeated.
+// forgotten before it is given back, so a failing release is not repeated,
+// and the file is given back even when the image cannot be: the object ends
+// closed, and the first failure is reported.
 void TEDSDK::ReleaseRAWObject() {
-  if (RAWImage != nullptr) {
-    EdsRelease.checked(std::exchange(RAWImage, nullptr));
-  }
-  if (RAWStream != nullptr) {
-    EdsRelease.checked(std::exchange(RAWStream, nullptr));
-  }
+  RunEvery(
+      [&] {
+        if (RAWImage != nullptr) {
+          EdsRelease.checked(std::exchange(RAWImage, nullptr));
+        }
+      },
+      [&] {
+        if (RAWStream != nullptr) {
+          EdsRelease.checked(std::exchange(RAWStream, nullptr));
+        }
+      });
 }
 
 } // namespace vostrel

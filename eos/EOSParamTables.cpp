@@ -2,37 +2,16 @@
 
 #include "core/CamDefines.h"
 #include "core/CamLib.h"
+#include "core/CodeTableChecks.h"
 
 namespace vostrel::eos {
 
 namespace {
 
-// A table must convert both ways without loss: every public value and every
-// code appears once, value 0 (no value) never, the no-value code is no real
-// code, and every value lies within the kind's row of supported values.
-constexpr std::size_t RowLength(TxRemoteParamType kind) {
-  for (const SupportedParamRow& row : SupportedParamRows) {
-    if (row.Kind == kind) {
-      return row.Length;
-    }
-  }
-  return 0;
-}
-
+// The no-value code is no real code.
 constexpr bool IsSoundTable(const CodeTable& table, TxRemoteParamType kind) {
-  const std::size_t rowLength = RowLength(kind);
-  const auto rows = table.Rows();
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (rows[i].Value == 0 || rows[i].Value >= rowLength || rows[i].Code == table.NoValueCode()) {
-      return false;
-    }
-    for (std::size_t j = i + 1; j < rows.size(); ++j) {
-      if (rows[i].Value == rows[j].Value || rows[i].Code == rows[j].Code) {
-        return false;
-      }
-    }
-  }
-  return true;
+  return HasLosslessRows(table.Rows(), kind, table.NoValueCode(),
+                         [](const auto& row) { return row.Code; });
 }
 
 static_assert(IsSoundTable(CompQualityTable, RemoteParamCompQuality));

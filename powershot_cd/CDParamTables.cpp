@@ -1,30 +1,21 @@
 #include "powershot_cd/CDParamTables.h"
 
 #include "core/CamLib.h"
+#include "core/CodeTableChecks.h"
 
 namespace vostrel::cd {
 
 namespace {
 
-// A table must convert both ways without loss: every public value and every
-// code appears once, value 0 (no value) never, every value lies within the
-// kind's row of supported values, every value converts to its code and back,
-// and the fallback is no code of a row.
+// Beyond the shared check, every value converts to its code and back.
 constexpr bool IsSoundTable(const CDCodeTable& table, TxRemoteParamType kind) {
-  std::size_t rowLength = 0;
-  for (const SupportedParamRow& row : SupportedParamRows) {
-    rowLength = row.Kind == kind ? row.Length : rowLength;
-  }
   const auto rows = table.Rows();
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (rows[i].Value == 0 || rows[i].Value >= rowLength || rows[i].Code == table.Fallback() ||
-        table.ToValue(table.ToCode(rows[i].Value)) != rows[i].Value) {
+  if (!HasLosslessRows(rows, kind, table.Fallback(), [](const auto& row) { return row.Code; })) {
+    return false;
+  }
+  for (const CDValueCode& row : rows) {
+    if (table.ToValue(table.ToCode(row.Value)) != row.Value) {
       return false;
-    }
-    for (std::size_t j = i + 1; j < rows.size(); ++j) {
-      if (rows[i].Value == rows[j].Value || rows[i].Code == rows[j].Code) {
-        return false;
-      }
     }
   }
   return true;

@@ -4,9 +4,11 @@
 #include "core/DeviceLists.h"
 #include "core/ECamException.h"
 #include "core/ProbeCache.h"
+#include "core/TryFinally.h"
 #include "core/Vostrel.h"
 #include "platform/TimeZone.h"
 #include "powershot_cd/CDAPI.h"
+#include "powershot_cd/CDCalls.h"
 #include "powershot_cd/CDParameterProbe.h"
 #include "powershot_cd/CDRecords.h"
 #include "powershot_cd/CDRemoteParams.h"
@@ -16,6 +18,7 @@
 #include <cstring>
 #include <limits>
 #include <type_traits>
+#include <utility>
 
 namespace vostrel {
 
@@ -38,27 +41,6 @@ constexpr cdUInt32 MaximumPropertyCount = 4096;
 // Date-time values count days since 1899-12-30.
 constexpr double UnixEpochDays = 25569.0;
 constexpr double MillisecondsPerDay = 86400000.0;
-
-// An unchecked call: its result is ignored, and an entry point that is not
-// bound is not called.
-template <typename Entry, typename... Args>
-void Unchecked(const Entry& entry, Args... args) noexcept {
-  if (entry.bound()) {
-    entry(args...);
-  }
-}
-
-// Runs the step, then the release, which is also done when the step fails.
-template <typename Step, typename Release>
-void ReleasingAfter(Step step, Release release) {
-  try {
-    step();
-  } catch (...) {
-    release();
-    throw;
-  }
-  release();
-}
 
 // The camera clock value of a local date-time: seconds since 1970-01-01
 // 00:00:00 UTC, the local time shifted by the zone's bias in standard time
@@ -141,7 +123,7 @@ cdHandle TCDSDK::OpenPropertySearch() {
 // delivering properties.
 template <typename Use>
 void TCDSDK::SearchProperty(cdHandle enumeration, cdUInt32 code, Use use) {
-  ReleasingAfter(
+  TryFinally(
       [&] {
         cdUInt32 count = 0;
         if (CDGetDevicePropertyCount(enumeration, &count) != cdOK) {
@@ -178,6 +160,7 @@ void TCDSDK::Connect(CDCameraEventHandlerFn handler, std::int32_t cameraNumber,
   const std::vector<CDDeviceRecord>& devices = CDDeviceList();
   CheckConnectCameraNumber(cameraNumber, devices.size(), "PowerShot", NoCDCamera);
   ConnectInfo = ConnectInfoType{};
+  ReleaseControlLeftOn = false;
   std::memcpy(&SourceRecord, devices[static_cast<std::size_t>(cameraNumber)].data(),
               sizeof SourceRecord);
   CDOpenSource.checked(&SourceRecord, &SourceHandle);
@@ -186,7 +169,7 @@ void TCDSDK::Connect(CDCameraEventHandlerFn handler, std::int32_t cameraNumber,
     OpenConnection(handler, instanceIndex);
   } catch (...) {
     ConnectInfo.CameraModel = CamModNone;
-    Unchecked(CDCloseSource, SourceHandle);
+    Unchecked(CDCloseSource, std::exchange(SourceHandle, cdHandle{0}));
     throw;
   }
   info = ConnectInfo;
@@ -216,11 +199,21 @@ TCDSDK::~TCDSDK() {
   }
 }
 
+// Only what is still open is ended: a registration the SDK did not take back
+// is tried again by the next Disconnect, while the source is forgotten before
+// it is closed, so a source the SDK failed to close is not closed twice and
+// the next Disconnect ends the connection.
 void TCDSDK::Disconnect() {
-  CDUnregisterEventCallbackFunction.checked(SourceHandle, EventRegistration);
-  EventRegistration = 0;
+  // A card collection ends with the connection.
+  ReleaseItemEnumeration();
+  if (EventRegistration != 0) {
+    CDUnregisterEventCallbackFunction.checked(SourceHandle, EventRegistration);
+    EventRegistration = 0;
+  }
   ConnectInfo.CameraModel = CamModNone;
-  CDCloseSource.checked(SourceHandle);
+  if (SourceHandle != 0) {
+    CDCloseSource.checked(std::exchange(SourceHandle, cdHandle{0}));
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -250,10 +243,13 @@ void TCDSDK::SetOwnerName(const std::string& name) {
   });
 }
 
-void TCDSDK::FormatCameraCard() {
+// The first card volume of the camera becomes Volume; a camera without a
+// usable card raises "OpenCameraCollection volume error", for formatting
+// too.
+void TCDSDK::OpenFirstVolume() {
   cdHandle enumeration = 0;
   CDEnumVolumeReset.checked(SourceHandle, &enumeration);
-  ReleasingAfter(
+  TryFinally(
       [&] {
         CDEnumVolumeNext.checked(enumeration, &Volume);
         cdVolumeInfo volume{};
@@ -263,6 +259,10 @@ void TCDSDK::FormatCameraCard() {
         }
       },
       [&] { Unchecked(CDEnumVolumeRelease, enumeration); });
+}
+
+void TCDSDK::FormatCameraCard() {
+  OpenFirstVolume();
   CDFormat.checked(Volume);
 }
 
@@ -287,7 +287,7 @@ void TCDSDK::KeepCameraAwake() {
 }
 
 // ---------------------------------------------------------------------------
-// Remote shooting, parameters, viewfinder and card collection
+// Remote shooting and parameters
 
 namespace {
 
@@ -335,15 +335,24 @@ void TCDSDK::RemoteStart(ReleaseModeType mode, ReleaseDataKindType kind, bool pr
                          const std::string& cacheDirectory, ReleaseEventHandlerFn handler,
                          std::int32_t instanceIndex, RemoteStartInfoType& info) {
   info = RemoteStartInfoType{};
+  // A camera that did not confirm the end of the last remote mode would
+  // refuse to enter release control again.
+  if (ReleaseControlLeftOn) {
+    ExitReleaseControlUnchecked();
+  }
   CDEnterReleaseControl.checked(SourceHandle, handler, static_cast<cdContext>(instanceIndex));
   // The controller stays out of remote mode when the start fails, so the
   // camera must not stay under release control either.
   try {
     StartReleaseControl(mode, kind, probe, cacheDirectory, info);
   } catch (...) {
-    Unchecked(CDExitReleaseControl, SourceHandle);
+    ExitReleaseControlUnchecked();
     throw;
   }
+}
+
+void TCDSDK::ExitReleaseControlUnchecked() noexcept {
+  ReleaseControlLeftOn = CDExitReleaseControl.bound() && CDExitReleaseControl(SourceHandle) != cdOK;
 }
 
 void TCDSDK::StartReleaseControl(ReleaseModeType mode, ReleaseDataKindType kind, bool probe,
@@ -402,8 +411,11 @@ void TCDSDK::StartReleaseControl(ReleaseModeType mode, ReleaseDataKindType kind,
   SwitchToAutoMode(SourceHandle);
 }
 
+// Remote mode ends for the controller whatever the camera answers.
 void TCDSDK::RemoteEnd() {
+  ReleaseControlLeftOn = true;
   CDExitReleaseControl.checked(SourceHandle);
+  ReleaseControlLeftOn = false;
 }
 
 std::int32_t TCDSDK::RemoteGetNumberOfAvailableShots() {
@@ -439,53 +451,6 @@ void TCDSDK::RemoteGetRemoteParams(RemoteParamsType& params) {
 
 void TCDSDK::RemoteSetRemoteParams(RemoteParamsType params) {
   cd::WriteRemoteParams(SourceHandle, params);
-}
-
-void TCDSDK::RemoteGetZoomPos(ZoomPosType& /*zoom*/) {
-  RaiseNotAvailableYet("RemoteGetZoomPos");
-}
-
-void TCDSDK::RemoteSetZoomPos(std::int32_t /*position*/) {
-  RaiseNotAvailableYet("RemoteSetZoomPos");
-}
-
-void TCDSDK::RemoteAFLock(bool /*lock*/) {
-  RaiseNotAvailableYet("RemoteAFLock");
-}
-
-void TCDSDK::RemoteStartViewfinder(CDViewfinderHandlerFn /*handler*/,
-                                   std::int32_t /*instanceIndex*/) {
-  RaiseNotAvailableYet("RemoteStartViewfinder");
-}
-
-void TCDSDK::RemoteStopViewfinder() {
-  RaiseNotAvailableYet("RemoteStopViewfinder");
-}
-
-void TCDSDK::RemoteSetViewfinderOutput(std::int32_t /*output*/) {
-  RaiseNotAvailableYet("RemoteSetViewfinderOutput");
-}
-
-void TCDSDK::RemoteActivateViewfinderAuto() {
-  RaiseNotAvailableYet("RemoteActivateViewfinderAuto");
-}
-
-void TCDSDK::OpenCameraCollection(const std::string& /*temporaryDirectory*/, bool /*thumbnails*/,
-                                  ImageListType& /*list*/) {
-  RaiseNotAvailableYet("OpenCameraCollection");
-}
-
-void TCDSDK::CloseCameraCollection(ImageListType& /*list*/) {
-  RaiseNotAvailableYet("CloseCameraCollection");
-}
-
-void TCDSDK::GetPicture(std::int32_t /*pictureNumber*/, const std::string& /*fileName*/,
-                        GetPictureProgressHandlerFn /*handler*/, std::int32_t /*instanceIndex*/) {
-  RaiseNotAvailableYet("GetPicture");
-}
-
-void TCDSDK::DeletePicture(ImageListType& /*list*/, std::int32_t /*pictureNumber*/) {
-  RaiseNotAvailableYet("DeletePicture");
 }
 
 } // namespace vostrel

@@ -8,10 +8,10 @@
 // enumeration into CDDeviceList, connecting with the camera event handler,
 // the clock, the owner name, formatting and the keep-alive read; remote
 // release control with the parameter probe and its cache file, taking and
-// fetching pictures, and the shooting parameters. The viewfinder, zoom, AF
-// lock and the card collection still raise "<operation> is not available
-// yet". The CD cameras have no body ID: the
-// controller answers 0 without calling this backend.
+// fetching pictures, and the shooting parameters (CDSDKApi.cpp); the
+// viewfinder, zoom and AF lock (CDViewfinder.cpp); the card collection
+// (CDCollection.cpp). The CD cameras have no body ID: the controller answers
+// 0 without calling this backend.
 
 #include "core/CamDefines.h"
 #include "core/CamEvents.h"
@@ -78,12 +78,21 @@ public:
   void DeletePicture(ImageListType& list, std::int32_t pictureNumber);
 
 private:
+  // The first card volume becomes Volume (FormatCameraCard and
+  // OpenCameraCollection).
+  void OpenFirstVolume();
+  // Forgets the listed pictures and releases their enumeration, if one is
+  // open; nothing is reported.
+  void ReleaseItemEnumeration() noexcept;
   // Connect after the source was opened: the camera's identity and battery,
   // and the event handler.
   void OpenConnection(CDCameraEventHandlerFn handler, std::int32_t instanceIndex);
   // RemoteStart after release control was entered.
   void StartReleaseControl(ReleaseModeType mode, ReleaseDataKindType kind, bool probe,
                            const std::string& cacheDirectory, RemoteStartInfoType& info);
+  // Leaves release control without a check; release control the camera
+  // does not confirm to have left is left again by the next RemoteStart.
+  void ExitReleaseControlUnchecked() noexcept;
   // A property search starts with the connected camera's property
   // enumeration ...
   cdHandle OpenPropertySearch();
@@ -102,11 +111,14 @@ private:
   // Model byte 0 (not connected) or CamModPowerShot.
   ConnectInfoType ConnectInfo;
   cdHandle EventRegistration = 0;
+  // Release control that the camera may still be under although remote mode
+  // ended: leaving it failed.
+  bool ReleaseControlLeftOn = false;
   // The card volume of the last formatting or card collection.
   cdHandle Volume = 0;
-  // The picture enumeration of the open card collection and its items,
-  // parallel to the collection's image list.
-  [[maybe_unused]] cdHandle ItemEnumeration = 0;
+  // The picture enumeration of the open card collection (0: none) and its
+  // items, parallel to the collection's image list.
+  cdHandle ItemEnumeration = 0;
   std::vector<cdHandle> ItemHandles;
   // The owning controller's position in the instance registry; the context
   // of every SDK callback registration.

@@ -120,6 +120,19 @@ static_assert(offsetof(cdStgMedium, FileName) == sizeof(void*));
 static_assert(sizeof(cdStgMedium) == 2 * sizeof(void*));
 inline constexpr cdUInt32 cdMediumFile = 0;
 
+// One picture of the card as CDGetItemInfo describes it. The name is
+// zero-terminated unless it fills its field.
+inline constexpr std::size_t cdItemNameSize = 512;
+struct cdItemInfo {
+  cdUInt32 Type;
+  cdUInt32 Size; // bytes of the picture
+  cdUInt32 Attributes;
+  char Name[cdItemNameSize];
+  std::uint8_t Details[108]; // dates and the like; not read
+};
+static_assert(offsetof(cdItemInfo, Name) == 12);
+static_assert(sizeof(cdItemInfo) == 632);
+
 // What CDGetReleasedData tells of the data it transferred; not read.
 struct cdReleaseImageInfo {
   std::uint8_t Data[20];
@@ -161,6 +174,24 @@ inline constexpr cdUInt32 cdReleaseThumbnailToPC = 1;
 inline constexpr cdUInt32 cdReleasePictureToPC = 2;
 inline constexpr cdUInt32 cdReleaseThumbnailToCard = 4;
 inline constexpr cdUInt32 cdReleasePictureToCard = 8;
+
+// The picture enumeration of a card volume (CDEnumImageItemReset): every
+// level of folders, pictures only.
+inline constexpr cdUInt32 cdImageItemDepth = 3;
+inline constexpr cdUInt32 cdImageItemOption = 1;
+
+// The progress option of CDGetImageData with a progress function.
+inline constexpr cdUInt32 cdProgressOption = 3;
+
+// The viewfinder outputs of CDSelectViewFinderCameraOutput.
+inline constexpr cdUInt32 cdViewfinderOutputLCD = 1;
+inline constexpr cdUInt32 cdViewfinderOutputVideo = 2;
+inline constexpr cdUInt32 cdViewfinderOutputOff = 3;
+// The selector of CDActViewfinderAutoFunctions: exposure (1), focus (2) and
+// white balance (4).
+inline constexpr cdUInt32 cdViewfinderAutoExposure = 1;
+inline constexpr cdUInt32 cdViewfinderAutoFocus = 2;
+inline constexpr cdUInt32 cdViewfinderAutoWhiteBalance = 4;
 
 // The release event of a finished release; its data is the count of data
 // items waiting for CDGetReleasedData.

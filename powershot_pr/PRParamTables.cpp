@@ -1,30 +1,18 @@
 #include "powershot_pr/PRParamTables.h"
 
 #include "core/CamLib.h"
+#include "core/CodeTableChecks.h"
 
 namespace vostrel::pr {
 
 namespace {
 
-// A table must convert both ways without loss: every public value and every
-// PR value of its two-way rows appears once, value 0 (no value) never, every
-// value lies within the kind's row of supported values, the fallback is no
-// PR value of a row, and a read-only row names a value that writes.
+// Beyond the shared check on the two-way rows, a read-only row names a value
+// that writes, with a PR value of its own.
 constexpr bool IsSoundTable(const PRCodeTable& table, TxRemoteParamType kind) {
-  std::size_t rowLength = 0;
-  for (const SupportedParamRow& row : SupportedParamRows) {
-    rowLength = row.Kind == kind ? row.Length : rowLength;
-  }
   const auto rows = table.Rows();
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (rows[i].Value == 0 || rows[i].Value >= rowLength || rows[i].PRValue == table.Fallback()) {
-      return false;
-    }
-    for (std::size_t j = i + 1; j < rows.size(); ++j) {
-      if (rows[i].Value == rows[j].Value || rows[i].PRValue == rows[j].PRValue) {
-        return false;
-      }
-    }
+  if (!HasLosslessRows(rows, kind, table.Fallback(), [](const auto& row) { return row.PRValue; })) {
+    return false;
   }
   for (const PRValueCode& alias : table.ReadOnlyRows()) {
     if (table.ToPRValue(alias.Value) == table.Fallback()) {

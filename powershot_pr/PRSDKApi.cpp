@@ -207,6 +207,8 @@ void TPRSDK::Connect(PREventHandlerFn handler, std::int32_t cameraNumber,
                            "calling Connect?");
   InstanceIndex = instanceIndex;
   ConnectInfo.CameraModel = CamModNone;
+  ReleaseControlLeftOn = false;
+  ViewfinderLeftOn = false;
 
   const PRDeviceRecord& entry = devices[static_cast<std::size_t>(cameraNumber)];
   prDeviceInfo device;
@@ -387,17 +389,27 @@ void TPRSDK::RemoteStart(ReleaseModeType mode, ReleaseDataKindType kind, bool pr
                          const std::string& cacheDirectory, ReleaseEventHandlerFn /*handler*/,
                          std::int32_t /*instanceIndex*/, RemoteStartInfoType& info) {
   info = RemoteStartInfoType{};
+  // A camera that did not confirm the end of the last remote mode would
+  // refuse to enter release control again.
+  if (ReleaseControlLeftOn) {
+    LeaveReleaseControlUnchecked();
+  }
   PR_InitiateReleaseControl.checked(CameraHandle);
   // The controller stays out of remote mode when the start fails, so the
   // camera must not stay under release control either.
   try {
     StartReleaseControl(mode, kind, probe, cacheDirectory, info);
   } catch (...) {
-    if (PR_TerminateReleaseControl.bound()) {
-      static_cast<void>(PR_TerminateReleaseControl(CameraHandle));
-    }
+    LeaveReleaseControlUnchecked();
     throw;
   }
+}
+
+void TPRSDK::LeaveReleaseControlUnchecked() noexcept {
+  ReleaseControlLeftOn =
+      PR_TerminateReleaseControl.bound() && PR_TerminateReleaseControl(CameraHandle) != prOK;
+  // The viewfinder ends with release control.
+  ViewfinderLeftOn = ViewfinderLeftOn && ReleaseControlLeftOn;
 }
 
 void TPRSDK::StartReleaseControl(ReleaseModeType mode, ReleaseDataKindType kind, bool probe,
@@ -427,8 +439,13 @@ void TPRSDK::StartReleaseControl(ReleaseModeType mode, ReleaseDataKindType kind,
   SwitchToAutoMode(CameraHandle);
 }
 
+// Remote mode ends for the controller whatever the camera answers.
 void TPRSDK::RemoteEnd() {
+  ReleaseControlLeftOn = true;
   PR_TerminateReleaseControl.checked(CameraHandle);
+  ReleaseControlLeftOn = false;
+  // The viewfinder ends with release control.
+  ViewfinderLeftOn = false;
 }
 
 std::int32_t TPRSDK::RemoteGetNumberOfAvailableShots() {

@@ -128,6 +128,9 @@ private:
   // Clears every capability, then sets those of the device information's
   // operations and, when asked, of its device properties.
   void ReadCapabilities(bool withProperties);
+  // Leaves release control without a check; release control the camera
+  // does not confirm to have left is left again by the next RemoteStart.
+  void LeaveReleaseControlUnchecked() noexcept;
   // RemoteStart after release control was entered.
   void StartReleaseControl(ReleaseModeType mode, ReleaseDataKindType kind, bool probe,
                            const std::string& cacheDirectory, RemoteStartInfoType& info);
@@ -139,6 +142,12 @@ private:
   prHandle CameraHandle = 0;
   ConnectInfoType ConnectInfo;
   std::array<bool, CapabilityCount> Capabilities{};
+  // Release control that the camera may still be under although remote mode
+  // ended: leaving it failed.
+  bool ReleaseControlLeftOn = false;
+  // Likewise the viewfinder, which the camera may still run although it was
+  // stopped: stopping it failed.
+  bool ViewfinderLeftOn = false;
   // The device properties of the device information read last; empty when
   // it was read for the operations only.
   std::vector<std::uint16_t> ListedProperties;

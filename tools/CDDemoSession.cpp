@@ -3,7 +3,9 @@
 #include "core/DeviceLists.h"
 #include "tools/CameraReport.h"
 #include "tools/CameraSession.h"
+#include "tools/CardScopes.h"
 #include "tools/Commands.h"
+#include "tools/LiveView.h"
 #include "tools/ParamValues.h"
 
 #include <filesystem>
@@ -22,14 +24,14 @@ std::string ShotName(std::size_t number) {
 
 } // namespace
 
-std::vector<std::string> RunCDDemoSession(ToolHost& host, const std::string& folder,
-                                          std::int32_t count) {
-  std::vector<std::string> files;
+CDDemoResult RunCDDemoSession(ToolHost& host, const std::string& folder, std::int32_t count) {
+  CDDemoResult result;
+  std::vector<std::string>& files = result.Pictures;
   TVostrelActiveX& control = host.Control();
   CameraSession session(control);
   if (CDDeviceList().empty()) {
     std::cout << "No older PowerShot (CD) camera is attached: its session is skipped\n";
-    return files;
+    return result;
   }
   const CameraChoice camera{CamModPowerShot, FirstCDCamera};
   std::cout << "Connecting " << CameraName(camera.Family, camera.Number) << " (CD)\n";
@@ -59,6 +61,7 @@ std::vector<std::string> RunCDDemoSession(ToolHost& host, const std::string& fol
   control.RemoteSetRemoteParams(RemoteParamWhiteBalanceSetting, 2);
   std::cout << "  white balance set to " << current(RemoteParamWhiteBalanceSetting) << '\n';
   std::cout << "  shots available: " << control.RemoteGetNumberOfAvailableShots() << '\n';
+  TourLiveFunctions(host, session, (std::filesystem::path(folder) / "cd-viewfinder").string());
 
   std::cout << "Taking " << count << " pictures\n";
   CreateOutputFolder(folder);
@@ -79,9 +82,19 @@ std::vector<std::string> RunCDDemoSession(ToolHost& host, const std::string& fol
       std::cout << "  saved " << file << '\n';
     }
   }
-  std::cout << "Ending remote control and disconnecting the CD camera\n";
+  std::cout << "Ending remote control\n";
+  session.EndRemote();
+
+  std::cout << "Browsing the card\n";
+  {
+    const CollectionScope collection(control, true);
+    result.Thumbnails =
+        ListCard(control, (std::filesystem::path(folder) / "cd-thumbnails").string(), std::cout)
+            .Thumbnails;
+  }
+  std::cout << "Disconnecting the CD camera\n";
   session.Disconnect();
-  return files;
+  return result;
 }
 
 } // namespace vostrel::tools

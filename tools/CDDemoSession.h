@@ -1,20 +1,28 @@
 #pragma once
 // The demo's session with an older PowerShot (CD) camera: connect, remote
 // mode with the parameter probe and its progress, a look at the shooting
-// parameters and one change, shooting, fetching, disconnecting.
+// parameters and one change, the zoom and a short viewfinder run, shooting,
+// fetching, the card listed with its thumbnails, disconnecting.
 
 #include "tools/ToolHost.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace vostrel::tools {
 
+// What the session left behind: the pictures fetched, and the thumbnails
+// saved in <folder>/cd-thumbnails.
+struct CDDemoResult {
+  std::vector<std::string> Pictures;
+  std::size_t Thumbnails = 0;
+};
+
 // Runs the session with the first CD camera, with the SDKs started and no
-// camera connected; a PC without a CD camera says so and skips it. Pictures
-// go to `folder`. Returns the files written.
-std::vector<std::string> RunCDDemoSession(ToolHost& host, const std::string& folder,
-                                          std::int32_t count);
+// camera connected; a PC without a CD camera says so and skips it. Files go
+// to `folder`.
+CDDemoResult RunCDDemoSession(ToolHost& host, const std::string& folder, std::int32_t count);
 
 } // namespace vostrel::tools

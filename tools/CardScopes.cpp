@@ -1,9 +1,11 @@
 #include "tools/CardScopes.h"
 
 #include "platform/FileSystem.h"
+#include "tools/Commands.h"
 #include "tools/ToolError.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include <filesystem>
 
@@ -68,6 +70,35 @@ std::vector<std::int32_t> AllPictureNumbers(const TVostrelActiveX& control) {
     numbers[i] = static_cast<std::int32_t>(i);
   }
   return numbers;
+}
+
+bool IsRAWName(const std::string& name) {
+  std::string extension = std::filesystem::path(name).extension().string();
+  for (char& c : extension) {
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  }
+  return extension == ".CR2" || extension == ".CRW";
+}
+
+CardListing ListCard(TVostrelActiveX& control, const std::string& thumbnailFolder,
+                     std::ostream& out) {
+  CardListing listing;
+  const std::vector<std::int32_t> numbers = AllPictureNumbers(control);
+  out << "  " << numbers.size() << " pictures on the card\n";
+  for (const std::int32_t number : numbers) {
+    listing.Names.push_back(control.OpenCameraCollection_NameOfImage(number));
+    out << "  " << number << '\t' << listing.Names.back() << '\n';
+  }
+  CreateOutputFolder(thumbnailFolder);
+  for (const std::int32_t number : numbers) {
+    const std::string& name = listing.Names[static_cast<std::size_t>(number)];
+    if (!IsRAWName(name)) {
+      control.OpenCameraCollection_GetThumbnail(number, ThumbnailFile(thumbnailFolder, name));
+      ++listing.Thumbnails;
+    }
+  }
+  out << "  " << listing.Thumbnails << " thumbnails saved in " << thumbnailFolder << '\n';
+  return listing;
 }
 
 } // namespace vostrel::tools

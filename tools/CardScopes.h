@@ -6,6 +6,7 @@
 #include "activex/VostrelActiveX.h"
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -49,5 +50,18 @@ std::string PlainName(const std::string& cardName);
 std::string ThumbnailFile(const std::string& folder, const std::string& cardName);
 // 0, 1, ... up to the number of pictures in the open list.
 std::vector<std::int32_t> AllPictureNumbers(const TVostrelActiveX& control);
+// Whether the picture's name is that of a RAW picture (.CR2, .CRW).
+bool IsRAWName(const std::string& name);
+
+// The open list's pictures, and the thumbnails saved from it.
+struct CardListing {
+  std::vector<std::string> Names;
+  std::size_t Thumbnails = 0;
+};
+// Shows the open list ("  <number>\t<name>" each) and saves the thumbnail of
+// every JPEG picture into the folder (the list must have been opened with
+// thumbnails).
+CardListing ListCard(TVostrelActiveX& control, const std::string& thumbnailFolder,
+                     std::ostream& out);
 
 } // namespace vostrel::tools

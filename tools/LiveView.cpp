@@ -1,8 +1,10 @@
 #include "tools/LiveView.h"
 
+#include "tools/Commands.h"
 #include "tools/ToolError.h"
 
 #include <cstdio>
+#include <iostream>
 
 namespace vostrel::tools {
 
@@ -71,6 +73,27 @@ void SetZoom(TVostrelActiveX& control, std::int32_t position) {
                     " is outside the camera's range of 0 to " + std::to_string(maximum));
   }
   control.RemoteSetZoomPos(position);
+}
+
+void TourLiveFunctions(ToolHost& host, CameraSession& session, const std::string& framesFolder) {
+  TVostrelActiveX& control = host.Control();
+  if (control.RemoteStart_DoSupportZoom()) {
+    std::cout << "  " << DescribeZoom(control) << '\n';
+    SetZoom(control, control.RemoteGetZoomPos_MaxOpticalZoomPos());
+    std::cout << "  zoomed in: " << DescribeZoom(control) << '\n';
+  } else {
+    std::cout << "  no zoom to drive\n";
+  }
+  if (control.RemoteStart_DoSupportViewfinder()) {
+    CreateOutputFolder(framesFolder);
+    session.StartViewfinder();
+    const ViewfinderResult result = CaptureViewfinder(host, framesFolder, ViewfinderRun{15, {}});
+    session.StopViewfinder();
+    std::cout << "  viewfinder: " << DescribeViewfinderResult(result) << " saved in "
+              << framesFolder << '\n';
+  } else {
+    std::cout << "  no live viewfinder\n";
+  }
 }
 
 } // namespace vostrel::tools

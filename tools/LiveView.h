@@ -4,6 +4,7 @@
 // focus lock. Each checks first that the camera offers the function and
 // otherwise says so in plain words.
 
+#include "tools/CameraSession.h"
 #include "tools/ToolHost.h"
 
 #include <cstdint>
@@ -45,5 +46,10 @@ std::string DescribeZoom(TVostrelActiveX& control);
 
 // Moves the zoom; raises ToolError for a position outside the camera's range.
 void SetZoom(TVostrelActiveX& control, std::int32_t position);
+
+// The demo's look at the live functions of a camera under remote control,
+// each where the camera offers it: the zoom moved to the end of the optical
+// zoom, and a short run of the viewfinder saved into the folder.
+void TourLiveFunctions(ToolHost& host, CameraSession& session, const std::string& framesFolder);
 
 } // namespace vostrel::tools

@@ -131,14 +131,6 @@ void Shoot(ToolHost& host, const GlobalOptions& global, const ShootOptions& opti
   }
 }
 
-bool IsRAWName(const std::string& name) {
-  std::string extension = std::filesystem::path(name).extension().string();
-  for (char& c : extension) {
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  }
-  return extension == ".CR2" || extension == ".CRW";
-}
-
 // What browsing the card left in the folder: the RAW file (empty when the
 // card holds none) and the number of thumbnails.
 struct CardTour {
@@ -152,25 +144,10 @@ struct CardTour {
 CardTour BrowseCard(ToolHost& host, const std::string& folder) {
   TVostrelActiveX& control = host.Control();
   const CollectionScope collection(control, true);
-  const std::vector<std::int32_t> numbers = AllPictureNumbers(control);
-  std::cout << "  " << numbers.size() << " pictures on the card\n";
-  std::vector<std::string> names;
-  for (const std::int32_t number : numbers) {
-    names.push_back(control.OpenCameraCollection_NameOfImage(number));
-    std::cout << "  " << number << '\t' << names.back() << '\n';
-  }
-
-  const std::string thumbnails = (std::filesystem::path(folder) / "thumbnails").string();
-  CreateOutputFolder(thumbnails);
-  std::size_t saved = 0;
-  for (const std::int32_t number : numbers) {
-    if (!IsRAWName(names[static_cast<std::size_t>(number)])) {
-      control.OpenCameraCollection_GetThumbnail(
-          number, ThumbnailFile(thumbnails, names[static_cast<std::size_t>(number)]));
-      ++saved;
-    }
-  }
-  std::cout << "  " << saved << " thumbnails saved in " << thumbnails << '\n';
+  const CardListing listing =
+      ListCard(control, (std::filesystem::path(folder) / "thumbnails").string(), std::cout);
+  const std::vector<std::string>& names = listing.Names;
+  const std::size_t saved = listing.Thumbnails;
 
   const auto raw = std::find_if(names.begin(), names.end(), IsRAWName);
   if (raw == names.end()) {
@@ -233,6 +210,8 @@ struct DemoResult {
   std::vector<std::string> Developed;
   // Whether the EOS session ran, keeping its new pictures on the card too.
   bool KeptOnCard = false;
+  // Thumbnails of the CD camera's card.
+  std::size_t CDThumbnails = 0;
 };
 
 // The demo's last line: every file it wrote and what it left on the card.
@@ -247,6 +226,9 @@ std::string LeftBehind(const ShootOptions& options, const DemoResult& result) {
                      (files.empty() ? std::string("no pictures") : FileNames(files));
   if (result.Tour.Thumbnails > 0) {
     line += "; " + std::to_string(result.Tour.Thumbnails) + " thumbnails in thumbnails";
+  }
+  if (result.CDThumbnails > 0) {
+    line += "; " + std::to_string(result.CDThumbnails) + " thumbnails in cd-thumbnails";
   }
   if (result.KeptOnCard && options.Mode != ReleaseModeOnlyToPC) {
     line += "; the " + std::to_string(options.Count) + " new pictures stay on the camera's card";
@@ -310,24 +292,7 @@ std::vector<std::string> RunPowerShotDemo(ToolHost& host, CameraSession& session
     const ProgressScope progress(host.Progress(), "settings");
     session.StartRemote(ReleaseModeOnlyToPC, ReleaseDataKindTakeOnlyPicture, true);
   }
-  if (control.RemoteStart_DoSupportZoom()) {
-    std::cout << "  " << DescribeZoom(control) << '\n';
-    SetZoom(control, control.RemoteGetZoomPos_MaxOpticalZoomPos());
-    std::cout << "  zoomed in: " << DescribeZoom(control) << '\n';
-  } else {
-    std::cout << "  no zoom to drive\n";
-  }
-  if (control.RemoteStart_DoSupportViewfinder()) {
-    const std::string frames = (std::filesystem::path(demo.Folder) / "viewfinder").string();
-    CreateOutputFolder(frames);
-    session.StartViewfinder();
-    const ViewfinderResult result = CaptureViewfinder(host, frames, ViewfinderRun{15, {}});
-    session.StopViewfinder();
-    std::cout << "  viewfinder: " << DescribeViewfinderResult(result) << " saved in " << frames
-              << '\n';
-  } else {
-    std::cout << "  no live viewfinder\n";
-  }
+  TourLiveFunctions(host, session, (std::filesystem::path(demo.Folder) / "viewfinder").string());
 
   ShootOptions options = demo;
   options.Count = 1;
@@ -359,8 +324,9 @@ void RunDemo(ToolHost& host, const CameraChoice& camera, const DemoOptions& opti
     result.Pictures.insert(result.Pictures.end(), more.begin(), more.end());
   }
   if (Runs(options.Families, DemoFamilies::CD)) {
-    const std::vector<std::string> more = RunCDDemoSession(host, options.Folder, options.Count);
-    result.Pictures.insert(result.Pictures.end(), more.begin(), more.end());
+    const CDDemoResult cd = RunCDDemoSession(host, options.Folder, options.Count);
+    result.Pictures.insert(result.Pictures.end(), cd.Pictures.begin(), cd.Pictures.end());
+    result.CDThumbnails = cd.Thumbnails;
   }
   std::cout << "Stopping the camera SDKs\n";
   session.Close();
@@ -405,8 +371,8 @@ void AddShootingCommands(CommandLine& commandLine) {
   demo->Folder = "vostrel-demo-pictures";
   CLI::App* demoCommand = app.add_subcommand(
       "demo", "Run whole sessions: with an EOS camera enumerate, connect, shoot, fetch, browse the "
-              "card, develop a RAW file; then with a PowerShot camera zoom, watch the viewfinder, "
-              "shoot and fetch");
+              "card, develop a RAW file; then with each kind of PowerShot camera zoom, watch the "
+              "viewfinder, shoot and fetch, and with an older one browse its card");
   demoCommand->add_option("-n,--count", demo->Count, "Number of pictures")
       ->check(CLI::Range(1, 99));
   demoCommand->add_option("-o,--out", demo->Folder, "Folder for the pictures");

@@ -93,6 +93,7 @@ cdError simulate<CDFinishSDKEntry>() noexcept {
   const cdError result = entry(
       CDFinishSDKEntry, Needs::Nothing, [](Call&) {},
       [](Call& call) { call.simulator().finishSdk(); });
+  simulator.joinStoppedStreams();
   simulator.events().stop();
   return result;
 }
@@ -197,8 +198,10 @@ cdError simulate<CDOpenSourceEntry>(const cdSourceInfo* source, cdHandle* source
 
 template <>
 cdError simulate<CDCloseSourceEntry>(cdHandle source) noexcept {
-  return onHandle(CDCloseSourceEntry, source,
-                  [&](CdSimulator& simulator) { simulator.closeSource(source); });
+  const cdError result = onHandle(CDCloseSourceEntry, source,
+                                  [&](CdSimulator& simulator) { simulator.closeSource(source); });
+  CdSimulator::instance().joinStoppedStreams();
+  return result;
 }
 
 template <>
@@ -322,8 +325,11 @@ cdError simulate<CDEnterReleaseControlEntry>(cdHandle source,
 
 template <>
 cdError simulate<CDExitReleaseControlEntry>(cdHandle source) noexcept {
-  return onHandle(CDExitReleaseControlEntry, source,
-                  [&](CdSimulator& simulator) { simulator.exitReleaseControl(source); });
+  const cdError result = onHandle(CDExitReleaseControlEntry, source, [&](CdSimulator& simulator) {
+    simulator.exitReleaseControl(source);
+  });
+  CdSimulator::instance().joinStoppedStreams();
+  return result;
 }
 
 template <>
@@ -659,6 +665,209 @@ cdError simulate<CDEnumRelCamSettingDataReleaseEntry>(cdHandle enumeration) noex
 template <>
 cdError simulate<CDGetRelCamSettingDataCountEntry>(cdHandle enumeration, cdUInt32* count) noexcept {
   return countItems(CDGetRelCamSettingDataCountEntry, enumeration, count);
+}
+
+// --- Viewfinder, zoom and focus lock ---------------------------------------------
+
+template <>
+cdError simulate<CDStartViewfinderEntry>(cdHandle source, cdUInt32 format,
+                                         cdViewfinderCallbackFunction callback,
+                                         cdContext context) noexcept {
+  CdSimulator& simulator = CdSimulator::instance();
+  // Streams stopped earlier end before a new one starts.
+  simulator.joinStoppedStreams();
+  return entry(
+      CDStartViewfinderEntry, Needs::Sdk,
+      [&](Call& call) {
+        call.argument(call.simulator().describe(source));
+        call.argument(std::to_string(format));
+        call.argument(handlerArgument(callback != nullptr));
+        call.argument(std::to_string(context));
+      },
+      [&](Call& call) { call.simulator().startViewfinder(source, format, callback, context); });
+}
+
+template <>
+cdError simulate<CDTermViewfinderEntry>(cdHandle source) noexcept {
+  const cdError result = onHandle(CDTermViewfinderEntry, source, [&](CdSimulator& simulator) {
+    simulator.terminateViewfinder(source);
+  });
+  // No frame arrives once the call has returned, unless it was made from
+  // within a frame's handler.
+  CdSimulator::instance().joinStoppedStreams();
+  return result;
+}
+
+// The entry points that take a source handle and one 32-bit value.
+template <typename Body>
+cdError onSourceValue(int number, cdHandle source, cdUInt32 value, Body body) noexcept {
+  return entry(
+      number, Needs::Sdk,
+      [&](Call& call) {
+        call.argument(call.simulator().describe(source));
+        call.argument(std::to_string(value));
+      },
+      [&](Call& call) { body(call.simulator()); });
+}
+
+template <>
+cdError simulate<CDSelectViewFinderCameraOutputEntry>(cdHandle source, cdUInt32 output) noexcept {
+  return onSourceValue(
+      CDSelectViewFinderCameraOutputEntry, source, output,
+      [&](CdSimulator& simulator) { simulator.selectViewfinderOutput(source, output); });
+}
+
+template <>
+cdError simulate<CDActViewfinderAutoFunctionsEntry>(cdHandle source, cdUInt32 functions) noexcept {
+  return onSourceValue(
+      CDActViewfinderAutoFunctionsEntry, source, functions,
+      [&](CdSimulator& simulator) { simulator.viewfinderAutoFunctions(source, functions); });
+}
+
+template <>
+cdError simulate<CDGetMaximumZoomPosEntry>(cdHandle source, cdUInt32* maximum,
+                                           cdUInt32* maximumOptical) noexcept {
+  return entry(
+      CDGetMaximumZoomPosEntry, Needs::Sdk,
+      [&](Call& call) { call.argument(call.simulator().describe(source)); },
+      [&](Call& call) {
+        call.simulator().maximumZoom(source, maximum, maximumOptical);
+        call.out(std::to_string(*maximum) + " " + std::to_string(*maximumOptical));
+      });
+}
+
+template <>
+cdError simulate<CDGetZoomPosEntry>(cdHandle source, cdUInt32* position) noexcept {
+  return entry(
+      CDGetZoomPosEntry, Needs::Sdk,
+      [&](Call& call) { call.argument(call.simulator().describe(source)); },
+      [&](Call& call) {
+        if (position == nullptr) {
+          fail(cdInvalidPointer);
+        }
+        *position = call.simulator().zoomPosition(source);
+        call.out(std::to_string(*position));
+      });
+}
+
+template <>
+cdError simulate<CDSetZoomPosEntry>(cdHandle source, cdUInt32 position) noexcept {
+  return onSourceValue(CDSetZoomPosEntry, source, position, [&](CdSimulator& simulator) {
+    simulator.setZoomPosition(source, position);
+  });
+}
+
+template <>
+cdError simulate<CDAFLockEntry>(cdHandle source, cdUInt32 lock) noexcept {
+  return onSourceValue(CDAFLockEntry, source, lock,
+                       [&](CdSimulator& simulator) { simulator.focusLock(source, lock); });
+}
+
+// --- Card pictures -------------------------------------------------------------------
+
+template <>
+cdError simulate<CDEnumImageItemResetEntry>(cdHandle volume, cdUInt32 depth, cdUInt32 option,
+                                            cdHandle* enumeration) noexcept {
+  return entry(
+      CDEnumImageItemResetEntry, Needs::Sdk,
+      [&](Call& call) {
+        call.argument(call.simulator().describe(volume));
+        call.argument(std::to_string(depth));
+        call.argument(std::to_string(option));
+      },
+      [&](Call& call) {
+        handOut(call, enumeration, call.simulator().enumerateImageItems(volume));
+      });
+}
+
+template <>
+cdError simulate<CDGetImageItemCountEntry>(cdHandle enumeration, cdUInt32* count) noexcept {
+  return countItems(CDGetImageItemCountEntry, enumeration, count);
+}
+
+template <>
+cdError simulate<CDEnumImageItemNextEntry>(cdHandle enumeration, cdHandle* item) noexcept {
+  return entry(
+      CDEnumImageItemNextEntry, Needs::Sdk,
+      [&](Call& call) { call.argument(call.simulator().describe(enumeration)); },
+      [&](Call& call) { handOut(call, item, call.simulator().nextImageItem(enumeration)); });
+}
+
+template <>
+cdError simulate<CDEnumImageItemReleaseEntry>(cdHandle enumeration) noexcept {
+  return releaseItems(CDEnumImageItemReleaseEntry, enumeration);
+}
+
+template <>
+cdError simulate<CDGetItemInfoEntry>(cdHandle item, void* info) noexcept {
+  return entry(
+      CDGetItemInfoEntry, Needs::Sdk,
+      [&](Call& call) { call.argument(call.simulator().describe(item)); },
+      [&](Call& call) { call.simulator().itemInfo(call, item, info); });
+}
+
+template <>
+cdError simulate<CDOpenImageEntry>(cdHandle item) noexcept {
+  return onHandle(CDOpenImageEntry, item,
+                  [&](CdSimulator& simulator) { simulator.openImage(item); });
+}
+
+template <>
+cdError simulate<CDCloseImageEntry>(cdHandle item) noexcept {
+  return onHandle(CDCloseImageEntry, item,
+                  [&](CdSimulator& simulator) { simulator.closeImage(item); });
+}
+
+cdError getImageData(int number, cdHandle item, cdHandle* data, bool thumbnail) noexcept {
+  return entry(
+      number, Needs::Sdk, [&](Call& call) { call.argument(call.simulator().describe(item)); },
+      [&](Call& call) { handOut(call, data, call.simulator().imageData(item, thumbnail)); });
+}
+
+template <>
+cdError simulate<CDGetThumbnailEntry>(cdHandle item, cdHandle* data) noexcept {
+  return getImageData(CDGetThumbnailEntry, item, data, true);
+}
+
+template <>
+cdError simulate<CDGetPictureEntry>(cdHandle item, cdHandle* data) noexcept {
+  return getImageData(CDGetPictureEntry, item, data, false);
+}
+
+template <>
+cdError simulate<CDGetImageDataEntry>(cdHandle data, void* destination,
+                                      cdProgressCallbackFunction progress, cdContext context,
+                                      cdUInt32 option) noexcept {
+  return entry(
+      CDGetImageDataEntry, Needs::Sdk,
+      [&](Call& call) {
+        call.argument(call.simulator().describe(data));
+        call.argument(handlerArgument(progress != nullptr));
+        call.argument(std::to_string(context));
+        call.argument(std::to_string(option));
+      },
+      // The file name follows as an argument once the record is read.
+      [&](Call& call) {
+        call.simulator().writeImageData(call, data, destination, progress, context);
+      });
+}
+
+// Frees the data of a picture (CDGetThumbnail, CDGetPicture).
+template <>
+cdError simulate<CDFreeImageItemEntry>(cdHandle data) noexcept {
+  return onHandle(CDFreeImageItemEntry, data,
+                  [&](CdSimulator& simulator) { simulator.freeData(data); });
+}
+
+template <>
+cdError simulate<CDDeleteImageEntry>(cdHandle volume, cdHandle item) noexcept {
+  return entry(
+      CDDeleteImageEntry, Needs::Sdk,
+      [&](Call& call) {
+        call.argument(call.simulator().describe(volume));
+        call.argument(call.simulator().describe(item));
+      },
+      [&](Call& call) { call.simulator().deleteImage(volume, item); });
 }
 
 } // namespace

@@ -44,6 +44,12 @@ inline constexpr std::uint32_t WhiteBalanceId = 0xF0000015;
 inline constexpr std::uint32_t AFDistanceId = 0xF0000016;
 inline constexpr std::uint32_t FlashModeId = 0xF0000017;
 inline constexpr std::uint32_t FlashCompensationId = 0xF0000018;
+// The live functions: the zoom position with its maximum and the end of the
+// optical zoom, and the viewfinder's output (1 LCD, 2 video, 3 off).
+inline constexpr std::uint32_t ZoomId = 0xF0000019;
+inline constexpr std::uint32_t MaximumZoomId = 0xF000001A;
+inline constexpr std::uint32_t MaximumOpticalZoomId = 0xF000001B;
+inline constexpr std::uint32_t ViewfinderOutputId = 0xF000001C;
 
 // The camera settings of CDGetRelCamSettingData live under their setting
 // code above FirstSettingId: their codes are a code space of their own.

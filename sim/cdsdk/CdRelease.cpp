@@ -57,10 +57,15 @@ void CdSimulator::enterReleaseControl(cdHandle handle, cdReleaseEventCallbackFun
 }
 
 void CdSimulator::exitReleaseControl(cdHandle handle) {
-  Source& source = underReleaseControl(handle);
+  leaveReleaseControl(underReleaseControl(handle));
+}
+
+void CdSimulator::leaveReleaseControl(Source& source) {
+  stoppedStreams_.stop(source.viewfinder, source.camera);
   source.releaseControl = false;
   source.releaseCallback = nullptr;
   source.released.clear();
+  source.focusLocked = false;
 }
 
 void CdSimulator::selectReleaseDataKind(cdHandle handle, cdUInt32 kind) {
@@ -112,26 +117,22 @@ void CdSimulator::release(Call& call, cdHandle handle, cdProgressCallbackFunctio
   }
 }
 
-void CdSimulator::releasedData(Call& call, cdHandle handle, cdProgressCallbackFunction progress,
-                               cdContext context, void* info, const void* destination) {
-  Source& source = underReleaseControl(handle);
-  if (info == nullptr || destination == nullptr) {
+const char* CdSimulator::destinationFile(Call& call, const void* destination) {
+  if (destination == nullptr) {
     fail(cdInvalidPointer);
   }
   const auto& medium = *static_cast<const cdStgMedium*>(destination);
   if (medium.Kind != cdMediumFile || medium.FileName == nullptr) {
     fail(cdInvalidParameter);
   }
-  if (source.released.empty()) {
-    fail(cdInvalidFunctionCall);
-  }
-  const std::string fileName = medium.FileName;
   call.argument(textArgument(medium.FileName));
-  const Released item = source.released.front();
-  source.released.pop_front();
+  return medium.FileName;
+}
 
-  const Bytes& data = item.thumbnail ? item.picture->thumbnail : item.picture->content;
-  const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "wb"));
+void CdSimulator::transferToFile(Call& call, const std::string& what, const Bytes& data,
+                                 const char* fileName, cdProgressCallbackFunction progress,
+                                 cdContext context) {
+  const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName, "wb"));
   if (!file) {
     fail(cdFileOpenError);
   }
@@ -144,12 +145,29 @@ void CdSimulator::releasedData(Call& call, cdHandle handle, cdProgressCallbackFu
     offset += length;
     if (progress != nullptr) {
       const auto percent = static_cast<cdUInt32>(data.empty() ? 100 : offset * 100 / data.size());
-      call.deliverNow(progressCallback("Transfer", progress, percent, context));
+      call.deliverNow(progressCallback(what, progress, percent, context));
     }
   } while (offset < data.size());
   if (std::fflush(file.get()) != 0) {
     fail(cdFileWriteError);
   }
+}
+
+void CdSimulator::releasedData(Call& call, cdHandle handle, cdProgressCallbackFunction progress,
+                               cdContext context, void* info, const void* destination) {
+  Source& source = underReleaseControl(handle);
+  if (info == nullptr || destination == nullptr) {
+    fail(cdInvalidPointer);
+  }
+  const char* fileName = destinationFile(call, destination);
+  if (source.released.empty()) {
+    fail(cdInvalidFunctionCall);
+  }
+  // The item is fetched once, whether its transfer succeeds or not.
+  const Released item = source.released.front();
+  source.released.pop_front();
+  const Bytes& data = item.thumbnail ? item.picture->thumbnail : item.picture->content;
+  transferToFile(call, "Transfer", data, fileName, progress, context);
   // What the SDK tells of the transfer: the data kind and the size.
   cdReleaseImageInfo released{};
   const cdUInt32 kind = item.thumbnail ? cdReleaseThumbnailToPC : cdReleasePictureToPC;

@@ -85,6 +85,12 @@ std::string CdSimulator::describe(cdHandle handle) const {
   if (volumes_.count(handle) != 0) {
     return "volume#" + std::to_string(handle);
   }
+  if (items_.count(handle) != 0) {
+    return "item#" + std::to_string(handle);
+  }
+  if (data_.count(handle) != 0) {
+    return "data#" + std::to_string(handle);
+  }
   for (const auto& [sourceHandle, source] : sources_) {
     if (source.registrations.count(handle) != 0) {
       return "registration#" + std::to_string(handle);
@@ -94,15 +100,25 @@ std::string CdSimulator::describe(cdHandle handle) const {
 }
 
 void CdSimulator::worldReplaced() {
+  for (auto& [handle, source] : sources_) {
+    stoppedStreams_.stop(source.viewfinder, source.camera);
+  }
   enumerations_.clear();
   sources_.clear();
   volumes_.clear();
+  items_.clear();
+  data_.clear();
   ++generation_;
 }
 
+// Open pictures and their data count as well: the host closes and frees
+// them.
 std::size_t CdSimulator::liveReferences() {
   std::lock_guard lock(mutex());
-  return enumerations_.size() + sources_.size();
+  const auto openPictures = std::count_if(items_.begin(), items_.end(),
+                                          [](const auto& entry) { return entry.second.open; });
+  return enumerations_.size() + sources_.size() + data_.size() +
+         static_cast<std::size_t>(openPictures);
 }
 
 // ---------------------------------------------------------------------------
@@ -125,9 +141,14 @@ void CdSimulator::startSdk(const cdVersionInfo* version) {
 
 void CdSimulator::finishSdk() {
   started_ = false;
+  for (auto& [handle, source] : sources_) {
+    stoppedStreams_.stop(source.viewfinder, source.camera);
+  }
   enumerations_.clear();
   sources_.clear();
   volumes_.clear();
+  items_.clear();
+  data_.clear();
   for (const auto& camera : world().cameras) {
     camera->sessionOpen = false;
   }
@@ -251,10 +272,12 @@ cdHandle CdSimulator::nextVolume(cdHandle handle) {
   return volume;
 }
 
+// The pictures of a picture enumeration go with it.
 void CdSimulator::release(cdHandle handle) {
   if (enumerations_.erase(handle) == 0) {
     fail(cdInvalidHandle);
   }
+  std::erase_if(items_, [&](const auto& entry) { return entry.second.enumeration == handle; });
 }
 
 // ---------------------------------------------------------------------------
@@ -296,7 +319,9 @@ cdHandle CdSimulator::openSource(const cdSourceInfo* record) {
 }
 
 void CdSimulator::closeSource(cdHandle handle) {
-  const std::shared_ptr<Camera> camera = requireSource(handle).camera;
+  Source& source = requireSource(handle);
+  const std::shared_ptr<Camera> camera = source.camera;
+  leaveReleaseControl(source);
   sources_.erase(handle);
   camera->sessionOpen = std::any_of(sources_.begin(), sources_.end(), [&](const auto& other) {
     return other.second.camera == camera;
@@ -373,6 +398,11 @@ void CdSimulator::detachCamera(std::int32_t camera) {
     callbacks =
         cameraEvent(*target, cdEventWord(cdEventSeverityShutdown, cdEventConnectionDisappeared), 0);
     target->attached = false;
+    for (auto& [handle, source] : sources_) {
+      if (source.camera == target) {
+        stoppedStreams_.stop(source.viewfinder, source.camera);
+      }
+    }
   }
   post(std::move(callbacks));
 }

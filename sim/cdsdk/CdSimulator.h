@@ -7,6 +7,8 @@
 #include "sim/cdsdk/CdFamily.h"
 #include "sim/world/SdkCall.h"
 #include "sim/world/Simulator.h"
+#include "sim/world/StoppedStreams.h"
+#include "sim/world/ViewfinderStream.h"
 
 #include <deque>
 #include <map>
@@ -121,8 +123,47 @@ public:
   cdHandle enumerateSetting(cdHandle source, cdUInt32 setting, cdUInt32* valueSize);
   void nextSetting(cdHandle enumeration, cdUInt32 valueSize, void* value);
 
+  // The live functions under release control (CdLive.cpp). The viewfinder's
+  // frames go from a stream of their own to the callback, without the lock.
+  void startViewfinder(cdHandle source, cdUInt32 format, cdViewfinderCallbackFunction callback,
+                       cdContext context);
+  // Stops the stream; it is joined by joinStoppedStreams.
+  void terminateViewfinder(cdHandle source);
+  void selectViewfinderOutput(cdHandle source, cdUInt32 output);
+  void viewfinderAutoFunctions(cdHandle source, cdUInt32 functions);
+  void maximumZoom(cdHandle source, cdUInt32* maximum, cdUInt32* maximumOptical);
+  cdUInt32 zoomPosition(cdHandle source);
+  void setZoomPosition(cdHandle source, cdUInt32 position);
+  void focusLock(cdHandle source, cdUInt32 lock);
+  // Waits for the streams stopped so far, apart from the calling thread's
+  // own, and counts their frames. Call without the lock.
+  void joinStoppedStreams() noexcept { stoppedStreams_.join(mutex()); }
+
+  // The pictures of a card (CdCard.cpp): their enumeration and items, the
+  // data of an opened picture and its transfer into a file, deletion.
+  cdHandle enumerateImageItems(cdHandle volume);
+  cdHandle nextImageItem(cdHandle enumeration);
+  void itemInfo(Call& call, cdHandle item, void* info);
+  void openImage(cdHandle item);
+  void closeImage(cdHandle item);
+  cdHandle imageData(cdHandle item, bool thumbnail);
+  void writeImageData(Call& call, cdHandle data, const void* destination,
+                      cdProgressCallbackFunction progress, cdContext context);
+  void freeData(cdHandle data);
+  void deleteImage(cdHandle volume, cdHandle item);
+
+  // The file named by a destination record (kind 0 and the name), logged
+  // as the call's argument.
+  static const char* destinationFile(Call& call, const void* destination);
+  // Writes data into the file in blocks, with the percentage done after each
+  // block through `progress`, when one is given (logged as
+  // "<what>Progress(percent)"). Raises the SDK's file errors.
+  static void transferToFile(Call& call, const std::string& what, const Bytes& data,
+                             const char* fileName, cdProgressCallbackFunction progress,
+                             cdContext context);
+
 private:
-  enum class Listing { Devices, Properties, Volumes, Codes };
+  enum class Listing { Devices, Properties, Volumes, Codes, Pictures };
   struct Enumeration {
     Listing listing = Listing::Devices;
     // Camera numbers, property codes, volume numbers or accepted codes.
@@ -130,6 +171,9 @@ private:
     std::size_t position = 0;
     std::shared_ptr<Camera> camera; // properties and volumes
     std::size_t width = 2;          // the bytes of a camera setting's value
+    // Pictures: the files, parallel to `items`, and their volume.
+    std::vector<std::shared_ptr<Entry>> pictures;
+    std::size_t volume = 0;
   };
   struct Registration {
     cdEventCallbackFunction callback = nullptr;
@@ -149,6 +193,22 @@ private:
     cdContext releaseContext = 0;
     cdUInt32 dataKind = cdReleasePictureToPC;
     std::deque<Released> released;
+    std::unique_ptr<ViewfinderStream> viewfinder;
+    bool focusLocked = false;
+  };
+  // A picture of a card enumeration; valid until its enumeration is
+  // released or the picture is deleted.
+  struct Item {
+    std::shared_ptr<Camera> camera;
+    std::shared_ptr<Entry> picture;
+    std::size_t volume = 0;
+    cdHandle enumeration = 0;
+    bool open = false;
+  };
+  // The picture or thumbnail of an opened picture, until it is freed.
+  struct ImageData {
+    std::shared_ptr<Entry> picture;
+    bool thumbnail = false;
   };
   struct VolumeObject {
     std::shared_ptr<Camera> camera;
@@ -164,6 +224,11 @@ private:
   VolumeObject& requireVolume(cdHandle handle);
   // A source under release control.
   Source& underReleaseControl(cdHandle handle);
+  // ... whose camera reports the capability bit.
+  Source& capableSource(cdHandle handle, cdUInt32 capability);
+  // Stops the source's viewfinder, if it runs, and its release control.
+  void leaveReleaseControl(Source& source);
+  Item& requireItem(cdHandle handle);
   // A setting of the camera under release control; unknown ones give "not
   // supported".
   Property& setting(cdHandle source, std::uint32_t id);
@@ -184,6 +249,9 @@ private:
   std::map<cdHandle, Enumeration> enumerations_;
   std::map<cdHandle, Source> sources_;
   std::map<cdHandle, VolumeObject> volumes_;
+  std::map<cdHandle, Item> items_;
+  std::map<cdHandle, ImageData> data_;
+  StoppedStreams stoppedStreams_;
 };
 
 } // namespace vostrel::sim::cd

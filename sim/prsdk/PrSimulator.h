@@ -7,6 +7,7 @@
 #include "sim/prsdk/PrFamily.h"
 #include "sim/world/SdkCall.h"
 #include "sim/world/Simulator.h"
+#include "sim/world/StoppedStreams.h"
 #include "sim/world/ViewfinderStream.h"
 
 #include <map>
@@ -116,11 +117,6 @@ private:
     std::unique_ptr<ViewfinderStream> viewfinder;
     bool focusLocked = false;
   };
-  // A stream that was told to stop, and the camera whose frames it counts.
-  struct StoppedStream {
-    std::unique_ptr<ViewfinderStream> stream;
-    std::shared_ptr<Camera> camera;
-  };
   // Released data waiting for PR_RC_GetReleasedData: the picture or its
   // thumbnail, fetched once.
   struct Released {
@@ -153,7 +149,7 @@ private:
   std::map<prHandle, CameraObject> objects_;
   prObjectHandle nextObject_ = 1;
   std::map<prObjectHandle, Released> released_;
-  std::vector<StoppedStream> stoppedStreams_;
+  StoppedStreams stoppedStreams_;
 };
 
 } // namespace vostrel::sim::pr

@@ -6,7 +6,6 @@
 #include "sim/prsdk/PrSimulator.h"
 
 #include <algorithm>
-#include <iterator>
 
 namespace vostrel::sim::pr {
 
@@ -26,39 +25,11 @@ void PrSimulator::leaveReleaseControl(CameraObject& object) {
 }
 
 void PrSimulator::stopViewfinder(CameraObject& object) {
-  if (!object.viewfinder) {
-    return;
-  }
-  // A frame's handler may be waiting for the lock held here: the stream is
-  // only told to stop, and waited for once the lock is released.
-  object.viewfinder->requestStop();
-  stoppedStreams_.push_back(StoppedStream{std::move(object.viewfinder), object.camera});
+  stoppedStreams_.stop(object.viewfinder, object.camera);
 }
 
 void PrSimulator::joinStoppedStreams() noexcept {
-  try {
-    std::vector<StoppedStream> stopped;
-    {
-      std::lock_guard lock(mutex());
-      // A stream stopped from within its own handler ends after the handler
-      // returns; a later call waits for it.
-      const auto own = std::stable_partition(
-          stoppedStreams_.begin(), stoppedStreams_.end(),
-          [](const StoppedStream& entry) { return entry.stream->onStreamThread(); });
-      std::move(own, stoppedStreams_.end(), std::back_inserter(stopped));
-      stoppedStreams_.erase(own, stoppedStreams_.end());
-    }
-    for (StoppedStream& entry : stopped) {
-      entry.stream->stop();
-    }
-    std::lock_guard lock(mutex());
-    for (const StoppedStream& entry : stopped) {
-      entry.camera->viewfinderFramesSent += entry.stream->framesSent();
-      entry.camera->viewfinderFramesDropped += entry.stream->framesDropped();
-    }
-  } catch (...) {
-    // Streams not waited for now are waited for by a later call.
-  }
+  stoppedStreams_.join(mutex());
 }
 
 void PrSimulator::startViewfinder(prHandle handle, prContext context, prViewFinderCB callback) {

@@ -29,6 +29,9 @@ struct Entry {
   ~Entry();
 
   std::string name;
+  // The name the camera reports for the file where that differs from
+  // `name`: a camera's names are whatever its firmware makes of them.
+  std::string reportedName;
   FileKind kind = FileKind::Folder;
   std::uint32_t number = 0; // picture number of a generated picture
   Bytes content;

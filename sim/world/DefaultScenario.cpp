@@ -72,8 +72,21 @@ const char* defaultScenarioText() {
         "model": "Simulated Classic",
         "owner": "",
         "volumes": [
-          { "label": "CF", "files": ["DCIM/100_PSHT/IMG_0301.JPG", "DCIM/100_PSHT/IMG_0302.JPG"] }
-        ]
+          {
+            "label": "CF",
+            "files": [
+              "DCIM/100_PSHT/IMG_0301.JPG",
+              "DCIM/100_PSHT/IMG_0302.JPG",
+              "DCIM/100_PSHT/IMG_0303.JPG",
+              "DCIM/101_PSHT/IMG_0304.JPG"
+            ]
+          }
+        ],
+        "properties": {
+          "ReleaseControlFaculty": 1073741847,
+          "MaximumZoom": 12,
+          "MaximumOpticalZoom": 5
+        }
       }
     ]
   }

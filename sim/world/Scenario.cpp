@@ -514,7 +514,7 @@ void readFile(const Node& node, Volume& volume, const CameraFamily& family) {
   const bool detailed = node.json().is_object();
   if (detailed) {
     node.requireObject({"path", "kind", "number", "text", "whiteBalance", "kelvin",
-                        "supportedWhiteBalances", "thumbnailStream"},
+                        "supportedWhiteBalances", "thumbnailStream", "reportedName"},
                        {"size"});
   }
   const std::string path = detailed ? node.member("path").text() : node.text();
@@ -554,6 +554,9 @@ void readFile(const Node& node, Volume& volume, const CameraFamily& family) {
     }
     if (node.has("thumbnailStream")) {
       file->thumbnailStream = thumbnailStreamByName(node.member("thumbnailStream"));
+    }
+    if (node.has("reportedName")) {
+      file->reportedName = node.member("reportedName").text();
     }
     if (node.has("whiteBalance")) {
       shot.whiteBalance = node.member("whiteBalance").u32();
@@ -644,6 +647,9 @@ Json writeVolume(const Volume& volume) {
     }
     if (file.thumbnailStream != ThumbnailStream::Plain) {
       entry["thumbnailStream"] = thumbnailStreamName(file.thumbnailStream);
+    }
+    if (!file.reportedName.empty()) {
+      entry["reportedName"] = file.reportedName;
     }
     files.push_back(entry);
   });

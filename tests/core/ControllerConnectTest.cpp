@@ -108,15 +108,18 @@ TEST_F(ControllerConnect, ConnectWhileConnectedLeavesTheConnectionAlone) {
 }
 
 // After Connect the backend is chosen afresh at every call from the current
-// number of CD cameras. The CD backend has no body ID and no card refusal;
-// the PR backend asks its SDK for the body ID (which knows no such camera
-// here) and refuses the card collection with a message of its own.
+// number of CD cameras. The CD backend has no body ID and asks its SDK for
+// the card (whose source was never opened here); the PR backend asks its SDK
+// for the body ID (which knows no such camera here) and refuses the card
+// collection with a message of its own.
 TEST_F(ControllerConnect, BackendIsChosenAfreshAtEveryCall) {
   SetConnection(CamModPowerShot, 1);
   SetPowerShotCameras(2, 0);
   EXPECT_EQ(controller.GetBodyID(), 0u);
-  EXPECT_EQ(MessageOf([&] { controller.OpenCameraCollection("", false); }),
-            "OpenCameraCollection is not available yet");
+  EXPECT_EQ(MessageOf([&] {
+              controller.OpenCameraCollection("", false);
+            }).rfind("CDEnumVolumeReset errorcode 0x", 0),
+            0u);
 
   SetPowerShotCameras(1, 1);
   EXPECT_NE(MessageOf([&] { controller.GetBodyID(); }), "");

@@ -138,6 +138,14 @@ TEST_F(EOSCardCollection, AFailedOpenHandsOutNoPictureNumbers) {
       {"EdsGetChildAtIndex", Busy, 3, "EdsGetChildAtIndex errorcode 0x00000081, Device busy"},
       {"EdsGetDirectoryItemInfo", Busy, 4,
        "EdsGetDirectoryItemInfo errorcode 0x00000081, Device busy"},
+      // The first reads of a folder's and of a file's information.
+      {"EdsGetDirectoryItemInfo", Busy, 0,
+       "EdsGetDirectoryItemInfo errorcode 0x00000081, Device busy"},
+      {"EdsGetDirectoryItemInfo", Busy, 2,
+       "EdsGetDirectoryItemInfo errorcode 0x00000081, Device busy"},
+      // A walked folder's information read again.
+      {"EdsGetDirectoryItemInfo", Busy, 8,
+       "EdsGetDirectoryItemInfo errorcode 0x00000081, Device busy"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.function);
@@ -155,6 +163,25 @@ TEST_F(EOSCardCollection, AFailedOpenHandsOutNoPictureNumbers) {
   ConnectFirstCamera();
   EXPECT_EQ(MessageOf([&] { controller->OpenCameraCollection("", false); }),
             "OpenCameraCollection : No volumes found");
+}
+
+// A reference the SDK refuses back stays with the SDK; the others go back,
+// the list empties and the collection counts as closed.
+TEST_F(EOSCardCollection, AFailedCloseStillClosesTheCollection) {
+  UseCard({"DCIM/100EOS/IMG_0001.JPG", "DCIM/100EOS/IMG_0002.JPG", "DCIM/100EOS/IMG_0003.JPG"});
+  const std::size_t references = Sim().liveReferences();
+  ImageListType list = controller->OpenCameraCollection("", false);
+  Sim().clearCallLog();
+  FailCall("EdsRelease", Busy, 1);
+  EXPECT_EQ(MessageOf([&] { controller->CloseCameraCollection(list); }),
+            "EdsRelease errorcode 0x00000081, Device busy");
+  EXPECT_EQ(CallsTo("EdsRelease").size(), 4u);
+  EXPECT_THAT(list, IsEmpty());
+  EXPECT_EQ(Sim().liveReferences(), references + 1);
+  EXPECT_EQ(MessageOf([&] { controller->CloseCameraCollection(list); }),
+            "CloseCameraCollection : No collection is open");
+  list = controller->OpenCameraCollection("", false);
+  EXPECT_EQ(list.size(), 3u);
 }
 
 TEST_F(EOSCardCollection, ASecondOpenReplacesTheFirstCollection) {

@@ -175,6 +175,20 @@ TEST_F(EOSRawObject, RefusesLongNamesUnknownFilesAndUnknownWhiteBalances) {
   EXPECT_EQ(MessageOf([&] { controller->OpenRAWObject(raw); }), "Whitebalance not known");
   EXPECT_EQ(Params().WhiteBalanceSetting, 1);
   controller->CloseRAWObject();
+
+  // The picture's own values that cannot be read are reported as such,
+  // before any trial write; the picture stays open.
+  const std::string kelvin = DownloadRaw({{"whiteBalance", 9}, {"kelvin", 4300}});
+  for (const std::uint32_t passing : {0u, 1u}) {
+    SCOPED_TRACE(passing);
+    FailCall("EdsGetPropertyData", 0x00000081, passing);
+    EXPECT_EQ(MessageOf([&] { controller->OpenRAWObject(kelvin); }),
+              "EdsGetPropertyData errorcode 0x00000081, Device busy");
+    EXPECT_THAT(CallsTo("EdsSetPropertyData"), IsEmpty());
+    EXPECT_EQ(Params().WhiteBalanceKelvin, 4300);
+    controller->CloseRAWObject();
+    Sim().clearCallLog();
+  }
 }
 
 TEST_F(EOSRawObject, WritesWhiteBalanceAndKelvinInHundreds) {

@@ -303,6 +303,27 @@ TEST_F(EOSShooting, AFileStreamThatCannotBeCreatedLeavesThePictureQueued) {
   EXPECT_FALSE(platform::readFile(folder.file("p.jpg")).empty());
 }
 
+// Pictures not fetched stay queued through RemoteEnd and a new RemoteStart,
+// but the session's end gives their references back.
+TEST_F(EOSShooting, PicturesNotFetchedAreGivenBackAtDisconnect) {
+  StartRemote(ReleaseModeType::ReleaseModeOnlyToPC);
+  CountAnnouncedPictures();
+  controller->RemoteTakePicture();
+  controller->RemoteTakePicture();
+  controller->RemoteEnd();
+  StartRemote(ReleaseModeType::ReleaseModeOnlyToPC);
+  controller->RemoteGetPicture(folder.file("p.jpg"), PictureTypeFull);
+  EXPECT_EQ(Sim().liveReferences(), referencesBefore + 1);
+
+  controller->RemoteEnd();
+  controller->Disconnect();
+  EXPECT_EQ(Sim().liveReferences(), referencesBefore);
+  controller->Connect(CamModEOS, 0);
+  StartRemote(ReleaseModeType::ReleaseModeOnlyToPC);
+  EXPECT_EQ(MessageOf([&] { controller->RemoteGetPicture(folder.file("p.jpg"), 1); }),
+            "There are no pictures to download");
+}
+
 TEST_F(EOSShooting, WithoutARemoteEventReceiverReleasedPicturesAreGivenBack) {
   StartRemote(ReleaseModeType::ReleaseModeOnlyToPC);
   controller->RemoteTakePicture();

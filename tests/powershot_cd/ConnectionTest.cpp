@@ -333,7 +333,7 @@ TEST_F(CDConnect, DisconnectUnregistersTheHandlerThenClosesTheSource) {
   EXPECT_THAT(events, IsEmpty());
 }
 
-TEST_F(CDConnect, AFailedUnregistrationKeepsTheCameraConnected) {
+TEST_F(CDConnect, AFailedDisconnectCanBeRepeated) {
   ConnectFirstCamera();
   FailCall("CDUnregisterEventCallbackFunction", Busy);
   EXPECT_EQ(MessageOf([&] { controller->Disconnect(); }),
@@ -343,6 +343,15 @@ TEST_F(CDConnect, AFailedUnregistrationKeepsTheCameraConnected) {
 
   FailCall("CDCloseSource", Busy);
   EXPECT_EQ(MessageOf([&] { controller->Disconnect(); }), Failure("CDCloseSource"));
+
+  // The source the SDK did not close is not closed twice: the next
+  // Disconnect only ends the connection, and the camera connects again.
+  Sim().clearCallLog();
+  EXPECT_EQ(MessageOf([&] { controller->Disconnect(); }), "");
+  EXPECT_THAT(Calls(), IsEmpty());
+  EXPECT_EQ(controller->GetConnectInfo().CameraModel, CamModNone);
+  ConnectFirstCamera();
+  controller->Disconnect();
 }
 
 // ---------------------------------------------------------------------------

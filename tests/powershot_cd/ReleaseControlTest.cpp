@@ -186,6 +186,16 @@ TEST_F(CDReleaseControl, AFailedEndStillLeavesRemoteMode) {
   FailCall("CDExitReleaseControl", Busy);
   EXPECT_EQ(MessageOf([&] { controller->RemoteEnd(); }), Failure("CDExitReleaseControl"));
   EXPECT_FALSE(controller->IsRemoteModeOn());
+
+  // The camera still under release control is let go of before the next
+  // start enters it again; after an end the camera confirmed, a start only
+  // enters.
+  for (const char* first : {"CDExitReleaseControl", "CDEnterReleaseControl"}) {
+    Sim().clearCallLog();
+    EXPECT_EQ(MessageOf([&] { Start(); }), "");
+    EXPECT_EQ(CalledFunctions().front(), first);
+    controller->RemoteEnd();
+  }
 }
 
 // ---------------------------------------------------------------------------

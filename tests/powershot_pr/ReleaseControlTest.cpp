@@ -203,6 +203,20 @@ TEST_F(PRReleaseControl, AFailedEndStillLeavesRemoteMode) {
   FailCall("PR_TerminateReleaseControl", Busy);
   EXPECT_EQ(MessageOf([&] { controller->RemoteEnd(); }), Failure("PR_TerminateReleaseControl"));
   EXPECT_FALSE(controller->IsRemoteModeOn());
+
+  // The camera still under release control is let go of before the next
+  // start enters it again, whatever it answers.
+  Sim().clearCallLog();
+  EXPECT_EQ(MessageOf([&] { Start(); }), "");
+  ASSERT_GE(CalledFunctions().size(), 2u);
+  EXPECT_EQ(CalledFunctions()[0], "PR_TerminateReleaseControl");
+  EXPECT_EQ(CalledFunctions()[1], "PR_InitiateReleaseControl");
+
+  // After an end the camera confirmed, a start only enters.
+  controller->RemoteEnd();
+  Sim().clearCallLog();
+  Start();
+  EXPECT_EQ(CalledFunctions().front(), "PR_InitiateReleaseControl");
 }
 
 TEST_F(PRReleaseControl, AvailableShotsComeFromTheCamera) {

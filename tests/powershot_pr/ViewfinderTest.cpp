@@ -5,14 +5,13 @@
 
 #include "SimulatedPR.h"
 
+#include "support/FrameLog.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <functional>
-#include <iterator>
-#include <mutex>
 #include <regex>
 #include <string>
 #include <thread>
@@ -32,42 +31,6 @@ std::string Failure(const std::string& function) {
 
 // Small frames at a high rate keep the runs short.
 const nlohmann::json FastViewfinder = {{"width", 64}, {"height", 48}, {"framesPerSecond", 500}};
-
-// The frames a handler received, for a test thread to wait on.
-class FrameLog {
-public:
-  void Add(std::istream& frame) {
-    std::string bytes{std::istreambuf_iterator<char>(frame), std::istreambuf_iterator<char>()};
-    {
-      std::lock_guard lock(mutex_);
-      frames_.push_back(std::move(bytes));
-    }
-    arrived_.notify_all();
-  }
-
-  // Waits (in real time: the frames come from the camera's own thread) until
-  // `count` frames have arrived; false after ten seconds.
-  bool WaitFor(std::size_t count) {
-    std::unique_lock lock(mutex_);
-    return arrived_.wait_for(lock, std::chrono::seconds(10),
-                             [&] { return frames_.size() >= count; });
-  }
-
-  std::vector<std::string> Frames() {
-    std::lock_guard lock(mutex_);
-    return frames_;
-  }
-
-  std::size_t Count() {
-    std::lock_guard lock(mutex_);
-    return frames_.size();
-  }
-
-private:
-  std::mutex mutex_;
-  std::condition_variable arrived_;
-  std::vector<std::string> frames_;
-};
 
 class PRViewfinder : public SimulatedPR {
 protected:
@@ -147,6 +110,11 @@ TEST_F(PRViewfinder, AStopFailureIsReportedUnderItsOwnSpellingAndLeavesTheFlagCl
   EXPECT_EQ(MessageOf([&] { controller->RemoteStopViewfinder(); }),
             Failure("PR_RC_TermViewfinder"));
   EXPECT_FALSE(controller->IsViewfinderOn());
+  // The camera's viewfinder, still running, is stopped before the next start
+  // (its frames still arrive, so the handler stays as it is).
+  Sim().clearCallLog();
+  EXPECT_EQ(MessageOf([&] { controller->RemoteStartViewfinder(); }), "");
+  EXPECT_THAT(CalledFunctions(), ElementsAre("PR_RC_TermViewFinder", "PR_RC_StartViewFinder"));
   // Leaving release control ends the camera's stream as well.
   controller->RemoteEnd();
   const std::size_t count = frames.Count();

@@ -77,12 +77,15 @@ protected:
   // Replaces the simulated cameras, then starts over with a new controller
   // that has enumerated them. Callbacks arrive during the SDK call or the
   // control call that causes them. The call log starts empty.
-  void UseScenario(const std::vector<Spec>& cameras) {
+  void UseScenario(const std::vector<Spec>& cameras) { UseScenarioText(Scenario(cameras)); }
+
+  // The same with a scenario text of the family's library.
+  void UseScenarioText(const std::string& scenario) {
     if (controller) {
       controller->CloseCameraEnumeration();
       controller.reset();
     }
-    Sim().loadScenario(Scenario(cameras));
+    Sim().loadScenario(scenario);
     Sim().setSynchronousCallbacks(true);
     controller = std::make_unique<TVostrel>();
     controller->OpenCameraEnumeration();

@@ -159,8 +159,8 @@ std::vector<SweptOperation> EOSOperations() {
       // which reports no failure.
       {"EOS RemoteTakePicture", &EOS, EOSRemote, TakePicture, EOSRemoteEnd, {{"EdsRelease", none}}},
       // A failed fetch consumes the released picture: the next fetch needs a
-      // new release. A failed file creation leaves the picture queued, and a
-      // picture still queued at RemoteEnd and Disconnect keeps its reference.
+      // new release. A failed file creation leaves the picture queued until
+      // Disconnect.
       {"EOS RemoteGetPicture",
        &EOS,
        Steps({EOSRemote, TakePicture}),
@@ -168,7 +168,7 @@ std::vector<SweptOperation> EOSOperations() {
        EOSRemoteEnd,
        {},
        false,
-       {"EdsCreateFileStream#0"},
+       {},
        Steps({TakePicture, FetchPicture})},
       // Shooting parameters that cannot be read read as 0; failed writes are
       // passed over.
@@ -201,17 +201,15 @@ std::vector<SweptOperation> EOSOperations() {
        {{"EdsSetPropertyData", none}},
        true},
       // The thumbnails are read a byte at a time: each function fails once.
-      // When the first item's information cannot be read, the folder's
-      // reference is lost.
       {"EOS OpenCameraCollection",
        &EOS,
        ConnectEOS,
        OpenCollection,
        Steps({CloseCollection, Disconnect}),
        {},
-       true,
-       {"EdsGetDirectoryItemInfo#0"}},
-      // Closing forgets the collection even when giving an item back fails.
+       true},
+      // Closing gives every reference back and forgets the collection even
+      // when giving one back fails; the next collection opens as usual.
       {"EOS CloseCameraCollection",
        &EOS,
        Steps({ConnectEOS, OpenCollection}),
@@ -219,7 +217,8 @@ std::vector<SweptOperation> EOSOperations() {
        Disconnect,
        {},
        false,
-       {"EdsRelease#5"}},
+       {},
+       Steps({OpenCollection, CloseCollection})},
       {"EOS GetPicture",
        &EOS,
        Steps({ConnectEOS, OpenCollection}),
@@ -233,9 +232,7 @@ std::vector<SweptOperation> EOSOperations() {
        Steps({CloseCollection, Disconnect}),
        {}},
       // The supported table is built by trial writes whose failures only
-      // narrow the table. A picture whose own white balance cannot be read
-      // is refused as an unknown white balance instead of with the SDK's
-      // message.
+      // narrow the table.
       {"EOS OpenRAWObject",
        &EOS,
        DownloadRAW,
@@ -243,9 +240,7 @@ std::vector<SweptOperation> EOSOperations() {
        CloseRAW,
        {{"EdsSetPropertyData", none},
         // Restoring the picture's own white balance afterwards is checked.
-        {"EdsSetPropertyData#12", "EdsSetPropertyData errorcode 0x00000002, Internal error"}},
-       false,
-       {"EdsGetPropertyData#0"}},
+        {"EdsSetPropertyData#12", "EdsSetPropertyData errorcode 0x00000002, Internal error"}}},
       {"EOS SetRAWDevelopmentParameters",
        &EOS,
        Steps({DownloadRAW, OpenRAW}),
@@ -260,8 +255,8 @@ std::vector<SweptOperation> EOSOperations() {
        CloseRAW,
        {{"EdsGetPropertyData", none}}},
       {"EOS DevelopRAWPicture", &EOS, Steps({DownloadRAW, OpenRAW}), Develop, CloseRAW, {}},
-      // Closing forgets the object even when giving it back fails, and the
-      // SDK's end is not checked.
+      // Closing gives the image and its file back and forgets the object even
+      // when giving one back fails; the SDK's end is not checked.
       {"EOS CloseRAWObject",
        &EOS,
        Steps({DownloadRAW, OpenRAW}),
@@ -269,7 +264,8 @@ std::vector<SweptOperation> EOSOperations() {
        nullptr,
        {{"EdsTerminateSDK", none}},
        false,
-       {"EdsRelease#1"}},
+       {},
+       Steps({OpenRAW, CloseRAW})},
   };
 }
 
@@ -285,6 +281,26 @@ const SweptFamily PR{"PRSDK.DLL",
 const SweepStep ConnectPR = Connect(CamModPowerShot);
 const SweepStep PRRemote = Steps({ConnectPR, RemoteStart});
 const SweepStep PRRemoteEnd = Steps({RemoteEnd, Disconnect});
+
+// The live functions of the PowerShot families.
+const SweepStep StartViewfinder = [](SweepSession& s) {
+  s.Controller->OnViewfinderEvent = [](std::istream&) {};
+  s.Controller->RemoteStartViewfinder();
+};
+const SweepStep StopViewfinder = [](SweepSession& s) { s.Controller->RemoteStopViewfinder(); };
+const SweepStep ViewfinderOutput = [](SweepSession& s) {
+  s.Controller->RemoteSetViewfinderOutput(RemoteViewFinderOutputVideo);
+};
+const SweepStep ViewfinderAuto = [](SweepSession& s) {
+  s.Controller->RemoteActivateViewfinderAuto();
+};
+const SweepStep GetZoom = [](SweepSession& s) {
+  ZoomPosType zoom{};
+  s.Controller->RemoteGetZoomPos(zoom);
+};
+const SweepStep SetZoom = [](SweepSession& s) { s.Controller->RemoteSetZoomPos(2); };
+const SweepStep LockFocus = [](SweepSession& s) { s.Controller->RemoteAFLock(true); };
+const SweepStep UnlockFocus = [](SweepSession& s) { s.Controller->RemoteAFLock(false); };
 
 std::vector<SweptOperation> PROperations() {
   const std::string none;
@@ -324,7 +340,7 @@ std::vector<SweptOperation> PROperations() {
        {{"PR_SetDevicePropValue#1", none}}},
       {"PR RemoteStart probing", &PR, ConnectPR, RemoteStartProbing, PRRemoteEnd, {}, true},
       // Remote mode ends even when the camera does not confirm it, so the
-      // next RemoteEnd is refused.
+      // next RemoteEnd is refused; the next RemoteStart works.
       {"PR RemoteEnd",
        &PR,
        PRRemote,
@@ -332,7 +348,8 @@ std::vector<SweptOperation> PROperations() {
        Disconnect,
        {},
        false,
-       {"PR_TerminateReleaseControl#0"}},
+       {},
+       Steps({RemoteStart, RemoteEnd})},
       {"PR RemoteGetNumberOfAvailableShots", &PR, PRRemote, ShotsLeft, PRRemoteEnd, {}},
       {"PR RemoteTakePicture", &PR, PRRemote, TakePicture, PRRemoteEnd, {}},
       {"PR RemoteGetPicture", &PR, Steps({PRRemote, TakePicture}), FetchPicture, PRRemoteEnd, {}},
@@ -365,6 +382,40 @@ std::vector<SweptOperation> PROperations() {
        PRRemoteEnd,
        {{"PR_SetDevicePropValue", none}},
        true},
+      {"PR RemoteStartViewfinder",
+       &PR,
+       PRRemote,
+       StartViewfinder,
+       Steps({StopViewfinder, RemoteEnd, Disconnect}),
+       {}},
+      // The viewfinder is off even when the camera does not confirm it; the
+      // next one starts as usual.
+      {"PR RemoteStopViewfinder",
+       &PR,
+       Steps({PRRemote, StartViewfinder}),
+       StopViewfinder,
+       PRRemoteEnd,
+       {{"PR_RC_TermViewFinder", "PR_RC_TermViewfinder errorcode 0x00000002, Internal error"}},
+       false,
+       {},
+       Steps({StartViewfinder, StopViewfinder})},
+      // The camera's answer to an output change is not looked at.
+      {"PR RemoteSetViewfinderOutput",
+       &PR,
+       Steps({PRRemote, StartViewfinder}),
+       ViewfinderOutput,
+       Steps({StopViewfinder, RemoteEnd, Disconnect}),
+       {{"PR_SetDevicePropValue", none}}},
+      {"PR RemoteActivateViewfinderAuto",
+       &PR,
+       Steps({PRRemote, StartViewfinder}),
+       ViewfinderAuto,
+       Steps({StopViewfinder, RemoteEnd, Disconnect}),
+       {}},
+      {"PR RemoteGetZoomPos", &PR, PRRemote, GetZoom, PRRemoteEnd, {}},
+      {"PR RemoteSetZoomPos", &PR, PRRemote, SetZoom, PRRemoteEnd, {}},
+      {"PR RemoteAFLock lock", &PR, PRRemote, LockFocus, PRRemoteEnd, {}},
+      {"PR RemoteAFLock unlock", &PR, Steps({PRRemote, LockFocus}), UnlockFocus, PRRemoteEnd, {}},
   };
 }
 
@@ -376,9 +427,37 @@ const SweptFamily CD{"CDSDK.DLL",
         "cd": {"cameras": [{"model": "PowerShot Sweep CD"}]}})",
                      &CheckCDError,
                      {"CDFinishSDK", "CDCloseSource", "CDEnumDeviceRelease",
-                      "CDEnumDevicePropertyRelease", "CDEnumVolumeRelease"}};
+                      "CDEnumDevicePropertyRelease", "CDEnumVolumeRelease",
+                      "CDEnumImageFormatAttributeRelease", "CDEnumShootingModeRelease",
+                      "CDEnumAvValueRelease", "CDEnumTvValueRelease", "CDEnumExposureCompRelease",
+                      "CDEnumWBSettingRelease", "CDEnumAFDistanceSettingRelease",
+                      "CDEnumFlashSettingRelease", "CDEnumRelCamSettingDataRelease",
+                      "CDEnumImageItemRelease", "CDCloseImage", "CDFreeImageItem"}};
+
+// The shooting parameters' calls go unchecked: a value that cannot be read
+// reads as 0, a refused write or trial is passed over, and a parameter whose
+// values cannot be listed is probed by trial.
+std::map<std::string, std::string> UncheckedCDParameterCalls() {
+  std::map<std::string, std::string> silent;
+  for (const std::string kind :
+       {"ImageFormatAttribute", "ShootingMode", "AvValue", "TvValue", "ExposureComp", "WBSetting",
+        "AFDistanceSetting", "FlashSetting", "RelCamSettingData"}) {
+    for (const std::string& call : {"CDGet" + kind, "CDSet" + kind, "CDEnum" + kind + "Reset"}) {
+      silent[call] = "";
+    }
+  }
+  return silent;
+}
 
 const SweepStep ConnectCD = Connect(CamModPowerShot);
+const SweepStep CDRemote = Steps({ConnectCD, RemoteStart});
+const SweepStep CDRemoteEnd = Steps({RemoteEnd, Disconnect});
+const SweepStep CDViewfinder = Steps({CDRemote, StartViewfinder});
+const SweepStep CDViewfinderEnd = Steps({StopViewfinder, RemoteEnd, Disconnect});
+// The SDK writes the thumbnails into the session's folder.
+const SweepStep OpenCDCollection = [](SweepSession& s) {
+  s.Pictures = s.Controller->OpenCameraCollection(s.Folder.path().string(), true);
+};
 
 std::vector<SweptOperation> CDOperations() {
   const std::string none;
@@ -399,9 +478,7 @@ std::vector<SweptOperation> CDOperations() {
       // A property count that cannot be read leaves the search bounded by
       // its own limit.
       {"CD Connect", &CD, nullptr, ConnectCD, Disconnect, {{release, none}, {count, none}}},
-      // After a failed close the handler registration is already gone, so
-      // Disconnect cannot be repeated.
-      {"CD Disconnect", &CD, ConnectCD, Disconnect, nullptr, {}, false, {"CDCloseSource#0"}},
+      {"CD Disconnect", &CD, ConnectCD, Disconnect, nullptr, {}},
       {"CD SetTimeInCamera",
        &CD,
        ConnectCD,
@@ -434,6 +511,95 @@ std::vector<SweptOperation> CDOperations() {
        KeepAwake,
        Disconnect,
        {{release, none}, {count, none}}},
+      {"CD RemoteStart", &CD, ConnectCD, RemoteStart, CDRemoteEnd, {}},
+      {"CD RemoteStart probing", &CD, ConnectCD, RemoteStartProbing, CDRemoteEnd,
+       UncheckedCDParameterCalls(), true},
+      // Remote mode ends even when the camera does not confirm it, so the
+      // next RemoteEnd is refused; the next RemoteStart works.
+      {"CD RemoteEnd",
+       &CD,
+       CDRemote,
+       RemoteEnd,
+       Disconnect,
+       {},
+       false,
+       {},
+       Steps({RemoteStart, RemoteEnd})},
+      {"CD RemoteGetNumberOfAvailableShots", &CD, CDRemote, ShotsLeft, CDRemoteEnd, {}},
+      {"CD RemoteTakePicture", &CD, CDRemote, TakePicture, CDRemoteEnd, {}},
+      {"CD RemoteGetPicture", &CD, Steps({CDRemote, TakePicture}), FetchPicture, CDRemoteEnd, {}},
+      {"CD RemoteGetRemoteParams", &CD, CDRemote, GetParams, CDRemoteEnd,
+       UncheckedCDParameterCalls(), true},
+      {"CD RemoteSetRemoteParams", &CD, Steps({CDRemote, GetParams}), SetParams, CDRemoteEnd,
+       UncheckedCDParameterCalls(), true},
+      {"CD RemoteStartViewfinder", &CD, CDRemote, StartViewfinder, CDViewfinderEnd, {}},
+      // The viewfinder counts as stopped even when the camera does not
+      // confirm it; leaving remote mode ends the camera's stream.
+      {"CD RemoteStopViewfinder",
+       &CD,
+       CDViewfinder,
+       StopViewfinder,
+       CDRemoteEnd,
+       {},
+       false,
+       {},
+       Steps({RemoteEnd, RemoteStart})},
+      {"CD RemoteSetViewfinderOutput",
+       &CD,
+       CDViewfinder,
+       [](SweepSession& s) { s.Controller->RemoteSetViewfinderOutput(RemoteViewFinderOutputOff); },
+       CDViewfinderEnd,
+       {}},
+      {"CD RemoteActivateViewfinderAuto",
+       &CD,
+       CDViewfinder,
+       [](SweepSession& s) { s.Controller->RemoteActivateViewfinderAuto(); },
+       CDViewfinderEnd,
+       {}},
+      {"CD RemoteGetZoomPos", &CD, CDRemote, GetZoom, CDRemoteEnd, {}},
+      {"CD RemoteSetZoomPos",
+       &CD,
+       CDRemote,
+       [](SweepSession& s) { s.Controller->RemoteSetZoomPos(3); },
+       CDRemoteEnd,
+       {}},
+      {"CD RemoteAFLock",
+       &CD,
+       CDRemote,
+       [](SweepSession& s) { s.Controller->RemoteAFLock(true); },
+       CDRemoteEnd,
+       {}},
+      // Volume enumerations, images and picture data are given back with
+      // their results ignored.
+      {"CD OpenCameraCollection",
+       &CD,
+       ConnectCD,
+       OpenCDCollection,
+       Steps({CloseCollection, Disconnect}),
+       {{"CDEnumVolumeRelease", none}, {"CDCloseImage", none}, {"CDFreeImageItem", none}}},
+      // A collection whose enumeration could not be released is closed all
+      // the same; a new one can be opened.
+      {"CD CloseCameraCollection",
+       &CD,
+       Steps({ConnectCD, OpenCDCollection}),
+       CloseCollection,
+       Disconnect,
+       {},
+       false,
+       {},
+       Steps({OpenCDCollection, CloseCollection})},
+      {"CD GetPicture",
+       &CD,
+       Steps({ConnectCD, OpenCDCollection}),
+       DownloadJPEG,
+       Steps({CloseCollection, Disconnect}),
+       {{"CDCloseImage", none}, {"CDFreeImageItem", none}}},
+      {"CD DeletePicture",
+       &CD,
+       Steps({ConnectCD, OpenCDCollection}),
+       DeleteLast,
+       Steps({CloseCollection, Disconnect}),
+       {}},
   };
 }
 

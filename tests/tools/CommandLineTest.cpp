@@ -738,5 +738,63 @@ TEST_F(CommandLineTest, OlderPowerShotCamerasShootAndShowTheirParameters) {
   EXPECT_NE(last.find(": shot-001.jpg and cd-shot-1.jpg;"), std::string::npos) << last;
 }
 
+// The live functions and the card of an older PowerShot camera, as for any
+// other camera; its picture names come from the camera and are never taken
+// as paths.
+TEST_F(CommandLineTest, OlderPowerShotCamerasShowTheirLiveFunctionsAndCard) {
+  UseScenario(R"json({
+    "eos": { "cameras": [] },
+    "cd": { "cameras": [ { "model": "Simulated Classic",
+      "viewfinder": { "width": 64, "height": 48, "framesPerSecond": 200 },
+      "properties": { "ReleaseControlFaculty": 1073741847, "MaximumZoom": 12,
+                      "MaximumOpticalZoom": 5 },
+      "volumes": [ { "label": "CF", "files": [ "DCIM/100_PSHT/IMG_0001.JPG",
+        { "path": "DCIM/100_PSHT/IMG_0002.JPG", "reportedName": "..\\..\\up.JPG" },
+        "DCIM/100_PSHT/IMG_0003.JPG" ] } ] } ] }
+  })json");
+  const Result zoom = Run({"--camera", "powershot:0", "zoom", "set", "5"});
+  EXPECT_EQ(zoom.ExitCode, 0) << zoom.Err;
+  EXPECT_EQ(zoom.Out, "zoom position 5 of 0 to 12 (optical up to 5, digital beyond)\n");
+  const Result tooFar = Run({"--camera", "powershot:0", "zoom", "set", "13"});
+  EXPECT_EQ(tooFar.ExitCode, 1);
+  EXPECT_EQ(tooFar.Err, "vostrel: Zoom position 13 is outside the camera's range of 0 to 12\n");
+  EXPECT_EQ(Run({"--camera", "powershot:0", "af-lock", "on"}).Out, "focus locked\n");
+
+  const std::string frames = folder.file("frames");
+  const Result viewfinder = Run({"--camera", "powershot:0", "viewfinder", "-n", "3", "-o", frames});
+  EXPECT_EQ(viewfinder.ExitCode, 0) << viewfinder.Err;
+  EXPECT_EQ(StartOf(platform::joinPath(frames, "frame-003.jpg"), 2), JpegStart);
+
+  const Result list = Run({"--camera", "powershot:0", "card", "list"});
+  EXPECT_EQ(list.Out, "0\tIMG_0001.JPG\n1\t..\\..\\up.JPG\n2\tIMG_0003.JPG\n");
+  const std::string card = folder.file("out/card");
+  const Result get = Run({"-q", "--camera", "powershot:0", "card", "get", "--all", "-o", card});
+  EXPECT_EQ(get.ExitCode, 0) << get.Err;
+  EXPECT_EQ(StartOf(platform::joinPath(card, "up.JPG"), 2), JpegStart);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.file("out")),
+                          std::filesystem::directory_iterator()),
+            1);
+  const std::string thumbnails = folder.file("out/thumbnails");
+  const Result thumbs =
+      Run({"--camera", "powershot:0", "card", "thumbnails", "2", "-o", thumbnails});
+  EXPECT_EQ(thumbs.ExitCode, 0) << thumbs.Err;
+  EXPECT_EQ(StartOf(platform::joinPath(thumbnails, "IMG_0003-thumb.jpg"), 2), JpegStart);
+  // Numbers follow the list as pictures go: the last first.
+  const Result removed = RunLogged({"--camera", "powershot:0", "card", "delete", "0", "2"});
+  EXPECT_EQ(removed.ExitCode, 0) << removed.Err;
+  EXPECT_EQ(removed.Out, "deleted IMG_0003.JPG\ndeleted IMG_0001.JPG\n");
+  EXPECT_NE(removed.CallLog.find("CDDeleteImage(volume#"), std::string::npos) << removed.CallLog;
+
+  // The demo's CD session zooms, watches the viewfinder and browses the card.
+  const std::string demoFolder = folder.file("demo");
+  const Result demo = Run({"demo", "--family", "cd", "-n", "1", "-o", demoFolder});
+  ASSERT_EQ(demo.ExitCode, 0) << demo.Err;
+  EXPECT_NE(demo.Out.find("zoomed in: zoom position 5 of 0 to 12"), std::string::npos) << demo.Out;
+  EXPECT_NE(demo.Out.find("viewfinder: 15 frames in "), std::string::npos) << demo.Out;
+  EXPECT_NE(demo.Out.find("  3 pictures on the card\n"), std::string::npos) << demo.Out;
+  const std::string last = demo.Out.substr(demo.Out.rfind('\n', demo.Out.size() - 2) + 1);
+  EXPECT_NE(last.find("cd-shot-1.jpg; 3 thumbnails in cd-thumbnails"), std::string::npos) << last;
+}
+
 } // namespace
 } // namespace vostrel
