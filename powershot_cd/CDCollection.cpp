@@ -85,7 +85,9 @@ void TCDSDK::OpenCameraCollection(const std::string& temporaryDirectory, bool th
   // listing replaces it.
   ReleaseItemEnumeration();
   OpenFirstVolume();
-  CDEnumImageItemReset.checked(Volume, cdImageItemDepth, cdImageItemOption, &ItemEnumeration);
+  cdHandle enumeration = 0;
+  CDEnumImageItemReset.checked(Volume, cdImageItemDepth, cdImageItemOption, &enumeration);
+  ItemEnumeration = enumeration;
   // The folder is taken as the host gives it, a trailing separator and all.
   const std::string thumbnailFile =
       temporaryDirectory + platform::pathSeparator() + ThumbnailFileName;

@@ -6,8 +6,9 @@
 ' the control find out which values of each shooting parameter the camera
 ' accepts (the first start probes, later ones read the result from the
 ' folder "probe-cache" next to this script), shows and changes a few
-' parameters, takes one picture, saves it as powershot-classic.jpg and closes the
-' session. The exit code is 0 when the session went through, 1 when the
+' parameters, moves the zoom where the camera has one, takes one picture,
+' saves it as powershot-classic.jpg, lists the pictures on the camera's card
+' and closes the session. The exit code is 0 when the session went through, 1 when the
 ' control reported an error.
 Option Explicit
 
@@ -34,7 +35,7 @@ On Error GoTo 0
 WScript.Quit 0
 
 Sub RunSession()
-  Dim fileName
+  Dim fileName, number
   camera.OpenCameraEnumeration
   If camera.OpenCameraEnumeration_GetPowerShotNr = 0 Then
     WScript.Echo "No PowerShot camera is attached."
@@ -56,12 +57,26 @@ Sub RunSession()
   camera.RemoteSetRemoteParams RemoteParamWhiteBalanceSetting, WhiteBalanceDaylight
   WScript.Echo "White balance now " & camera.RemoteGetRemoteParams(RemoteParamWhiteBalanceSetting)
   WScript.Echo "Shots left: " & camera.RemoteGetNumberOfAvailableShots
+  If camera.RemoteStart_DoSupportZoom Then
+    camera.RemoteSetZoomPos camera.RemoteGetZoomPos_MaxOpticalZoomPos
+    WScript.Echo "Zoom " & camera.RemoteGetZoomPos_CurrentZoomPos & " of 0 to " & _
+      camera.RemoteGetZoomPos_MaxZoomPos
+  End If
 
   camera.RemoteTakePicture
   fileName = fso.GetAbsolutePathName("powershot-classic.jpg")
   camera.RemoteGetPicture fileName, PictureTypeFull
   WScript.Echo "Picture saved: " & fileName & " (" & fso.GetFile(fileName).Size & " bytes)"
   camera.RemoteEnd
+
+  ' The card needs no remote mode. The folder receives the thumbnail file
+  ' of the older PowerShot cameras when thumbnails are asked for.
+  camera.OpenCameraCollection fso.GetAbsolutePathName("."), False
+  WScript.Echo "Pictures on the card: " & camera.OpenCameraCollection_GetNrOfPictures
+  For number = 0 To camera.OpenCameraCollection_GetNrOfPictures - 1
+    WScript.Echo "  " & number & " " & camera.OpenCameraCollection_NameOfImage(number)
+  Next
+  camera.CloseCameraCollection
   camera.Disconnect
   camera.CloseCameraEnumeration
 End Sub

@@ -422,12 +422,13 @@ std::vector<SweptOperation> PROperations() {
 // ---------------------------------------------------------------------------
 // CD
 
+// The camera offers every live function and has pictures on its card.
 const SweptFamily CD{"CDSDK.DLL",
                      R"({"eos": {"cameras": []}, "pr": {"cameras": []},
         "cd": {"cameras": [{"model": "PowerShot Sweep CD",
-          "properties": {"ReleaseControlFaculty": {"value": 1073741847}},
-          "volumes": [{"label": "CF", "files": ["DCIM/100CANON/IMG_0001.JPG",
-                                                "DCIM/100CANON/IMG_0002.JPG"]}]}]}})",
+          "properties": {"ReleaseControlFaculty": 1073741847},
+          "volumes": [{"label": "CF", "files": ["DCIM/100_PSHT/IMG_0001.JPG",
+                                               "DCIM/100_PSHT/IMG_0002.JPG"]}]}]}})",
                      &CheckCDError,
                      {"CDFinishSDK", "CDCloseSource", "CDEnumDeviceRelease",
                       "CDEnumDevicePropertyRelease", "CDEnumVolumeRelease",

@@ -49,23 +49,6 @@ protected:
     ASSERT_NE(object, nullptr);
   }
 
-  // Dispatches this thread's messages until the sink holds count events of
-  // the kind; false after ten seconds.
-  static bool PumpUntil(const RecordingSink& sink, DISPID id, std::size_t count) {
-    for (int wait = 0; wait < 2000; ++wait) {
-      PumpMessages();
-      std::size_t seen = 0;
-      for (const RecordingSink::Event& event : sink.events) {
-        seen += event.id == id ? 1 : 0;
-      }
-      if (seen >= count) {
-        return true;
-      }
-      Sleep(5);
-    }
-    return false;
-  }
-
   IVostrelActiveXX* object = nullptr;
 };
 

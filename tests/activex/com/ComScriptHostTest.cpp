@@ -182,7 +182,10 @@ TEST_F(ShippedSample, PowerShotScriptZoomsWatchesTheViewfinderAndShoots) {
 }
 
 TEST_F(ShippedSample, PowerShotScriptProbesShootsAndReadsTheProbeCacheTheSecondTime) {
-  const std::string scenario = R"({"cd": {"cameras": [{"model": "Simulated Classic"}]}})";
+  // Zoom from 0 to 16, optical up to 8; one picture on the card.
+  const std::string scenario = R"({"cd": {"cameras": [{"model": "Simulated Classic",
+      "properties": {"ReleaseControlFaculty": 1073741847},
+      "volumes": [{"label": "CF", "files": ["DCIM/100_PSHT/IMG_0001.JPG"]}]}]}})";
   for (int run = 0; run < 2; ++run) {
     const ScriptRun result = Run(L"powershot-classic.vbs", scenario);
     EXPECT_EQ(result.exitCode, 0u) << result.output;
@@ -190,7 +193,10 @@ TEST_F(ShippedSample, PowerShotScriptProbesShootsAndReadsTheProbeCacheTheSecondT
     EXPECT_NE(result.output.find("Apertures it takes:      00000000001111111"), std::string::npos)
         << result.output;
     EXPECT_NE(result.output.find("White balance now 2"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("Zoom 8 of 0 to 16"), std::string::npos) << result.output;
     EXPECT_NE(result.output.find("Picture saved: "), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("Pictures on the card: 1\r\n  0 IMG_0001.JPG"), std::string::npos)
+        << result.output;
     EXPECT_TRUE(Produced("powershot-classic.jpg"));
   }
   EXPECT_TRUE(std::filesystem::exists(folder.path() / "probe-cache" / "Simulated Classic Mode16"));

@@ -127,6 +127,21 @@ void ComServer::PumpMessages() {
   }
 }
 
+bool ComServer::PumpUntil(const RecordingSink& sink, DISPID id, std::size_t count) {
+  for (int wait = 0; wait < 2000; ++wait) {
+    PumpMessages();
+    std::size_t seen = 0;
+    for (const RecordingSink::Event& event : sink.events) {
+      seen += event.id == id ? 1 : 0;
+    }
+    if (seen >= count) {
+      return true;
+    }
+    Sleep(5);
+  }
+  return false;
+}
+
 HRESULT STDMETHODCALLTYPE RecordingSink::QueryInterface(REFIID iid, void** object) {
   if (iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID_IVostrelActiveXXEvents) {
     *object = static_cast<IDispatch*>(this);

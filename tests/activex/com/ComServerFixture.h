@@ -67,6 +67,8 @@ struct ServerEntryPoints {
   HRESULT(STDAPICALLTYPE* UnregisterServer)() = nullptr;
 };
 
+class RecordingSink;
+
 class ComServer : public ::testing::Test {
 public:
   static void SetUpTestSuite();
@@ -92,6 +94,9 @@ protected:
                               WORD flags = DISPATCH_METHOD | DISPATCH_PROPERTYGET);
   // Dispatches every message waiting for this thread.
   static void PumpMessages();
+  // Dispatches this thread's messages until the sink holds `count` events of
+  // the DISPID; false after ten seconds.
+  static bool PumpUntil(const RecordingSink& sink, DISPID id, std::size_t count);
 
   // Objects created by the test, released in TearDown.
   std::vector<IUnknown*> objects;
