@@ -84,15 +84,7 @@ TEST_F(PRViewfinder, FramesAreDistinctJPEGPicturesFromTheStartToTheStop) {
   controller->RemoteStopViewfinder();
   EXPECT_FALSE(controller->IsViewfinderOn());
 
-  const std::vector<std::string> received = frames.Frames();
-  for (std::size_t i = 0; i < received.size(); ++i) {
-    ASSERT_GE(received[i].size(), 4u);
-    EXPECT_EQ(received[i].substr(0, 2), "\xFF\xD8") << "frame " << i;
-    EXPECT_EQ(received[i].substr(received[i].size() - 2), "\xFF\xD9") << "frame " << i;
-    if (i > 0) {
-      EXPECT_NE(received[i], received[i - 1]) << "frame " << i;
-    }
-  }
+  ExpectDistinctJpegFrames(frames.Frames());
   EXPECT_THAT(Calls(), ElementsAre("PR_RC_StartViewFinder(camera#, " +
                                        std::to_string(controller->GetInstanceIndex()) +
                                        ", handler) = 0x00000000",

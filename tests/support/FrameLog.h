@@ -2,6 +2,8 @@
 // The viewfinder frames a controller's handler received, for a test thread
 // to wait on.
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -47,5 +49,18 @@ private:
   std::condition_variable arrived_;
   std::vector<std::string> frames_;
 };
+
+// Every frame is a whole JPEG picture (start and end markers) that differs
+// from the one before it.
+inline void ExpectDistinctJpegFrames(const std::vector<std::string>& received) {
+  for (std::size_t i = 0; i < received.size(); ++i) {
+    ASSERT_GE(received[i].size(), 4u);
+    EXPECT_EQ(received[i].substr(0, 2), "\xFF\xD8") << "frame " << i;
+    EXPECT_EQ(received[i].substr(received[i].size() - 2), "\xFF\xD9") << "frame " << i;
+    if (i > 0) {
+      EXPECT_NE(received[i], received[i - 1]) << "frame " << i;
+    }
+  }
+}
 
 } // namespace vostrel::test
