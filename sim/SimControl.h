@@ -55,6 +55,21 @@ VOSTREL_SIM_API size_t VostrelSim_GetLastError(char* buffer, size_t size);
  * from now). VOSTREL_SIM_ALWAYS fails for good; 0 removes the injection. */
 VOSTREL_SIM_API int32_t VostrelSim_InjectFailure(const char* entryPoint, uint32_t result,
                                                  uint32_t passingCalls, uint32_t failingCalls);
+/* Makes every call of the named entry point fail with result, each with a
+ * chance of perMillion in a million, drawn from the generator that
+ * VostrelSim_SeedRandomFailures seeds: the same seed and the same calls give
+ * the same failures. Counted injections of the entry point come first. 0
+ * removes it. */
+VOSTREL_SIM_API int32_t VostrelSim_InjectRandomFailure(const char* entryPoint, uint32_t result,
+                                                       uint32_t perMillion);
+VOSTREL_SIM_API void VostrelSim_SeedRandomFailures(uint32_t seed);
+/* Calls failed by an injection of either kind since the library was loaded. */
+VOSTREL_SIM_API uint64_t VostrelSim_InjectedFailures(void);
+/* The disk of the PC takes only `bytes` more bytes of the files that the
+ * library writes (downloads, released pictures); a write that does not fit
+ * writes what fits and fails as on a full disk. -1 removes the limit. */
+VOSTREL_SIM_API int32_t VostrelSim_LimitDiskSpace(int64_t bytes);
+/* Removes every injection and the limit of the disk. */
 VOSTREL_SIM_API void VostrelSim_ClearFailures(void);
 
 /* Raises a camera event on camera number `camera` to the handler the host

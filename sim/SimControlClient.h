@@ -30,6 +30,14 @@ public:
             resolve<decltype(&VostrelSim_GetLastError)>(library, "VostrelSim_GetLastError")),
         injectFailure_(
             resolve<decltype(&VostrelSim_InjectFailure)>(library, "VostrelSim_InjectFailure")),
+        injectRandomFailure_(resolve<decltype(&VostrelSim_InjectRandomFailure)>(
+            library, "VostrelSim_InjectRandomFailure")),
+        seedRandomFailures_(resolve<decltype(&VostrelSim_SeedRandomFailures)>(
+            library, "VostrelSim_SeedRandomFailures")),
+        injectedFailures_(resolve<decltype(&VostrelSim_InjectedFailures)>(
+            library, "VostrelSim_InjectedFailures")),
+        limitDiskSpace_(
+            resolve<decltype(&VostrelSim_LimitDiskSpace)>(library, "VostrelSim_LimitDiskSpace")),
         clearFailures_(
             resolve<decltype(&VostrelSim_ClearFailures)>(library, "VostrelSim_ClearFailures")),
         raiseEvent_(resolve<decltype(&VostrelSim_RaiseEvent)>(library, "VostrelSim_RaiseEvent")),
@@ -59,6 +67,17 @@ public:
   void injectFailure(const std::string& entryPoint, std::uint32_t result,
                      std::uint32_t passingCalls, std::uint32_t failingCalls) {
     check(injectFailure_(entryPoint.c_str(), result, passingCalls, failingCalls));
+  }
+  // chance: of a call failing, from 0 (removes the injection) to 1.
+  void injectRandomFailure(const std::string& entryPoint, std::uint32_t result, double chance) {
+    check(injectRandomFailure_(entryPoint.c_str(), result,
+                               static_cast<std::uint32_t>(chance * 1000000.0 + 0.5)));
+  }
+  void seedRandomFailures(std::uint32_t seed) { seedRandomFailures_(seed); }
+  std::uint64_t injectedFailures() const { return injectedFailures_(); }
+  // nullopt: no limit.
+  void limitDiskSpace(std::optional<std::uint64_t> bytes) {
+    check(limitDiskSpace_(bytes ? static_cast<std::int64_t>(*bytes) : -1));
   }
   void clearFailures() { clearFailures_(); }
 
@@ -146,6 +165,10 @@ private:
   decltype(&VostrelSim_ResetScenario) resetScenario_;
   decltype(&VostrelSim_GetLastError) getLastError_;
   decltype(&VostrelSim_InjectFailure) injectFailure_;
+  decltype(&VostrelSim_InjectRandomFailure) injectRandomFailure_;
+  decltype(&VostrelSim_SeedRandomFailures) seedRandomFailures_;
+  decltype(&VostrelSim_InjectedFailures) injectedFailures_;
+  decltype(&VostrelSim_LimitDiskSpace) limitDiskSpace_;
   decltype(&VostrelSim_ClearFailures) clearFailures_;
   decltype(&VostrelSim_RaiseEvent) raiseEvent_;
   decltype(&VostrelSim_DetachCamera) detachCamera_;

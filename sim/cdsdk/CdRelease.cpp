@@ -139,7 +139,11 @@ void CdSimulator::transferToFile(Call& call, const std::string& what, const Byte
   std::size_t offset = 0;
   do {
     const std::size_t length = std::min(TransferBlockSize, data.size() - offset);
-    if (length > 0 && std::fwrite(data.data() + offset, 1, length, file.get()) != length) {
+    // A full disk takes the part that fits, as a file system does.
+    const std::size_t fits = call.simulator().failures().takeDiskSpace(length);
+    if ((fits > 0 && std::fwrite(data.data() + offset, 1, fits, file.get()) != fits) ||
+        fits < length) {
+      std::fflush(file.get());
       fail(cdFileWriteError);
     }
     offset += length;

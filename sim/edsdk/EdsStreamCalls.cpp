@@ -22,7 +22,7 @@ EdsStreamRef EdsSimulator::createFileStream(const char* fileName, EdsUInt32 disp
     fail(EdsErrInvalidPointer);
   }
   auto object = std::make_shared<StreamObject>();
-  object->stream = std::make_shared<FileStream>(fileName, disposition, access);
+  object->stream = std::make_shared<FileStream>(fileName, disposition, access, failures());
   return handles_.add(object);
 }
 

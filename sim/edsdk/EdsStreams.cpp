@@ -97,7 +97,9 @@ void EndlessStream::write(const void* /*data*/, std::size_t /*size*/) {
   fail(EdsErrStreamWrite);
 }
 
-FileStream::FileStream(const std::string& path, EdsUInt32 disposition, EdsUInt32 access) {
+FileStream::FileStream(const std::string& path, EdsUInt32 disposition, EdsUInt32 access,
+                       FailureInjector& disk)
+    : disk_(disk) {
   if (access > EdsAccessReadWrite) {
     fail(EdsErrInvalidParameter);
   }
@@ -164,10 +166,15 @@ void FileStream::write(const void* data, std::size_t size) {
     fail(EdsErrStreamPermission);
   }
   moveTo(position_);
-  if (std::fwrite(data, 1, size, file_.get()) != size || std::fflush(file_.get()) != 0) {
+  // A full disk takes the part that fits, as a file system does.
+  const std::size_t fits = disk_.takeDiskSpace(size);
+  if (std::fwrite(data, 1, fits, file_.get()) != fits || std::fflush(file_.get()) != 0) {
     fail(EdsErrStreamWrite);
   }
-  position_ += size;
+  position_ += fits;
+  if (fits < size) {
+    fail(EdsErrStreamWrite);
+  }
 }
 
 std::uint64_t FileStream::length() {

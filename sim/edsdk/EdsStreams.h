@@ -5,6 +5,7 @@
 
 #include "eos/EDSDKTYPES.h"
 #include "sim/world/Bytes.h"
+#include "sim/world/FailureInjector.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -65,8 +66,10 @@ private:
 
 class FileStream final : public Stream {
 public:
-  // Opens or creates the file as disposition and access say.
-  FileStream(const std::string& path, EdsUInt32 disposition, EdsUInt32 access);
+  // Opens or creates the file as disposition and access say. Writes take
+  // the disk space that `disk` allows; what does not fit fails.
+  FileStream(const std::string& path, EdsUInt32 disposition, EdsUInt32 access,
+             FailureInjector& disk);
   std::size_t read(void* buffer, std::size_t size) override;
   void write(const void* data, std::size_t size) override;
   std::uint64_t length() override;
@@ -81,6 +84,7 @@ private:
   std::unique_ptr<std::FILE, Closer> file_;
   bool readable_ = false;
   bool writable_ = false;
+  FailureInjector& disk_;
 };
 
 } // namespace vostrel::sim::eds

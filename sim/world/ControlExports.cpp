@@ -7,6 +7,8 @@
 #include "sim/world/Simulator.h"
 
 #include <exception>
+#include <optional>
+#include <stdexcept>
 #include <string>
 
 using vostrel::sim::Bytes;
@@ -92,6 +94,38 @@ int32_t VostrelSim_InjectFailure(const char* entryPoint, uint32_t result, uint32
       throw std::invalid_argument("an injected failure needs the name of an entry point");
     }
     sim.failures().inject(entryPoint, result, passingCalls, failingCalls);
+  });
+}
+
+int32_t VostrelSim_InjectRandomFailure(const char* entryPoint, uint32_t result,
+                                       uint32_t perMillion) {
+  return guarded([&](auto& sim) {
+    if (entryPoint == nullptr || *entryPoint == '\0') {
+      throw std::invalid_argument("an injected failure needs the name of an entry point");
+    }
+    if (perMillion > vostrel::sim::FailureInjector::OneMillion) {
+      throw std::invalid_argument("a chance of failure is at most a million in a million");
+    }
+    sim.failures().injectRandom(entryPoint, result, perMillion);
+  });
+}
+
+void VostrelSim_SeedRandomFailures(uint32_t seed) {
+  guarded([&](auto& sim) { sim.failures().seedRandom(seed); });
+}
+
+uint64_t VostrelSim_InjectedFailures(void) {
+  uint64_t count = 0;
+  guarded([&](auto& sim) { count = sim.failures().injected(); });
+  return count;
+}
+
+int32_t VostrelSim_LimitDiskSpace(int64_t bytes) {
+  return guarded([&](auto& sim) {
+    if (bytes < -1) {
+      throw std::invalid_argument("the space left on the disk is -1 (no limit) or more");
+    }
+    sim.failures().limitDiskSpace(bytes < 0 ? std::nullopt : std::optional<std::uint64_t>(bytes));
   });
 }
 
