@@ -34,8 +34,9 @@ std::vector<ReleaseOutcome> ReleaseTogether(std::span<const std::function<void()
   try {
     for (std::size_t i = 0; i < releases.size(); ++i) {
       threads.emplace_back([&, i] {
-        start.arrive_and_wait();
         ReleaseOutcome& outcome = outcomes[i];
+        outcome.ReadyAt = MonotonicNanoseconds();
+        start.arrive_and_wait();
         outcome.StartedAt = MonotonicNanoseconds();
         try {
           releases[i]();

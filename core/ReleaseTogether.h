@@ -18,8 +18,10 @@ class TVostrel;
 struct ReleaseOutcome {
   // Empty when the camera released; otherwise the message of its failure.
   std::string Error;
-  // When the thread of this camera started its release, in nanoseconds of
-  // the system's monotonic clock.
+  // When the thread of this camera was ready and began to wait for the
+  // others, and when it started its release (after every thread was
+  // ready), in nanoseconds of the system's monotonic clock.
+  std::int64_t ReadyAt = 0;
   std::int64_t StartedAt = 0;
   bool Released() const { return Error.empty(); }
 };

@@ -1,5 +1,6 @@
 #include "core/TransferTarget.h"
 
+#include "core/CamErrors.h"
 #include "core/ECamException.h"
 #include "platform/FileSystem.h"
 
@@ -40,6 +41,11 @@ std::string TemporaryNameFor(const std::string& fileName) {
          fileName.substr(extension);
 }
 
+// The file's name without its folder.
+std::string NameOf(const std::string& path) {
+  return path.substr(path.find_last_of("/\\") + 1); // npos + 1 == 0
+}
+
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
   for (std::size_t at = text.find(from); at != std::string::npos;
        at = text.find(from, at + to.size())) {
@@ -73,10 +79,13 @@ void TransferTarget::Commit() {
 
 void TransferTarget::RaiseInHostTerms() {
   try {
-    throw;
+    // Errors of the file layer and the library become ECamException first,
+    // so that whatever failed, its message is rewritten.
+    RaiseAsCamException();
   } catch (const ECamException& error) {
     std::string message = error.message();
     ReplaceAll(message, TemporaryName_, FileName_);
+    ReplaceAll(message, NameOf(TemporaryName_), NameOf(FileName_));
     throw ECamException(std::move(message));
   }
 }

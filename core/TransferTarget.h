@@ -27,8 +27,8 @@ public:
   void Commit();
 
   // Runs a transfer into TemporaryName() and commits it; a failure leaves
-  // no file behind, and its message names the host's file, never the
-  // temporary one.
+  // no file behind and is raised as ECamException (whatever the transfer
+  // raised), its message naming the host's file, never the temporary one.
   template <typename Transfer>
   void Run(Transfer&& transfer);
 

@@ -1,6 +1,7 @@
-// Cameras of a rig fired together: every camera releases once, the
-// simulator's clock sees the releases close together, and a camera that
-// fails does not hold up the others.
+// Cameras of a rig fired together: every camera releases once, and not one
+// of them before the thread of every camera was ready (the simulator's
+// release times against the times the threads reached the barrier); a
+// camera that fails does not hold up the others.
 
 #include "RigFixture.h"
 
@@ -62,18 +63,21 @@ TEST_F(ReleaseTogether, EveryCameraReleasesOnceFromItsOwnThread) {
   Connect(Cameras);
   const std::vector<ReleaseOutcome> outcomes = RemoteTakePictureTogether(pointers);
   ASSERT_EQ(outcomes.size(), static_cast<std::size_t>(Cameras));
-  std::int64_t first = outcomes.front().StartedAt;
-  std::int64_t last = first;
+  std::int64_t lastReady = 0;
   for (const ReleaseOutcome& outcome : outcomes) {
     EXPECT_TRUE(outcome.Released()) << outcome.Error;
-    first = std::min(first, outcome.StartedAt);
-    last = std::max(last, outcome.StartedAt);
+    EXPECT_GT(outcome.ReadyAt, 0);
+    lastReady = std::max(lastReady, outcome.ReadyAt);
   }
   const nlohmann::json cameras = WorldCameras();
   for (int i = 0; i < Cameras; ++i) {
+    const ReleaseOutcome& outcome = outcomes[static_cast<std::size_t>(i)];
     EXPECT_EQ(cameras.at(i).at("releaseCount"), 1) << "camera " << i;
-    // The camera saw its release after its thread was let go.
-    EXPECT_GE(cameras.at(i).at("lastReleaseNanoseconds").get<std::int64_t>(), first);
+    // No thread was let go, and no camera asked to release, before the
+    // last thread had reached the barrier.
+    EXPECT_GE(outcome.StartedAt, lastReady) << "camera " << i;
+    EXPECT_GE(cameras.at(i).at("lastReleaseNanoseconds").get<std::int64_t>(), lastReady)
+        << "camera " << i;
   }
 }
 

@@ -256,6 +256,49 @@ TEST(FailureInjectorTest, CountsCallsPerEntryPoint) {
   EXPECT_EQ(injector.check("A"), std::nullopt);
 }
 
+TEST(FailureInjectorTest, RandomFailuresFollowTheSeedAndTheirChance) {
+  const auto failures = [](std::uint32_t seed) {
+    FailureInjector injector;
+    injector.seedRandom(seed);
+    injector.injectRandom("A", 5, 20000); // 2 %
+    std::vector<int> failed;
+    for (int call = 0; call < 20000; ++call) {
+      // Entry points without an injection draw nothing.
+      EXPECT_EQ(injector.check("B"), std::nullopt);
+      if (const auto result = injector.check("A")) {
+        EXPECT_EQ(*result, 5u);
+        failed.push_back(call);
+      }
+    }
+    EXPECT_EQ(injector.injected(), failed.size());
+    return failed;
+  };
+  const std::vector<int> first = failures(3);
+  EXPECT_EQ(failures(3), first);
+  EXPECT_NE(failures(4), first);
+  EXPECT_GT(first.size(), 300u);
+  EXPECT_LT(first.size(), 500u);
+
+  FailureInjector injector;
+  injector.injectRandom("A", 5, FailureInjector::OneMillion);
+  injector.inject("A", 7, 0, 1);
+  EXPECT_EQ(injector.check("A"), 7u); // counted injections first
+  EXPECT_EQ(injector.check("A"), 5u);
+  injector.injectRandom("A", 5, 0);
+  EXPECT_EQ(injector.check("A"), std::nullopt);
+}
+
+TEST(FailureInjectorTest, ALimitedDiskTakesWhatFitsUntilTheLimitIsLifted) {
+  FailureInjector injector;
+  EXPECT_EQ(injector.takeDiskSpace(1 << 20), 1u << 20);
+  injector.limitDiskSpace(1000);
+  EXPECT_EQ(injector.takeDiskSpace(600), 600u);
+  EXPECT_EQ(injector.takeDiskSpace(600), 400u);
+  EXPECT_EQ(injector.takeDiskSpace(1), 0u);
+  injector.clear();
+  EXPECT_EQ(injector.takeDiskSpace(600), 600u);
+}
+
 TEST(EventDispatcherTest, DeliversInOrderOnItsOwnThreadAndWaitsWhenAsked) {
   EventDispatcher dispatcher;
   std::mutex mutex;
