@@ -25,6 +25,8 @@ constexpr std::uint32_t BodyIdBase = 8100;
 constexpr const char* NothingQueued = "There are no pictures to download";
 // Fetch attempts per cycle before a camera's queue is left for the next one.
 constexpr int FetchAttempts = 4;
+// Samples of memory and handles kept at most (one more, at the end).
+constexpr std::size_t MaximumSamples = 4096;
 
 // The calls of a shoot-and-fetch cycle that fail at random, with the
 // results a camera gives when it fails them.
@@ -288,13 +290,27 @@ SoakReport RunSoak(const SoakOptions& options, const std::string& folder) {
     sim.injectRandomFailure(call.entryPoint, call.result, options.FailureRate);
   }
 
+  // The samples keep to the room reserved here, so that they do not show
+  // as growth themselves: when it is full, every other sample goes and
+  // samples are taken half as often.
   std::vector<Sample> samples;
+  samples.reserve(MaximumSamples);
+  std::int64_t sampleEvery = std::max<std::int64_t>(1, options.SampleEvery);
   std::vector<std::uint32_t> releases = ReleaseCounts();
   std::int64_t cycle = 0;
   for (; cycle < options.Cycles && options.KeepGoing(); ++cycle) {
-    if (cycle % options.SampleEvery == 0) {
-      samples.push_back({static_cast<std::int64_t>(options.HeapBytes()),
-                         static_cast<std::int64_t>(sim.liveReferences()), OpenFiles()});
+    if (cycle % sampleEvery == 0) {
+      if (samples.size() == MaximumSamples) {
+        for (std::size_t i = 0; i < MaximumSamples / 2; ++i) {
+          samples[i] = samples[2 * i];
+        }
+        samples.resize(MaximumSamples / 2);
+        sampleEvery *= 2;
+      }
+      if (cycle % sampleEvery == 0) {
+        samples.push_back({static_cast<std::int64_t>(options.HeapBytes()),
+                           static_cast<std::int64_t>(sim.liveReferences()), OpenFiles()});
+      }
     }
     SoakCamera& camera = *cameras[static_cast<std::size_t>(cycle % options.Cameras)];
     const auto number = static_cast<std::size_t>(camera.Number());
@@ -332,8 +348,14 @@ SoakReport RunSoak(const SoakOptions& options, const std::string& folder) {
   for (auto& camera : cameras) {
     camera->Fetch(cycle, folder);
   }
-  samples.push_back({static_cast<std::int64_t>(options.HeapBytes()),
-                     static_cast<std::int64_t>(sim.liveReferences()), OpenFiles()});
+  // The state after the last cycle takes the place of the last sample.
+  const Sample last{static_cast<std::int64_t>(options.HeapBytes()),
+                    static_cast<std::int64_t>(sim.liveReferences()), OpenFiles()};
+  if (samples.empty()) {
+    samples.push_back(last);
+  } else {
+    samples.back() = last;
+  }
   report.FailuresInjected = static_cast<std::int64_t>(sim.injectedFailures() - injectedBefore);
   std::int64_t released = 0;
   for (const std::uint32_t count : ReleaseCounts()) {
