@@ -249,7 +249,11 @@ TEST_F(ComRig, ACameraUnpluggedMidTransferLeavesTheOtherControlsUntouched) {
   Station& unplugged = *stations[5];
   ASSERT_EQ(Call(unplugged.object, L"RemoteTakePicture").result, S_OK);
   ASSERT_TRUE(PumpUntilAnnounced(unplugged, 2));
-  unplugged.unplugging->armed = true;
+  // Transfer progress reaches the sink only after the call returns (it is
+  // posted to this thread), so the camera is unplugged with its picture
+  // announced and waiting, just before the transfer starts.
+  Sim().detachCamera(unplugged.number);
+  unplugged.unplugging->unplugged = true;
   const std::filesystem::path target = folder.path() / "unplugged.jpg";
   const DispatchOutcome failed =
       Call(unplugged.object, L"RemoteGetPicture",
