@@ -7,6 +7,7 @@
 #include "platform/FileSystem.h"
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <stdexcept>
 
@@ -51,6 +52,15 @@ SimulatedWorld::SimulatedWorld(const std::string& scenario) {
   Simulator().loadScenario(scenario);
   // A scenario brings its own callback mode, so this follows the load.
   Simulator().setSynchronousCallbacks(true);
+}
+
+void RealPauses::sleep(platform::Milliseconds duration) {
+  const auto started = std::chrono::steady_clock::now();
+  real_.sleep(duration);
+  nanoseconds_ += std::chrono::duration_cast<std::chrono::nanoseconds>(
+                      std::chrono::steady_clock::now() - started)
+                      .count();
+  ++count_;
 }
 
 void StartRemoteMode(TVostrel& controller) {

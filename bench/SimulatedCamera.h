@@ -7,7 +7,8 @@
 // While a SimulatedWorld exists, callbacks run on the thread of the SDK call
 // that causes them, and the component's waits (the pause after each progress
 // report, the retry interval of refused writes) go to a fake clock: the
-// benchmarks measure the work, not the deliberate pauses.
+// benchmarks measure the work, not the deliberate pauses. RealPauses brings
+// the real clock back where the pauses themselves are measured.
 
 #include "core/CamDefines.h"
 #include "platform/Clock.h"
@@ -17,6 +18,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <atomic>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -53,6 +55,28 @@ public:
 private:
   platform::FakeClock clock_;
   platform::ScopedClock useClock_{clock_};
+};
+
+// The real clock for the life of the object, inside a SimulatedWorld: the
+// component's pauses take their real time again, and are counted.
+class RealPauses final : public platform::Clock {
+public:
+  RealPauses() = default;
+  RealPauses(const RealPauses&) = delete;
+  RealPauses& operator=(const RealPauses&) = delete;
+
+  platform::Milliseconds now() const override { return real_.now(); }
+  void sleep(platform::Milliseconds duration) override;
+
+  // The pauses so far, and the real time they took in seconds.
+  long Count() const { return count_.load(); }
+  double Seconds() const { return static_cast<double>(nanoseconds_.load()) / 1e9; }
+
+private:
+  platform::SystemClock real_;
+  std::atomic<long> count_{0};
+  std::atomic<long long> nanoseconds_{0};
+  platform::ScopedClock useClock_{*this};
 };
 
 // A controller (TVostrel) or control (TVostrelActiveX) connected to camera 0
