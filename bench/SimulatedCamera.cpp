@@ -54,13 +54,21 @@ SimulatedWorld::SimulatedWorld(const std::string& scenario) {
   Simulator().setSynchronousCallbacks(true);
 }
 
-void RealPauses::sleep(platform::Milliseconds duration) {
+platform::Milliseconds CountedPauses::now() const {
+  return real_.now() + platform::Milliseconds(skippedMilliseconds_.load());
+}
+
+void CountedPauses::sleep(platform::Milliseconds duration) {
+  ++count_;
+  if (mode_ == Mode::Skip) {
+    skippedMilliseconds_ += duration.count();
+    return;
+  }
   const auto started = std::chrono::steady_clock::now();
   real_.sleep(duration);
   nanoseconds_ += std::chrono::duration_cast<std::chrono::nanoseconds>(
                       std::chrono::steady_clock::now() - started)
                       .count();
-  ++count_;
 }
 
 void StartRemoteMode(TVostrel& controller) {

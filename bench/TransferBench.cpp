@@ -11,7 +11,7 @@
 // Counters: the peak heap of one transfer in KiB (it should not grow with
 // the picture), and for the stack the pause after each progress report
 // measured on the real clock: the pauses of one transfer and the share of
-// its real time they take. The timed runs leave the pauses out (fake clock).
+// its real time they take. The timed runs skip the pauses.
 //
 // Both sides write a file that does not exist yet: the target is removed in
 // every iteration. Rewriting a truncated file makes some file systems (ext4)
@@ -67,15 +67,18 @@ std::string OnePictureCard(std::size_t bytes) {
 // stack, once on the real clock for its pauses.
 void Measure(benchmark::State& state, std::size_t bytes, bool throughStack,
              const std::function<void()>& transfer) {
-  for (auto _ : state) {
-    transfer();
+  {
+    const CountedPauses skipped(CountedPauses::Mode::Skip);
+    for (auto _ : state) {
+      transfer();
+    }
+    ReportRatio(state, "peak heap KiB", static_cast<double>(PeakHeapGrowth(transfer)) / 1024);
   }
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes));
-  ReportRatio(state, "peak heap KiB", static_cast<double>(PeakHeapGrowth(transfer)) / 1024);
   if (!throughStack) {
     return;
   }
-  RealPauses pauses;
+  const CountedPauses pauses(CountedPauses::Mode::Real);
   const auto started = std::chrono::steady_clock::now();
   transfer();
   const double seconds =
