@@ -2,7 +2,10 @@
 
 #include "bench/RatioTable.h"
 
+#include <cstdlib>
 #include <exception>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <map>
 #include <set>
@@ -69,8 +72,6 @@ public:
   }
 
   bool Failed = false;
-
-private:
   RatioTable Table;
 };
 
@@ -105,7 +106,24 @@ int Main(int argc, char** argv) {
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
+  std::vector<std::pair<std::string, std::string>> rows;
+  for (const RatioTable::Row& row : reporter.Table.Rows()) {
+    rows.emplace_back(row.Name, row.Value);
+  }
+  AppendToSummary(std::filesystem::path(argv[0]).filename().string(), rows);
   return reporter.Failed ? 1 : 0;
+}
+
+void AppendToSummary(const std::string& program,
+                     const std::vector<std::pair<std::string, std::string>>& rows) {
+  const char* const path = std::getenv("VOSTREL_BENCH_SUMMARY");
+  if (path == nullptr || *path == '\0') {
+    return;
+  }
+  std::ofstream summary(path, std::ios::app);
+  for (const auto& [measurement, value] : rows) {
+    summary << program << '\t' << measurement << '\t' << value << '\n';
+  }
 }
 
 } // namespace vostrel::bench

@@ -11,6 +11,8 @@
 
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace vostrel::bench {
 
@@ -26,5 +28,12 @@ void ReportRatio(benchmark::State& state, const std::string& counter, double val
 // Runs the benchmarks that the command line selects and prints the ratio
 // table. Returns the program's exit status.
 int Main(int argc, char** argv);
+
+// When the environment names a summary file (VOSTREL_BENCH_SUMMARY), appends
+// one line per row to it: "<program>\t<measurement>\t<value>". Main does so
+// with its ratio table; scripts/bench.sh gathers the rows of every program
+// into one table.
+void AppendToSummary(const std::string& program,
+                     const std::vector<std::pair<std::string, std::string>>& rows);
 
 } // namespace vostrel::bench

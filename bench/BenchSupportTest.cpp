@@ -5,9 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include <stdlib.h>
+#include <unistd.h>
 
 namespace vostrel::bench {
 namespace {
@@ -65,6 +70,33 @@ TEST(BenchSupportTest, ABenchmarkThatRaisesFailsTheProgramWithItsMessage) {
   EXPECT_EQ(RunMain("Broken", output), 1);
   EXPECT_NE(output.find("no camera"), std::string::npos) << output;
   EXPECT_NE(output.find("Broken  no subject run"), std::string::npos) << output;
+}
+
+TEST(BenchSupportTest, AppendsItsRowsToTheSummaryFileTheEnvironmentNames) {
+  const std::filesystem::path summary =
+      std::filesystem::temp_directory_path() /
+      ("vostrel-bench-summary-" + std::to_string(getpid()) + ".tsv");
+  {
+    std::ofstream earlier(summary);
+    earlier << "bench_other\tEarlier\t1\n";
+  }
+  setenv("VOSTREL_BENCH_SUMMARY", summary.c_str(), 1);
+  std::string output;
+  const int status = RunMain("Sample", output);
+  unsetenv("VOSTREL_BENCH_SUMMARY");
+  EXPECT_EQ(status, 0);
+
+  std::ifstream file(summary);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(file, line);) {
+    lines.push_back(line);
+  }
+  std::filesystem::remove(summary);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "bench_other\tEarlier\t1");
+  EXPECT_EQ(lines[1].rfind("bench\tSample\t", 0), 0u) << lines[1];
+  EXPECT_NE(lines[1].find(" = "), std::string::npos) << lines[1];
+  EXPECT_EQ(lines[2], "bench\tSample/baseline: share\t0.5");
 }
 
 } // namespace

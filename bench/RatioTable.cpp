@@ -83,36 +83,44 @@ void RatioTable::Add(const std::string& benchmarkName, double secondsPerIteratio
   }
 }
 
-std::string RatioTable::Render() const {
-  std::size_t width = 0;
-  for (const std::string& name : PairOrder) {
-    width = std::max(width, name.size());
-  }
-  for (const std::string& name : CounterOrder) {
-    width = std::max(width, name.size());
-  }
-
-  std::string text;
-  if (!PairOrder.empty()) {
-    text += "Ratios of real time per iteration (subject / baseline)\n";
-  }
+std::vector<RatioTable::Row> RatioTable::Rows() const {
+  std::vector<Row> rows;
   for (const std::string& name : PairOrder) {
     const Pair& pair = Pairs.at(name);
-    text += "  " + PaddedTo(name, width) + "  ";
     if (pair.Subject.Count == 0 || pair.Baseline.Count == 0) {
-      text += pair.Subject.Count == 0 ? "no subject run\n" : "no baseline run\n";
+      rows.push_back({true, name, pair.Subject.Count == 0 ? "no subject run" : "no baseline run"});
       continue;
     }
     const double baseline = pair.Baseline.Value();
     const double subject = pair.Subject.Value();
-    text += FormatTime(subject) + " / " + FormatTime(baseline) + " = " +
-            (baseline > 0 ? FormatValue(subject / baseline) : std::string("n/a")) + "\n";
-  }
-  if (!CounterOrder.empty()) {
-    text += "Ratio counters\n";
+    rows.push_back({true, name,
+                    FormatTime(subject) + " / " + FormatTime(baseline) + " = " +
+                        (baseline > 0 ? FormatValue(subject / baseline) : std::string("n/a"))});
   }
   for (const std::string& name : CounterOrder) {
-    text += "  " + PaddedTo(name, width) + "  " + FormatValue(Counters.at(name).Value()) + "\n";
+    rows.push_back({false, name, FormatValue(Counters.at(name).Value())});
+  }
+  return rows;
+}
+
+std::string RatioTable::Render() const {
+  const std::vector<Row> rows = Rows();
+  std::size_t width = 0;
+  for (const Row& row : rows) {
+    width = std::max(width, row.Name.size());
+  }
+  std::string text;
+  bool pairs = false;
+  bool counters = false;
+  for (const Row& row : rows) {
+    if (row.Pair && !pairs) {
+      text += "Ratios of real time per iteration (subject / baseline)\n";
+      pairs = true;
+    } else if (!row.Pair && !counters) {
+      text += "Ratio counters\n";
+      counters = true;
+    }
+    text += "  " + PaddedTo(row.Name, width) + "  " + row.Value + "\n";
   }
   return text;
 }

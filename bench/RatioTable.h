@@ -19,8 +19,18 @@ public:
   void Add(const std::string& benchmarkName, double secondsPerIteration,
            const std::map<std::string, double>& ratioCounters = {});
 
-  // The table as text, one line per pair and per ratio counter; empty when
-  // there is nothing to show.
+  // One line of the table: a pair ("<subject time> / <baseline time> =
+  // <ratio>") or a ratio counter ("<value>").
+  struct Row {
+    bool Pair;
+    std::string Name;
+    std::string Value;
+  };
+  // The pairs in the order of their first run, then the ratio counters.
+  std::vector<Row> Rows() const;
+
+  // The table as text, one line per row under a heading for the pairs and
+  // one for the counters; empty when there is nothing to show.
   std::string Render() const;
 
 private:

@@ -9,6 +9,7 @@
 //
 // Usage: bench_rig [--rounds N] [--cameras 8,32,64]
 
+#include "bench/BenchSupport.h"
 #include "bench/SimulatedCamera.h"
 #include "core/ReleaseTogether.h"
 #include "core/Vostrel.h"
@@ -19,6 +20,7 @@
 #include <iostream>
 #include <memory>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -147,9 +149,15 @@ int main(int argc, char** argv) {
                     result.together.p99, result.together.max);
       std::snprintf(loop, sizeof loop, "%.3f / %.3f / %.3f", result.loop.p50, result.loop.p99,
                     result.loop.max);
-      std::printf("%8d  %-26s  %-26s  %.1f\n", cameras, together, loop,
-                  result.together.p99 > 0 ? result.loop.p99 / result.together.p99 : 0.0);
+      char ratio[32];
+      std::snprintf(ratio, sizeof ratio, "%.1f",
+                    result.together.p99 > 0 ? result.loop.p99 / result.together.p99 : 0.0);
+      std::printf("%8d  %-26s  %-26s  %s\n", cameras, together, loop, ratio);
       std::fflush(stdout);
+      const std::string rig = "Release skew ms of " + std::to_string(cameras) + " cameras";
+      AppendToSummary("bench_rig", {{rig + " together (p50 / p99 / max)", together},
+                                    {rig + " one after another (p50 / p99 / max)", loop},
+                                    {rig + ": p99 one after another / together", ratio}});
     }
   } catch (const std::exception& error) {
     std::cerr << "bench_rig: " << error.what() << '\n';

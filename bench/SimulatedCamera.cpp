@@ -7,6 +7,7 @@
 #include "platform/FileSystem.h"
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <stdexcept>
 
@@ -51,6 +52,23 @@ SimulatedWorld::SimulatedWorld(const std::string& scenario) {
   Simulator().loadScenario(scenario);
   // A scenario brings its own callback mode, so this follows the load.
   Simulator().setSynchronousCallbacks(true);
+}
+
+platform::Milliseconds CountedPauses::now() const {
+  return real_.now() + platform::Milliseconds(skippedMilliseconds_.load());
+}
+
+void CountedPauses::sleep(platform::Milliseconds duration) {
+  ++count_;
+  if (mode_ == Mode::Skip) {
+    skippedMilliseconds_ += duration.count();
+    return;
+  }
+  const auto started = std::chrono::steady_clock::now();
+  real_.sleep(duration);
+  nanoseconds_ += std::chrono::duration_cast<std::chrono::nanoseconds>(
+                      std::chrono::steady_clock::now() - started)
+                      .count();
 }
 
 void StartRemoteMode(TVostrel& controller) {

@@ -7,7 +7,8 @@
 // While a SimulatedWorld exists, callbacks run on the thread of the SDK call
 // that causes them, and the component's waits (the pause after each progress
 // report, the retry interval of refused writes) go to a fake clock: the
-// benchmarks measure the work, not the deliberate pauses.
+// benchmarks measure the work, not the deliberate pauses. CountedPauses
+// takes the pauses for real where they themselves are measured.
 
 #include "core/CamDefines.h"
 #include "platform/Clock.h"
@@ -17,6 +18,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <atomic>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -53,6 +55,35 @@ public:
 private:
   platform::FakeClock clock_;
   platform::ScopedClock useClock_{clock_};
+};
+
+// A clock for the life of the object, inside a SimulatedWorld, that counts
+// the component's pauses and either takes them for real (their real time
+// is measured) or skips them outright. Skipping differs from the world's
+// fake clock in that a pause does not yield the thread either, which on a
+// loaded machine can hand the processor away for a whole time slice. For
+// code without waits on other threads only (a skipped pause is no poll).
+class CountedPauses final : public platform::Clock {
+public:
+  enum class Mode { Skip, Real };
+  explicit CountedPauses(Mode mode) : mode_(mode) {}
+  CountedPauses(const CountedPauses&) = delete;
+  CountedPauses& operator=(const CountedPauses&) = delete;
+
+  platform::Milliseconds now() const override;
+  void sleep(platform::Milliseconds duration) override;
+
+  // The pauses so far, and the real time they took in seconds.
+  long Count() const { return count_.load(); }
+  double Seconds() const { return static_cast<double>(nanoseconds_.load()) / 1e9; }
+
+private:
+  const Mode mode_;
+  platform::SystemClock real_;
+  std::atomic<long> count_{0};
+  std::atomic<long long> nanoseconds_{0};
+  std::atomic<long long> skippedMilliseconds_{0};
+  platform::ScopedClock useClock_{*this};
 };
 
 // A controller (TVostrel) or control (TVostrelActiveX) connected to camera 0

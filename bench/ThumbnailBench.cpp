@@ -1,13 +1,17 @@
 // Thumbnails of card pictures: loading a thumbnail into TJPEGImage (which
 // reads its JPEG header with libjpeg) against a plain copy of its bytes, and
-// listing the card with thumbnails against listing it without.
+// a card of 1000 JPEG pictures listed through the controller against the
+// same walk and thumbnail downloads made straight through the binding of
+// EDSDK.DLL (DirectEos), with and without thumbnails.
 
 #include "bench/BenchSupport.h"
+#include "bench/DirectEos.h"
 #include "bench/SimulatedCamera.h"
 #include "core/JPEGImage.h"
 #include "core/Vostrel.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -15,19 +19,22 @@
 namespace vostrel::bench {
 namespace {
 
-constexpr int CardPictures = 6;
-
-nlohmann::json CardOfJpegPictures() {
+// A card of this many JPEG pictures in one folder.
+nlohmann::json CardOfJpegPictures(int pictures) {
   nlohmann::json files = nlohmann::json::array();
-  for (int number = 1; number <= CardPictures; ++number) {
-    files.push_back("DCIM/100EOS/IMG_000" + std::to_string(number) + ".JPG");
+  for (int number = 1; number <= pictures; ++number) {
+    char path[32];
+    std::snprintf(path, sizeof path, "DCIM/100EOS/IMG_%04d.JPG", number);
+    files.push_back(path);
   }
   return files;
 }
 
+constexpr int ListedPictures = 1000;
+
 // The bytes of a thumbnail as the camera delivers it.
 std::vector<std::uint8_t> CameraThumbnail() {
-  SimulatedWorld world(OneCameraScenario(CardOfJpegPictures()));
+  SimulatedWorld world(OneCameraScenario(CardOfJpegPictures(1)));
   Connected<TVostrel> camera;
   ImageListType pictures = camera.component.OpenCameraCollection("", true);
   if (pictures.empty() || !pictures.front().Thumbnail) {
@@ -53,9 +60,9 @@ void LoadThumbnail(benchmark::State& state) {
   }
 }
 
-// Opens and closes the collection of a card of JPEG pictures.
-void ListCard(benchmark::State& state, bool thumbnails) {
-  SimulatedWorld world(OneCameraScenario(CardOfJpegPictures()));
+// Opens and closes the collection of the card through the controller.
+void ListThroughController(benchmark::State& state, bool thumbnails) {
+  SimulatedWorld world(OneCameraScenario(CardOfJpegPictures(ListedPictures)));
   Connected<TVostrel> camera;
   const auto list = [&camera, thumbnails] {
     ImageListType pictures = camera.component.OpenCameraCollection("", thumbnails);
@@ -67,12 +74,29 @@ void ListCard(benchmark::State& state, bool thumbnails) {
   ReportSdkCalls(state, list);
 }
 
+void ListDirectly(benchmark::State& state, bool thumbnails) {
+  SimulatedWorld world(OneCameraScenario(CardOfJpegPictures(ListedPictures)));
+  DirectEos camera;
+  const auto list = [&camera, thumbnails] {
+    DirectEos::Listing listing = camera.ListCard(thumbnails);
+    DirectEos::Release(listing);
+  };
+  for (auto _ : state) {
+    list();
+  }
+  ReportSdkCalls(state, list);
+}
+
+Body Listing(void (*list)(benchmark::State&, bool), bool thumbnails) {
+  return [list, thumbnails](benchmark::State& state) { list(state, thumbnails); };
+}
+
 [[maybe_unused]] const bool registered =
     RegisterPair("Thumbnail into TJPEGImage", CopyThumbnailBytes, LoadThumbnail) &&
-    RegisterPair(
-        "Card listing of 6 JPEGs with thumbnails",
-        [](benchmark::State& state) { ListCard(state, false); },
-        [](benchmark::State& state) { ListCard(state, true); });
+    RegisterPair("Card listing of 1000 JPEGs with thumbnails", Listing(ListDirectly, true),
+                 Listing(ListThroughController, true)) &&
+    RegisterPair("Card listing of 1000 JPEGs without thumbnails", Listing(ListDirectly, false),
+                 Listing(ListThroughController, false));
 
 } // namespace
 } // namespace vostrel::bench

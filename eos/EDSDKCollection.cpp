@@ -54,8 +54,12 @@ bool HasThumbnailExtension(const std::string& fileName) {
          fileName.compare(dot, std::string::npos, ThumbnailExtension) == 0;
 }
 
-// Copies the stream from its beginning, one byte per read, up to the length
-// the stream reports; a read that delivers nothing ends the copy early.
+// Thumbnails are read from their stream in blocks of this many bytes.
+constexpr EdsUInt32 ThumbnailReadBlock = 64 * 1024;
+
+// Copies the stream from its beginning, a block per read, up to the length
+// the stream reports; a read that delivers nothing ends the copy early, and
+// a read never counts for more than it was asked.
 std::vector<std::uint8_t> ReadWholeStream(EdsStreamRef stream) {
   EdsSeek.checked(stream, 0, EdsSeekBegin);
   EdsUInt32 length = 0;
@@ -65,17 +69,18 @@ std::vector<std::uint8_t> ReadWholeStream(EdsStreamRef stream) {
                         " bytes");
   }
 
-  std::vector<std::uint8_t> bytes;
-  bytes.reserve(length);
-  while (bytes.size() < length) {
-    std::uint8_t byte = 0;
+  std::vector<std::uint8_t> bytes(length);
+  EdsUInt32 filled = 0;
+  while (filled < length) {
+    const EdsUInt32 wanted = std::min(ThumbnailReadBlock, length - filled);
     EdsUInt32 read = 0;
-    EdsRead.checked(stream, EdsUInt32{1}, &byte, &read);
-    if (read != 1) {
+    EdsRead.checked(stream, wanted, bytes.data() + filled, &read);
+    if (read == 0) {
       break;
     }
-    bytes.push_back(byte);
+    filled += std::min(read, wanted);
   }
+  bytes.resize(filled);
   return bytes;
 }
 
