@@ -28,7 +28,7 @@ struct DevelopOptions {
 void ShowRAW(ToolHost& host, const std::string& fileName, bool json) {
   TVostrelActiveX& control = host.Control();
   RAWScope raw(control, fileName);
-  const ValueTable& table = RemoteParamValues(RemoteParamWhiteBalanceSetting);
+  const ValueTable& table = RemoteParamValues(RemoteParamWhiteBalanceSetting, CameraFamily::EOS);
   std::vector<std::int32_t> settings =
       SupportedValues(control.OpenRAWObject_GetRemoteParamSupported(RAWParamWhiteBalanceSetting));
   std::erase(settings, 0);
@@ -103,7 +103,8 @@ void AddRawCommands(CommandLine& commandLine) {
                    "colour-temperature (with --kelvin), ... or its number")
       ->transform(CLI::Validator(
           [](std::string& text) {
-            const auto value = RemoteParamValues(RemoteParamWhiteBalanceSetting).Parse(text);
+            const auto value =
+                RemoteParamValues(RemoteParamWhiteBalanceSetting, CameraFamily::EOS).Parse(text);
             if (!value) {
               return std::string("not a white balance");
             }
