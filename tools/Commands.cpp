@@ -19,7 +19,7 @@ std::string ChosenCommand(const CLI::App& app) {
   std::string path;
   const CLI::App* level = &app;
   for (;;) {
-    const std::vector<const CLI::App*> chosen = level->get_subcommands();
+    const auto chosen = level->get_subcommands();
     if (chosen.empty()) {
       return path;
     }

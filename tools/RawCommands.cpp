@@ -25,6 +25,8 @@ struct DevelopOptions {
   std::int32_t Quality = 90;
 };
 
+// RAW files come from EOS cameras and are developed by the EOS library: their
+// white balances are the EOS values.
 void ShowRAW(ToolHost& host, const std::string& fileName, bool json) {
   TVostrelActiveX& control = host.Control();
   RAWScope raw(control, fileName);
