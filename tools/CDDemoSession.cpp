@@ -47,10 +47,10 @@ CDDemoResult RunCDDemoSession(ToolHost& host, const std::string& folder, std::in
     std::vector<std::int32_t> values =
         SupportedValues(control.RemoteStart_GetRemoteParamSupported(kind));
     std::erase(values, 0);
-    return ListMeanings(RemoteParamValues(kind), values);
+    return ListMeanings(RemoteParamValues(kind, CameraFamily::CD), values);
   };
   const auto current = [&](std::int32_t kind) {
-    return RemoteParamValues(kind).Show(control.RemoteGetRemoteParams(kind));
+    return RemoteParamValues(kind, CameraFamily::CD).Show(control.RemoteGetRemoteParams(kind));
   };
   std::cout << "  apertures it takes:      " << accepted(RemoteParamAv) << '\n';
   std::cout << "  white balances it takes: " << accepted(RemoteParamWhiteBalanceSetting) << '\n';
@@ -61,7 +61,8 @@ CDDemoResult RunCDDemoSession(ToolHost& host, const std::string& folder, std::in
   control.RemoteSetRemoteParams(RemoteParamWhiteBalanceSetting, 2);
   std::cout << "  white balance set to " << current(RemoteParamWhiteBalanceSetting) << '\n';
   std::cout << "  shots available: " << control.RemoteGetNumberOfAvailableShots() << '\n';
-  TourLiveFunctions(host, session, (std::filesystem::path(folder) / "cd-viewfinder").string());
+  result.ViewfinderFrames = TourLiveFunctions(
+      host, session, (std::filesystem::path(folder) / CDViewfinderFolder).string());
 
   std::cout << "Taking " << count << " pictures\n";
   CreateOutputFolder(folder);

@@ -13,10 +13,15 @@
 
 namespace vostrel::tools {
 
-// What the session left behind: the pictures fetched, and the thumbnails
-// saved in <folder>/cd-thumbnails.
+// The folder, inside the demo's folder, of the CD session's viewfinder frames.
+inline constexpr const char* CDViewfinderFolder = "cd-viewfinder";
+
+// What the session left behind: the pictures fetched, the viewfinder frames
+// saved in <folder>/cd-viewfinder and the thumbnails saved in
+// <folder>/cd-thumbnails.
 struct CDDemoResult {
   std::vector<std::string> Pictures;
+  std::int64_t ViewfinderFrames = 0;
   std::size_t Thumbnails = 0;
 };
 

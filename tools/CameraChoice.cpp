@@ -1,5 +1,6 @@
 #include "tools/CameraChoice.h"
 
+#include "core/DeviceLists.h"
 #include "tools/TextTools.h"
 
 namespace vostrel::tools {
@@ -24,6 +25,14 @@ std::optional<CameraChoice> ParseCameraChoice(const std::string& text) {
   }
   choice.Number = *number;
   return choice;
+}
+
+CameraFamily FamilyOf(const CameraChoice& camera) {
+  if (camera.Family == CamModEOS) {
+    return CameraFamily::EOS;
+  }
+  return camera.Number < static_cast<std::int64_t>(CDDeviceList().size()) ? CameraFamily::CD
+                                                                          : CameraFamily::PR;
 }
 
 std::string FamilyName(TxCamModType family) {

@@ -16,6 +16,15 @@ struct CameraChoice {
   std::int32_t Number = 0;
 };
 
+// The kind of camera behind a choice. A few parameter values mean different
+// settings on different kinds (see ParamValues), and the public family
+// PowerShot holds two kinds: the older (CD) cameras, numbered first, and the
+// newer (PR) ones.
+enum class CameraFamily { EOS, PR, CD };
+
+// The kind of the chosen camera, from the lists of the last enumeration.
+CameraFamily FamilyOf(const CameraChoice& camera);
+
 // Nullopt for text that names no camera. Family names ignore case.
 std::optional<CameraChoice> ParseCameraChoice(const std::string& text);
 

@@ -11,6 +11,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace vostrel::tools {
 
@@ -41,6 +42,13 @@ void AddParamsCommands(CommandLine& commandLine);
 void AddCardCommands(CommandLine& commandLine);
 // raw info|develop
 void AddRawCommands(CommandLine& commandLine);
+
+// The commands that print a JSON document with --json, as their names are
+// typed ("params get"); the others print text and say so on stderr.
+const std::vector<std::string>& JsonCommands();
+
+// "params get": the subcommand the command line chose, with its parents.
+std::string ChosenCommand(const CLI::App& app);
 
 // Where a command's messages go: stdout, or stderr when stdout carries the
 // JSON document.

@@ -75,7 +75,8 @@ void SetZoom(TVostrelActiveX& control, std::int32_t position) {
   control.RemoteSetZoomPos(position);
 }
 
-void TourLiveFunctions(ToolHost& host, CameraSession& session, const std::string& framesFolder) {
+std::int64_t TourLiveFunctions(ToolHost& host, CameraSession& session,
+                               const std::string& framesFolder) {
   TVostrelActiveX& control = host.Control();
   if (control.RemoteStart_DoSupportZoom()) {
     std::cout << "  " << DescribeZoom(control) << '\n';
@@ -91,9 +92,10 @@ void TourLiveFunctions(ToolHost& host, CameraSession& session, const std::string
     session.StopViewfinder();
     std::cout << "  viewfinder: " << DescribeViewfinderResult(result) << " saved in "
               << framesFolder << '\n';
-  } else {
-    std::cout << "  no live viewfinder\n";
+    return result.Frames;
   }
+  std::cout << "  no live viewfinder\n";
+  return 0;
 }
 
 } // namespace vostrel::tools

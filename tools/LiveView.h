@@ -49,7 +49,9 @@ void SetZoom(TVostrelActiveX& control, std::int32_t position);
 
 // The demo's look at the live functions of a camera under remote control,
 // each where the camera offers it: the zoom moved to the end of the optical
-// zoom, and a short run of the viewfinder saved into the folder.
-void TourLiveFunctions(ToolHost& host, CameraSession& session, const std::string& framesFolder);
+// zoom, and a short run of the viewfinder saved into the folder. Returns the
+// number of frames saved (0 without a viewfinder).
+std::int64_t TourLiveFunctions(ToolHost& host, CameraSession& session,
+                               const std::string& framesFolder);
 
 } // namespace vostrel::tools

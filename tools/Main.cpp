@@ -8,6 +8,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <iostream>
 
@@ -38,9 +39,12 @@ int main(int argc, char** argv) {
       ->capture_default_str();
   app.add_flag("-q,--quiet", global.Quiet, "Draw no progress bars");
   app.add_flag("-v,--verbose", global.Verbose, "Show the camera's events on stderr");
+  std::string jsonCommands;
+  for (const std::string& command : JsonCommands()) {
+    jsonCommands += (jsonCommands.empty() ? "" : ", ") + command;
+  }
   app.add_flag("--json", global.Json,
-               "Print one JSON document on stdout (list, info, params get|supported, card list, "
-               "raw info, shoot); messages go to stderr");
+               "Print one JSON document on stdout (" + jsonCommands + "); messages go to stderr");
   app.add_option("--timeout", global.TimeoutSeconds,
                  "Seconds to wait for a picture or frame the camera announces")
       ->check(CLI::PositiveNumber)
@@ -61,6 +65,15 @@ int main(int argc, char** argv) {
     return app.exit(error);
   }
   global.Camera = *ParseCameraChoice(camera);
+  if (global.Json) {
+    const std::string chosen = ChosenCommand(app);
+    const std::vector<std::string>& json = JsonCommands();
+    if (std::find(json.begin(), json.end(), chosen) == json.end()) {
+      // The command's text stays on stdout; a script learns why no document came.
+      std::cerr << "vostrel: " << chosen << " has no JSON output; --json is ignored\n";
+      global.Json = false;
+    }
+  }
 
   try {
     HostOptions options;

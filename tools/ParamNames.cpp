@@ -91,7 +91,14 @@ std::optional<std::int32_t> FindParamKind(const std::vector<ParamName>& names,
       }
     }
   }
-  return ParseInteger(text);
+  // A kind number of the list, as the automation interface numbers it.
+  const std::optional<std::int32_t> number = ParseInteger(text);
+  for (const ParamName& name : names) {
+    if (number && name.Kind == *number) {
+      return name.Kind;
+    }
+  }
+  return std::nullopt;
 }
 
 } // namespace vostrel::tools

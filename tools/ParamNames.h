@@ -21,7 +21,8 @@ const std::vector<ParamName>& RemoteParamNames();
 const std::vector<ParamName>& PictureStyleNames();
 const std::vector<ParamName>& WhitebalanceShiftNames();
 
-// The kind of a name in the list, or of a kind number given as text.
+// The kind of a name in the list, or of a kind number of the list given as
+// text ("21" for ISO); nullopt for anything else.
 std::optional<std::int32_t> FindParamKind(const std::vector<ParamName>& names,
                                           const std::string& text);
 

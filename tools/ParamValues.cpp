@@ -22,11 +22,16 @@ std::string Trimmed(const std::string& text) {
 }
 
 // Lower case without blanks, hyphens and underscores: "Colour temperature",
-// "colour-temperature" and "COLOUR_TEMPERATURE" compare equal.
+// "colour-temperature" and "COLOUR_TEMPERATURE" compare equal. A minus sign
+// before a digit stays: "-1" is not "1".
 std::string Words(const std::string& text) {
+  const std::string lower = Lowercase(text);
   std::string result;
-  for (const char c : Lowercase(text)) {
-    if (c != ' ' && c != '-' && c != '_' && c != '\t') {
+  for (std::size_t index = 0; index < lower.size(); ++index) {
+    const char c = lower[index];
+    const bool sign = c == '-' && index + 1 < lower.size() &&
+                      std::isdigit(static_cast<unsigned char>(lower[index + 1])) != 0;
+    if (sign || (c != ' ' && c != '-' && c != '_' && c != '\t')) {
       result += c;
     }
   }
@@ -46,6 +51,11 @@ std::string WithoutSuffix(std::string text, const std::string& suffix) {
     text.erase(text.size() - suffix.size());
   }
   return text;
+}
+
+// "+1" and "1" are one level; "-1" is another.
+std::string Level(const std::string& text) {
+  return WithoutPrefix(Words(text), "+");
 }
 
 // "f/5.6", "f5.6" and "5.6" are one aperture.
@@ -154,8 +164,16 @@ const ValueTable& SizeTable() {
   return table;
 }
 
+// Contrast, colour gain and sharpness: the backends' codes are the levels
+// -1, 0 and +1. Values 1 to 3 run from low to high, except for the sharpness
+// of a CD camera, whose table runs from high to low.
 const ValueTable& ThreeLevelTable() {
-  static const ValueTable table = WordTable({"", "low|-1", "normal|0", "high|+1"});
+  static const ValueTable table({"", "low|-1", "normal|0", "high|+1"}, Level);
+  return table;
+}
+
+const ValueTable& ReversedThreeLevelTable() {
+  static const ValueTable table({"", "high|+1", "normal|0", "low|-1"}, Level);
   return table;
 }
 
@@ -283,7 +301,7 @@ std::optional<std::int32_t> ValueTable::Parse(const std::string& typed) const {
   return meant ? meant : code;
 }
 
-const ValueTable& RemoteParamValues(std::int32_t kind) {
+const ValueTable& RemoteParamValues(std::int32_t kind, CameraFamily family) {
   static const ValueTable drive =
       WordTable({"", "single", "continuous", "movie", "high-speed continuous",
                  "low-speed continuous", "self-timer 10 s|self-timer", "self-timer 2 s"});
@@ -375,9 +393,10 @@ const ValueTable& RemoteParamValues(std::int32_t kind) {
     return WhiteBalanceTable();
   case RemoteParamWhiteBalanceKelvin:
     return kelvin;
+  case RemoteParamSharpness:
+    return family == CameraFamily::CD ? ReversedThreeLevelTable() : ThreeLevelTable();
   case RemoteParamContrast:
   case RemoteParamColorGain:
-  case RemoteParamSharpness:
     return ThreeLevelTable();
   case RemoteParamColorSpace:
     return colourSpace;

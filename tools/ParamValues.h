@@ -3,7 +3,12 @@
 // one table per kind ("f/5.6" for an aperture, "1/125" for a shutter speed,
 // "daylight" for a white balance), used both to show values and to read the
 // values a user types. A public value means the same setting on every
-// camera family, so the tables do not depend on the camera.
+// camera family that has it, with one exception the backends' tables make:
+// the older PowerShot (CD) cameras count sharpness the other way round
+// (value 1 is their highest sharpness, and the lowest on the PR cameras).
+// So a table is chosen by the family of the connected camera.
+
+#include "tools/CameraChoice.h"
 
 #include <cstdint>
 #include <optional>
@@ -63,9 +68,10 @@ private:
   std::string (*normalise_)(const std::string&) = nullptr;
 };
 
-// The table of a TxRemoteParamType kind (the Kelvin value included; the
-// white-balance shift and the picture style are groups of fields).
-const ValueTable& RemoteParamValues(std::int32_t kind);
+// The table of a TxRemoteParamType kind on a camera of the family (the
+// Kelvin value included; the white-balance shift and the picture style are
+// groups of fields).
+const ValueTable& RemoteParamValues(std::int32_t kind, CameraFamily family);
 // The tables of the fields of the picture style and of the white-balance
 // shift (TxRemoteParamPictureStyleType, TxRemoteParamWhitebalanceShiftType).
 const ValueTable& PictureStyleValues(std::int32_t field);

@@ -1,6 +1,7 @@
 // params get|set|save|load|supported: the shooting parameters in remote mode.
 // Setting and loading read the values back and name those the camera did not
-// take.
+// take. What a value means depends on the family of the camera (see
+// ParamValues), so the tables are chosen once the camera is connected.
 
 #include "activex/RemoteParamFields.h"
 #include "core/RemoteParamsFile.h"
@@ -66,6 +67,8 @@ ParamField FieldOf(ParamField::Group group, std::int32_t kind) {
   return {group, kind, PrefixOf(group) + std::to_string(kind)};
 }
 
+// The field a name stands for; the bare group names PictureStyle and
+// WhiteBalanceShift stand for the group's kind.
 std::optional<ParamField> FindField(const std::string& text) {
   const std::string lower = Lowercase(text);
   for (const ParamField::Group group :
@@ -94,11 +97,34 @@ std::string JoinNames(const std::vector<ParamField>& fields) {
   return names;
 }
 
-ParamField ParseField(const std::string& text) {
-  if (const auto field = FindField(text)) {
-    return *field;
+bool IsGroupKind(const ParamField& field) {
+  return field.FieldGroup == ParamField::Group::Plain &&
+         (field.Kind == RemoteParamPictureStyle || field.Kind == RemoteParamWhiteBalanceShift);
+}
+
+// A group has no value of its own: the user names one of its fields.
+void RefuseGroup(const ParamField& field) {
+  if (!IsGroupKind(field)) {
+    return;
   }
-  throw ToolError("Unknown parameter " + text + "; the parameters are " + JoinNames(AllFields()));
+  const ParamField::Group group = field.Kind == RemoteParamPictureStyle
+                                      ? ParamField::Group::PictureStyle
+                                      : ParamField::Group::WhitebalanceShift;
+  std::vector<ParamField> fields;
+  for (const ParamName& name : NamesOf(group)) {
+    fields.push_back(FieldOf(group, name.Kind));
+  }
+  throw ToolError(field.Name + " is a group of fields; name one of them: " + JoinNames(fields));
+}
+
+// A parameter with a value of its own, as get and set take it.
+ParamField ParseField(const std::string& text) {
+  const std::optional<ParamField> field = FindField(text);
+  if (!field) {
+    throw ToolError("Unknown parameter " + text + "; the parameters are " + JoinNames(AllFields()));
+  }
+  RefuseGroup(*field);
+  return *field;
 }
 
 // Every field with a value of its own, in the order of the names.
@@ -118,14 +144,21 @@ std::vector<ParamField> AllFields() {
   return fields;
 }
 
-const ValueTable& TableOf(const ParamField& field) {
+// The connected camera, with the family whose tables give its values'
+// meanings.
+struct Camera {
+  TVostrelActiveX& Control;
+  CameraFamily Family;
+};
+
+const ValueTable& TableOf(const ParamField& field, CameraFamily family) {
   switch (field.FieldGroup) {
   case ParamField::Group::PictureStyle:
     return PictureStyleValues(field.Kind);
   case ParamField::Group::WhitebalanceShift:
     return WhitebalanceShiftValues(field.Kind);
   default:
-    return RemoteParamValues(field.Kind);
+    return RemoteParamValues(field.Kind, family);
   }
 }
 
@@ -217,9 +250,9 @@ std::string CameraFieldsText(const TVostrelActiveX& control) {
                         : "the camera has " + JoinNames(fields);
 }
 
-std::string AcceptedText(const TVostrelActiveX& control, const ParamField& field) {
-  const ValueTable& table = TableOf(field);
-  const std::vector<std::int32_t> accepted = AcceptedValues(control, field);
+std::string AcceptedText(const Camera& camera, const ParamField& field) {
+  const ValueTable& table = TableOf(field, camera.Family);
+  const std::vector<std::int32_t> accepted = AcceptedValues(camera.Control, field);
   switch (table.ValueStyle()) {
   case ValueTable::Style::Coded:
     break;
@@ -246,7 +279,7 @@ std::string AcceptedText(const TVostrelActiveX& control, const ParamField& field
 
 // "Av=5.6", "Tv=1/125", "WhiteBalance=daylight", "ISO=#5": the value in any
 // form the field's table reads, checked against what the camera accepts.
-Assignment ParseAssignment(const TVostrelActiveX& control, const std::string& text) {
+Assignment ParseAssignment(const Camera& camera, const std::string& text) {
   const std::string::size_type equals = text.find('=');
   if (equals == std::string::npos) {
     throw ToolError("Expected NAME=VALUE, not " + text);
@@ -254,16 +287,17 @@ Assignment ParseAssignment(const TVostrelActiveX& control, const std::string& te
   const std::optional<ParamField> found = FindField(text.substr(0, equals));
   if (!found) {
     throw ToolError("Unknown parameter " + text.substr(0, equals) + "; " +
-                    CameraFieldsText(control));
+                    CameraFieldsText(camera.Control));
   }
   const ParamField field = *found;
+  RefuseGroup(field);
   const std::string typed = text.substr(equals + 1);
-  const std::optional<std::int32_t> value = TableOf(field).Parse(typed);
-  const std::vector<std::int32_t> accepted = AcceptedValues(control, field);
+  const std::optional<std::int32_t> value = TableOf(field, camera.Family).Parse(typed);
+  const std::vector<std::int32_t> accepted = AcceptedValues(camera.Control, field);
   const bool refused = value && field.Kind != RemoteParamWhiteBalanceKelvin && !accepted.empty() &&
                        std::find(accepted.begin(), accepted.end(), *value) == accepted.end();
   if (!value || refused) {
-    throw ToolError(field.Name + " cannot be " + typed + "; " + AcceptedText(control, field));
+    throw ToolError(field.Name + " cannot be " + typed + "; " + AcceptedText(camera, field));
   }
   return {field, *value};
 }
@@ -318,18 +352,28 @@ std::vector<ExpectedValue> AppliedFields(const RemoteParamsType& record) {
   return applied;
 }
 
-// Raises ToolError naming every field whose value the camera does not show.
-void CheckTaken(TVostrelActiveX& control, const std::vector<ExpectedValue>& expected) {
+// Reads the fields back. With --json the document lists each field with the
+// value wanted and the value the camera has. Raises ToolError naming every
+// field whose value the camera does not show.
+void CheckTaken(const Camera& camera, const std::vector<ExpectedValue>& expected, bool json) {
   std::string refused;
   std::size_t count = 0;
+  nlohmann::json parameters = nlohmann::json::array();
   for (const ExpectedValue& wanted : expected) {
-    const std::int32_t now = ReadField(control, wanted.Field);
+    const ValueTable& table = TableOf(wanted.Field, camera.Family);
+    const std::int32_t now = ReadField(camera.Control, wanted.Field);
+    parameters.push_back({{"name", wanted.Field.Name},
+                          {"wanted", ValueJson(table, wanted.Value)},
+                          {"camera", ValueJson(table, now)},
+                          {"taken", now == wanted.Value}});
     if (now != wanted.Value) {
       refused += std::string(count == 0 ? "" : ", ") + wanted.Field.Name + " (wanted " +
-                 TableOf(wanted.Field).Show(wanted.Value) + ", the camera has " +
-                 TableOf(wanted.Field).Show(now) + ")";
+                 table.Show(wanted.Value) + ", the camera has " + table.Show(now) + ")";
       ++count;
     }
+  }
+  if (json) {
+    PrintJson(std::cout, {{"parameters", parameters}, {"notTaken", count}});
   }
   if (count > 0) {
     throw ToolError("The camera did not take " + std::to_string(count) + " of " +
@@ -349,15 +393,15 @@ RemoteParamsType ParamsFileRecord(const std::string& fileName) {
 
 // Runs the work in remote mode on the chosen camera.
 template <typename Work>
-void InRemoteMode(ToolHost& host, const CameraChoice& camera, Work&& work, bool probe = false,
+void InRemoteMode(ToolHost& host, const CameraChoice& choice, Work&& work, bool probe = false,
                   const std::string& cacheDirectory = {}) {
   CameraSession session(host.Control());
-  session.Connect(camera);
+  session.Connect(choice);
   {
     const ProgressScope progress(host.Progress(), probe ? "probing" : "");
     session.StartRemote(ReleaseModeOnlyToPC, ReleaseDataKindTakeOnlyPicture, probe, cacheDirectory);
   }
-  work(host.Control());
+  work(Camera{host.Control(), FamilyOf(choice)});
   session.Close();
 }
 
@@ -382,16 +426,17 @@ void AddParamsCommands(CommandLine& commandLine) {
       if (fields.empty()) {
         fields = AllFields();
       }
-      InRemoteMode(host, global.Camera, [&](TVostrelActiveX& control) {
+      InRemoteMode(host, global.Camera, [&](const Camera& camera) {
         nlohmann::json parameters = nlohmann::json::array();
         for (const ParamField& field : fields) {
-          const std::int32_t value = ReadField(control, field);
+          const std::int32_t value = ReadField(camera.Control, field);
+          const ValueTable& table = TableOf(field, camera.Family);
           if (global.Json) {
-            nlohmann::json entry = ValueJson(TableOf(field), value);
+            nlohmann::json entry = ValueJson(table, value);
             entry["name"] = field.Name;
             parameters.push_back(entry);
           } else {
-            std::cout << field.Name << " = " << TableOf(field).Show(value) << '\n';
+            std::cout << field.Name << " = " << table.Show(value) << '\n';
           }
         }
         if (global.Json) {
@@ -420,17 +465,17 @@ void AddParamsCommands(CommandLine& commandLine) {
     run = [&global, assignments, check](ToolHost& host) {
       InRemoteMode(
           host, global.Camera,
-          [&](TVostrelActiveX& control) {
+          [&](const Camera& camera) {
             std::vector<Assignment> parsed;
             for (const std::string& text : *assignments) {
-              parsed.push_back(ParseAssignment(control, text));
+              parsed.push_back(ParseAssignment(camera, text));
             }
             std::vector<ExpectedValue> expected;
             for (const Assignment& assignment : parsed) {
-              WriteField(control, assignment.Field, assignment.Value);
+              WriteField(camera.Control, assignment.Field, assignment.Value);
               expected.push_back({assignment.Field, assignment.Value});
             }
-            CheckTaken(control, expected);
+            CheckTaken(camera, expected, global.Json);
           },
           check->Check || !check->Cache.empty(), check->Cache);
     };
@@ -441,8 +486,9 @@ void AddParamsCommands(CommandLine& commandLine) {
   save->add_option("file", *file, "Parameter file")->required();
   save->callback([&run, &global, file] {
     run = [&global, file](ToolHost& host) {
-      InRemoteMode(host, global.Camera,
-                   [&](TVostrelActiveX& control) { control.RemoteSaveCameraRemoteParams(*file); });
+      InRemoteMode(host, global.Camera, [&](const Camera& camera) {
+        camera.Control.RemoteSaveCameraRemoteParams(*file);
+      });
     };
   });
 
@@ -451,9 +497,9 @@ void AddParamsCommands(CommandLine& commandLine) {
   load->add_option("file", *file, "Parameter file")->required()->check(CLI::ExistingFile);
   load->callback([&run, &global, file] {
     run = [&global, file](ToolHost& host) {
-      InRemoteMode(host, global.Camera, [&](TVostrelActiveX& control) {
-        control.RemoteLoadCameraRemoteParams(*file);
-        CheckTaken(control, AppliedFields(ParamsFileRecord(*file)));
+      InRemoteMode(host, global.Camera, [&](const Camera& camera) {
+        camera.Control.RemoteLoadCameraRemoteParams(*file);
+        CheckTaken(camera, AppliedFields(ParamsFileRecord(*file)), global.Json);
       });
     };
   });
@@ -468,11 +514,16 @@ void AddParamsCommands(CommandLine& commandLine) {
     run = [&global, supportedNames, cache](ToolHost& host) {
       std::vector<std::int32_t> kinds;
       for (const std::string& name : *supportedNames) {
-        const ParamField field = ParseField(name);
-        if (field.FieldGroup != ParamField::Group::Plain) {
+        // A group has one flag: supported or not.
+        const std::optional<ParamField> field = FindField(name);
+        if (!field) {
+          throw ToolError("Unknown parameter " + name + "; the parameters are " +
+                          JoinNames(AllFields()));
+        }
+        if (field->FieldGroup != ParamField::Group::Plain) {
           throw ToolError("Supported values are listed per parameter, not for " + name);
         }
-        kinds.push_back(field.Kind);
+        kinds.push_back(field->Kind);
       }
       if (kinds.empty()) {
         for (const ParamName& name : RemoteParamNames()) {
@@ -481,10 +532,10 @@ void AddParamsCommands(CommandLine& commandLine) {
       }
       InRemoteMode(
           host, global.Camera,
-          [&](TVostrelActiveX& control) {
+          [&](const Camera& camera) {
             nlohmann::json parameters = nlohmann::json::array();
             for (const std::int32_t kind : kinds) {
-              const std::string flags = control.RemoteStart_GetRemoteParamSupported(kind);
+              const std::string flags = camera.Control.RemoteStart_GetRemoteParamSupported(kind);
               if (flags.empty()) {
                 continue;
               }
@@ -495,7 +546,7 @@ void AddParamsCommands(CommandLine& commandLine) {
                 entry["supported"] = flags == "1";
                 text = flags == "1" ? "supported" : "not supported";
               } else {
-                const ValueTable& table = RemoteParamValues(kind);
+                const ValueTable& table = RemoteParamValues(kind, camera.Family);
                 std::vector<std::int32_t> values = SupportedValues(flags);
                 std::erase(values, 0);
                 entry["supported"] = nlohmann::json::array();

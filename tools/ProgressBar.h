@@ -38,10 +38,10 @@ private:
   std::int32_t shown_ = -1;
 };
 
-// Ends the bar when the transfer leaves its scope, however it ends.
 // Whether standard error is a terminal.
 bool StandardErrorIsTerminal();
 
+// Ends the bar when the transfer leaves its scope, however it ends.
 class ProgressScope {
 public:
   ProgressScope(ProgressBar& bar, const std::string& label) : bar_(bar) { bar_.Begin(label); }

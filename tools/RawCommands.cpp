@@ -25,10 +25,12 @@ struct DevelopOptions {
   std::int32_t Quality = 90;
 };
 
+// RAW files come from EOS cameras and are developed by the EOS library: their
+// white balances are the EOS values.
 void ShowRAW(ToolHost& host, const std::string& fileName, bool json) {
   TVostrelActiveX& control = host.Control();
   RAWScope raw(control, fileName);
-  const ValueTable& table = RemoteParamValues(RemoteParamWhiteBalanceSetting);
+  const ValueTable& table = RemoteParamValues(RemoteParamWhiteBalanceSetting, CameraFamily::EOS);
   std::vector<std::int32_t> settings =
       SupportedValues(control.OpenRAWObject_GetRemoteParamSupported(RAWParamWhiteBalanceSetting));
   std::erase(settings, 0);
@@ -103,7 +105,8 @@ void AddRawCommands(CommandLine& commandLine) {
                    "colour-temperature (with --kelvin), ... or its number")
       ->transform(CLI::Validator(
           [](std::string& text) {
-            const auto value = RemoteParamValues(RemoteParamWhiteBalanceSetting).Parse(text);
+            const auto value =
+                RemoteParamValues(RemoteParamWhiteBalanceSetting, CameraFamily::EOS).Parse(text);
             if (!value) {
               return std::string("not a white balance");
             }

@@ -33,7 +33,6 @@ struct ShootOptions {
   bool All = false;
 };
 
-// The families the demo runs a session with.
 // The families whose sessions the demo runs: PowerShot means both kinds.
 enum class DemoFamilies { All, EOS, PowerShot, PR, CD };
 
@@ -170,7 +169,7 @@ CardTour BrowseCard(ToolHost& host, const std::string& folder) {
 std::vector<std::string> DevelopRAW(ToolHost& host, const std::string& rawFile) {
   TVostrelActiveX& control = host.Control();
   RAWScope raw(control, rawFile);
-  const ValueTable& balances = RemoteParamValues(RemoteParamWhiteBalanceSetting);
+  const ValueTable& balances = RemoteParamValues(RemoteParamWhiteBalanceSetting, CameraFamily::EOS);
   std::vector<std::int32_t> settings =
       SupportedValues(control.OpenRAWObject_GetRemoteParamSupported(RAWParamWhiteBalanceSetting));
   std::erase(settings, 0);
@@ -203,9 +202,19 @@ std::string FileNames(const std::vector<std::string>& files) {
   return names;
 }
 
+// The folder, inside the demo's folder, of the PR session's viewfinder frames.
+constexpr const char* PRViewfinderFolder = "viewfinder";
+
+// Viewfinder frames a session saved in a folder inside the demo's folder.
+struct FramesLeft {
+  std::string Folder;
+  std::int64_t Count = 0;
+};
+
 // What a demo session left behind.
 struct DemoResult {
   std::vector<std::string> Pictures;
+  std::vector<FramesLeft> Frames;
   CardTour Tour;
   std::vector<std::string> Developed;
   // Whether the EOS session ran, keeping its new pictures on the card too.
@@ -224,6 +233,11 @@ std::string LeftBehind(const ShootOptions& options, const DemoResult& result) {
   std::string line = "Left behind in " +
                      std::filesystem::absolute(options.Folder).lexically_normal().string() + ": " +
                      (files.empty() ? std::string("no pictures") : FileNames(files));
+  for (const FramesLeft& frames : result.Frames) {
+    if (frames.Count > 0) {
+      line += "; " + std::to_string(frames.Count) + " viewfinder frames in " + frames.Folder;
+    }
+  }
   if (result.Tour.Thumbnails > 0) {
     line += "; " + std::to_string(result.Tour.Thumbnails) + " thumbnails in thumbnails";
   }
@@ -272,9 +286,9 @@ DemoResult RunEOSDemo(ToolHost& host, CameraSession& session, std::int32_t numbe
 // The PowerShot part of the demo, with the last PowerShot camera listed (the
 // newer cameras come after the older ones): remote control in the mode every
 // PowerShot camera accepts, with its settings learnt, the zoom, a short run
-// of the viewfinder, and one picture fetched. Returns the files written.
-std::vector<std::string> RunPowerShotDemo(ToolHost& host, CameraSession& session,
-                                          const ShootOptions& demo) {
+// of the viewfinder, and one picture fetched. Returns the pictures and the
+// viewfinder frames written.
+DemoResult RunPowerShotDemo(ToolHost& host, CameraSession& session, const ShootOptions& demo) {
   TVostrelActiveX& control = host.Control();
   // The PowerShot list holds the CD cameras first, then the PR cameras.
   const auto count = static_cast<std::int32_t>(CDDeviceList().size() + PRDeviceList().size());
@@ -292,19 +306,23 @@ std::vector<std::string> RunPowerShotDemo(ToolHost& host, CameraSession& session
     const ProgressScope progress(host.Progress(), "settings");
     session.StartRemote(ReleaseModeOnlyToPC, ReleaseDataKindTakeOnlyPicture, true);
   }
-  TourLiveFunctions(host, session, (std::filesystem::path(demo.Folder) / "viewfinder").string());
+  DemoResult result;
+  result.Frames.push_back(
+      {PRViewfinderFolder,
+       TourLiveFunctions(host, session,
+                         (std::filesystem::path(demo.Folder) / PRViewfinderFolder).string())});
 
   ShootOptions options = demo;
   options.Count = 1;
   options.Mode = ReleaseModeOnlyToPC;
   options.Prefix = "powershot";
   std::cout << "Taking a picture\n";
-  const std::vector<std::string> files = ShootAndFetch(host, options, std::cout);
+  result.Pictures = ShootAndFetch(host, options, std::cout);
   std::cout << "Ending remote control\n";
   session.EndRemote();
   std::cout << "Disconnecting\n";
   session.Disconnect();
-  return files;
+  return result;
 }
 
 // The whole tour of the component: an EOS session, then one with a newer
@@ -320,13 +338,15 @@ void RunDemo(ToolHost& host, const CameraChoice& camera, const DemoOptions& opti
     result = RunEOSDemo(host, session, camera.Family == CamModEOS ? camera.Number : 0, options);
   }
   if (Runs(options.Families, DemoFamilies::PR)) {
-    const std::vector<std::string> more = RunPowerShotDemo(host, session, options);
-    result.Pictures.insert(result.Pictures.end(), more.begin(), more.end());
+    const DemoResult more = RunPowerShotDemo(host, session, options);
+    result.Pictures.insert(result.Pictures.end(), more.Pictures.begin(), more.Pictures.end());
+    result.Frames.insert(result.Frames.end(), more.Frames.begin(), more.Frames.end());
   }
   if (Runs(options.Families, DemoFamilies::CD)) {
     const CDDemoResult cd = RunCDDemoSession(host, options.Folder, options.Count);
     result.Pictures.insert(result.Pictures.end(), cd.Pictures.begin(), cd.Pictures.end());
     result.CDThumbnails = cd.Thumbnails;
+    result.Frames.push_back({CDViewfinderFolder, cd.ViewfinderFrames});
   }
   std::cout << "Stopping the camera SDKs\n";
   session.Close();

@@ -1,10 +1,13 @@
 // The automation reference (docs/automation-reference.md) describes exactly
 // the members, events and enumerations of the type library's source: the
-// same names in the same order, DISPIDs, kinds, parameters with their types,
-// results, and enumeration members with their values.
+// same names in the same order, DISPIDs, kinds, parameters with their types
+// and, for enumerations, the values they list, results, and enumeration
+// members with their values. Every message it quotes is one the code raises.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <regex>
@@ -53,10 +56,21 @@ std::ostream& operator<<(std::ostream& out, const Member& member) {
 
 using Enumerations = std::map<std::string, std::vector<std::pair<std::string, std::string>>>;
 
+// The Values column of a parameter whose type is an enumeration.
+struct ListedValues {
+  std::string Member;
+  std::string Parameter;
+  std::string Type;
+  std::vector<std::pair<std::string, std::string>> Values;
+};
+
 struct Library {
   std::vector<Member> Members;
   std::vector<Member> Events;
   Enumerations Enums;
+  std::vector<ListedValues> Values;
+  // The quoted texts of the Raises lines, with the member they belong to.
+  std::vector<std::pair<std::string, std::string>> Messages;
 };
 
 // ---- the IDL -------------------------------------------------------------
@@ -137,7 +151,9 @@ Library ReadReference(std::vector<std::string>& incomplete) {
   Library library;
   const std::regex memberHeading("### `(\\w+)` · DISPID (-?\\d+) · (.+)");
   const std::regex enumHeading("### `(Tx\\w+)`");
-  const std::regex parameterRow("\\| `(\\w+)` \\| ([^|]+) \\|.*");
+  const std::regex parameterRow("\\| `(\\w+)` \\| ([^|]+) \\|([^|]*)\\|.*");
+  const std::regex listedValue("`(\\w+)` = (-?\\d+)");
+  const std::regex quoted("\"([^\"]+)\"");
   const std::regex valueRow("\\| `(\\w+)` \\| (-?\\d+) \\|");
   Member* member = nullptr;
   std::vector<std::pair<std::string, std::string>>* enumeration = nullptr;
@@ -169,12 +185,23 @@ Library ReadReference(std::vector<std::string>& incomplete) {
       enumeration->emplace_back(match[1], match[2]);
     } else if (member != nullptr && std::regex_match(line, match, parameterRow)) {
       member->Parameters.push_back({match[1], TypeOf(match[2])});
+      const std::string values = match[3];
+      ListedValues listed{member->Name, match[1], TypeOf(match[2]), {}};
+      for (auto it = std::sregex_iterator(values.begin(), values.end(), listedValue);
+           it != std::sregex_iterator(); ++it) {
+        listed.Values.emplace_back((*it)[1], (*it)[2]);
+      }
+      library.Values.push_back(listed);
     } else if (member != nullptr && line.rfind("- Result: ", 0) == 0) {
       member->Result = line.substr(10) == "none" ? "none" : TypeOf(line.substr(10));
     } else if (member != nullptr && line.rfind("- Needs: ", 0) == 0 && line.size() > 9) {
       needs = true;
     } else if (member != nullptr && line.rfind("- Raises: ", 0) == 0 && line.size() > 10) {
       raises = true;
+      for (auto it = std::sregex_iterator(line.begin(), line.end(), quoted);
+           it != std::sregex_iterator(); ++it) {
+        library.Messages.emplace_back(member->Name, (*it)[1]);
+      }
     }
   }
   finish();
@@ -220,6 +247,117 @@ TEST_F(AutomationReference, DescribesEveryEventWithItsArguments) {
 
 TEST_F(AutomationReference, ListsEveryEnumerationWithItsValues) {
   EXPECT_EQ(reference.Enums, idl.Enums);
+}
+
+TEST_F(AutomationReference, ListsTheValuesOfEveryEnumerationParameter) {
+  std::size_t checked = 0;
+  for (const ListedValues& listed : reference.Values) {
+    const auto enumeration = idl.Enums.find(listed.Type);
+    if (enumeration == idl.Enums.end()) {
+      EXPECT_TRUE(listed.Values.empty()) << listed.Member << " " << listed.Parameter;
+      continue;
+    }
+    EXPECT_EQ(listed.Values, enumeration->second) << listed.Member << " " << listed.Parameter;
+    ++checked;
+  }
+  EXPECT_GE(checked, 20U);
+}
+
+// ---- the messages ----------------------------------------------------------
+
+// The string literals of a C++ source, with literals that follow each other
+// (only blanks or a '+' between them) joined into one.
+std::vector<std::string> StringLiterals(const std::string& source) {
+  std::vector<std::string> literals;
+  bool joinNext = false;
+  std::size_t index = 0;
+  const auto skipTo = [&](const std::string& end) {
+    const std::size_t found = source.find(end, index);
+    index = found == std::string::npos ? source.size() : found + end.size();
+  };
+  while (index < source.size()) {
+    const char c = source[index];
+    if (source.compare(index, 2, "//") == 0) {
+      skipTo("\n");
+      joinNext = false;
+    } else if (source.compare(index, 2, "/*") == 0) {
+      skipTo("*/");
+    } else if (c == '\'') {
+      index += source[index + 1] == '\\' ? 2 : 1;
+      skipTo("'");
+      joinNext = false;
+    } else if (c == '"') {
+      std::string literal;
+      for (++index; index < source.size() && source[index] != '"'; ++index) {
+        if (source[index] == '\\' && index + 1 < source.size()) {
+          ++index;
+        }
+        literal += source[index];
+      }
+      ++index;
+      if (joinNext && !literals.empty()) {
+        literals.back() += literal;
+      } else {
+        literals.push_back(literal);
+      }
+      joinNext = true;
+    } else {
+      if (c != ' ' && c != '\n' && c != '\t' && c != '+') {
+        joinNext = false;
+      }
+      ++index;
+    }
+  }
+  return literals;
+}
+
+std::string Trim(const std::string& text) {
+  const auto first = text.find_first_not_of(' ');
+  return first == std::string::npos ? std::string()
+                                    : text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+TEST_F(AutomationReference, QuotesOnlyMessagesTheCodeRaises) {
+  std::vector<std::string> literals;
+  for (const char* folder :
+       {"core", "eos", "powershot_pr", "powershot_cd", "activex", "platform"}) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(
+             std::filesystem::path(VOSTREL_SOURCE_DIR) / folder)) {
+      const std::string extension = entry.path().extension().string();
+      if (entry.is_regular_file() && (extension == ".cpp" || extension == ".h")) {
+        const std::vector<std::string> found =
+            StringLiterals(ReadText(entry.path().string().c_str()));
+        literals.insert(literals.end(), found.begin(), found.end());
+      }
+    }
+  }
+  ASSERT_GE(literals.size(), 500U);
+  const auto inCode = [&](const std::string& fragment) {
+    return std::any_of(literals.begin(), literals.end(), [&](const std::string& literal) {
+      return literal.find(fragment) != std::string::npos;
+    });
+  };
+  ASSERT_GE(reference.Messages.size(), 40U);
+  for (const auto& [member, message] : reference.Messages) {
+    // "..." stands for what the code puts in; a message may start with the
+    // name of the member, which the code passes to the check that raises.
+    std::string text = message;
+    if (text.rfind(member, 0) == 0) {
+      text.erase(0, member.size());
+    }
+    std::size_t start = 0;
+    while (start <= text.size()) {
+      const std::size_t dots = text.find("...", start);
+      const std::string fragment = Trim(text.substr(start, dots - start));
+      if (!fragment.empty()) {
+        EXPECT_TRUE(inCode(fragment)) << member << ": \"" << fragment << "\" is in no message";
+      }
+      if (dots == std::string::npos) {
+        break;
+      }
+      start = dots + 3;
+    }
+  }
 }
 
 } // namespace

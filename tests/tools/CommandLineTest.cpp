@@ -388,6 +388,15 @@ TEST_F(CommandLineTest, ACameraWithoutALiveFunctionSaysSo) {
   const Result lock = Run({"af-lock", "off"});
   EXPECT_EQ(lock.ExitCode, 1);
   EXPECT_EQ(lock.Err, "vostrel: EOS Bench cannot lock its focus from the PC\n");
+  // The viewfinder's output and automatic functions work only with a viewfinder.
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"viewfinder-output", "lcd"}, {"auto"}}) {
+    const Result result = Run(arguments);
+    EXPECT_EQ(result.ExitCode, 1) << arguments.front();
+    EXPECT_EQ(result.Err, "vostrel: EOS Bench has no live viewfinder that the PC can show\n")
+        << arguments.front();
+    EXPECT_EQ(result.Out, "") << arguments.front();
+  }
 }
 
 TEST_F(CommandLineTest, DemoRunsAPowerShotSessionAfterTheEOSOne) {
@@ -418,7 +427,21 @@ TEST_F(CommandLineTest, DemoRunsAPowerShotSessionAfterTheEOSOne) {
   const Result only = Run({"demo", "--family", "powershot", "-o", pictures});
   ASSERT_EQ(only.ExitCode, 0) << only.Err;
   EXPECT_EQ(only.Out.find("Connecting eos:0"), std::string::npos) << only.Out;
-  EXPECT_NE(only.Out.find(": powershot-001.jpg\n"), std::string::npos) << only.Out;
+  EXPECT_NE(only.Out.find(": powershot-001.jpg; 15 viewfinder frames in viewfinder\n"),
+            std::string::npos)
+      << only.Out;
+
+  // pr runs the newer PowerShot camera's session alone.
+  const std::string prFolder = folder.file("pr");
+  const Result pr = Run({"demo", "--family", "pr", "-o", prFolder});
+  ASSERT_EQ(pr.ExitCode, 0) << pr.Err;
+  EXPECT_EQ(pr.Out.find("Connecting eos:0"), std::string::npos) << pr.Out;
+  EXPECT_EQ(pr.Out.find("(CD)"), std::string::npos) << pr.Out;
+  EXPECT_EQ(StartOf(platform::joinPath(prFolder, "viewfinder/frame-015.jpg"), 2), JpegStart);
+  const std::string last = pr.Out.substr(pr.Out.rfind('\n', pr.Out.size() - 2) + 1);
+  EXPECT_EQ(last, "Left behind in " +
+                      std::filesystem::absolute(prFolder).lexically_normal().string() +
+                      ": powershot-001.jpg; 15 viewfinder frames in viewfinder\n");
 }
 
 TEST_F(CommandLineTest, CardPicturesDownloadAndRawFilesDevelop) {
@@ -454,6 +477,16 @@ TEST_F(CommandLineTest, CardPicturesDownloadAndRawFilesDevelop) {
   EXPECT_NE(info.find("Bits/Sample: 16"), std::string::npos) << info;
   EXPECT_NE(info.find("ICC Profile: <present>, 300 bytes"), std::string::npos) << info;
 #endif
+  // The text form names the white balance the picture was taken with and
+  // those it can be developed with, by their meanings.
+  const Result rawInfo = Run({"raw", "info", raw});
+  EXPECT_EQ(rawInfo.ExitCode, 0) << rawInfo.Err;
+  EXPECT_EQ(rawInfo.Out.substr(0, rawInfo.Out.find('\n') + 1), "white balance:  1 (auto)\n")
+      << rawInfo.Out;
+  EXPECT_NE(rawInfo.Out.find("\nwhite balances it can be developed with: auto, "),
+            std::string::npos)
+      << rawInfo.Out;
+
   const std::string jpeg = folder.file("developed.jpg");
   const Result developJpeg = Run({"raw", "develop", raw, jpeg, "--format", "jpeg"});
   EXPECT_EQ(developJpeg.ExitCode, 0) << developJpeg.Err;
@@ -572,6 +605,135 @@ TEST_F(CommandLineTest, ParametersAreSetInPhotographersTermsAndReachTheCamera) {
       << refused.Err;
   EXPECT_NE(refused.Err.find(", f/29 and f/32\n"), std::string::npos) << refused.Err;
 }
+
+// The same word reaches every PowerShot camera as the same setting: "high"
+// sharpness is the level +1, which the CD cameras number as public value 1
+// and the PR cameras as 3.
+TEST_F(CommandLineTest, LevelsMeanWhatTheConnectedCameraDoes) {
+  UseScenario(R"json({
+    "eos": { "cameras": [] },
+    "cd": { "cameras": [ { "model": "Simulated Classic" } ] },
+    "pr": { "cameras": [ { "model": "PowerShot Bench" } ] }
+  })json");
+  // Each run starts from the scenario again: what the camera took is read in
+  // the run that set it.
+  struct Case {
+    std::string Camera;
+    std::string Write;
+    std::int32_t Value;
+  };
+  for (const Case& check : {Case{"powershot:0", "CDSetRelCamSettingData(source#", 1},
+                            Case{"powershot:1", "PR_SetDevicePropValue(camera#", 3}}) {
+    const Result set =
+        RunLogged({"--json", "--camera", check.Camera, "params", "set", "Sharpness=high"});
+    ASSERT_EQ(set.ExitCode, 0) << check.Camera << ": " << set.Err;
+    const std::string setting =
+        check.Camera == "powershot:0" ? ", 0x0800000A, 1, 01)" : ", 0x0000D019, 1, 01)";
+    std::string sent;
+    std::istringstream lines(set.CallLog);
+    for (std::string line; std::getline(lines, line);) {
+      if (line.rfind(check.Write, 0) == 0 && line.find(setting) != std::string::npos) {
+        sent = line;
+      }
+    }
+    EXPECT_NE(sent, "") << check.Camera << ": the level +1 in\n" << set.CallLog;
+    const nlohmann::json taken = nlohmann::json::parse(set.Out)["parameters"][0];
+    EXPECT_EQ(taken["camera"], nlohmann::json({{"value", check.Value}, {"meaning", "high"}}))
+        << check.Camera << ": " << set.Out;
+  }
+  // -1 is a level; a bare 1 could be the level +1 or public value 1, except
+  // where both are the same setting.
+  const Result low = Run({"--json", "--camera", "powershot:1", "params", "set", "Contrast=-1"});
+  ASSERT_EQ(low.ExitCode, 0) << low.Err;
+  EXPECT_EQ(nlohmann::json::parse(low.Out)["parameters"][0]["camera"],
+            nlohmann::json({{"value", 1}, {"meaning", "low"}}));
+  const Result ambiguous = Run({"--camera", "powershot:1", "params", "set", "Contrast=1"});
+  EXPECT_EQ(ambiguous.ExitCode, 1);
+  EXPECT_EQ(ambiguous.Err, "vostrel: 1 could be high or value 1 (low): write high or #1\n");
+  EXPECT_EQ(Run({"--camera", "powershot:0", "params", "set", "Sharpness=1"}).ExitCode, 0);
+}
+
+// Only the names of the parameters and their kind numbers name parameters;
+// a group is named by its fields.
+TEST_F(CommandLineTest, ParameterNamesAreCheckedAndGroupsNamedByTheirFields) {
+  UseScenario(OneCamera);
+  const Result unknown = RunLogged({"params", "get", "42"});
+  EXPECT_EQ(unknown.ExitCode, 1);
+  EXPECT_EQ(unknown.Err.rfind("vostrel: Unknown parameter 42; the parameters are CompQuality, ", 0),
+            0U)
+      << unknown.Err;
+  EXPECT_EQ(unknown.CallLog.find("EdsOpenSession"), std::string::npos)
+      << "refused before connecting";
+  const Result unknownSet = RunLogged({"params", "set", "99=1"});
+  EXPECT_EQ(unknownSet.ExitCode, 1);
+  EXPECT_EQ(unknownSet.Err.rfind("vostrel: Unknown parameter 99; ", 0), 0U) << unknownSet.Err;
+  EXPECT_EQ(PropertyWrites(unknownSet.CallLog), std::vector<std::string>{"0x0000000B=02000000"})
+      << "nothing but the release target written";
+  // Kind 22 is the aperture, as the automation interface numbers it.
+  EXPECT_EQ(Run({"params", "get", "22"}).Out, "Av = 13 (f/4)\n");
+
+  const std::string styleFields =
+      "PictureStyle is a group of fields; name one of them: PictureStyle.Enabled, "
+      "PictureStyle.Contrast, PictureStyle.Sharpness, PictureStyle.Saturation, ";
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"params", "get", "PictureStyle"},
+        {"params", "set", "pictureStyle=1"},
+        {"params", "get", "16"}}) {
+    const Result group = Run(arguments);
+    EXPECT_EQ(group.ExitCode, 1) << arguments.back();
+    EXPECT_EQ(group.Err.rfind("vostrel: " + styleFields, 0), 0U) << group.Err;
+  }
+  const Result shift = Run({"params", "set", "WhiteBalanceShift=yes"});
+  EXPECT_EQ(shift.ExitCode, 1);
+  EXPECT_EQ(shift.Err, "vostrel: WhiteBalanceShift is a group of fields; name one of them: "
+                       "WhiteBalanceShift.WBShiftEnabled, WhiteBalanceShift.AmberBlue, "
+                       "WhiteBalanceShift.GreenMagenta\n");
+}
+
+TEST_F(CommandLineTest, SettingWithJsonReportsWhatTheCameraTook) {
+  UseScenario(R"json({"eos": {"cameras": [{"model": "EOS Stubborn",
+      "properties": {"Av": {"value": 40, "readBack": "unchanged"}}}]}})json");
+  const Result set = Run({"--json", "params", "set", "Av=f/5.6", "ISO=400"});
+  EXPECT_EQ(set.ExitCode, 1);
+  EXPECT_EQ(set.Err.rfind("vostrel: The camera did not take 1 of 2 values: Av (wanted ", 0), 0U)
+      << set.Err;
+  const nlohmann::json document = nlohmann::json::parse(set.Out);
+  EXPECT_EQ(document["notTaken"], 1);
+  EXPECT_EQ(document["parameters"][0], nlohmann::json::parse(R"({"name": "Av",
+      "wanted": {"value": 16, "meaning": "f/5.6"}, "camera": {"value": 13, "meaning": "f/4"},
+      "taken": false})"));
+  EXPECT_EQ(document["parameters"][1]["name"], "ISO");
+  EXPECT_EQ(document["parameters"][1]["taken"], true);
+
+  // A command without a document says so and prints its text.
+  const Result save = Run({"--json", "params", "save", folder.file("p.dat")});
+  EXPECT_EQ(save.ExitCode, 0) << save.Err;
+  EXPECT_EQ(save.Err, "vostrel: params save has no JSON output; --json is ignored\n");
+}
+
+#ifndef _WIN32
+// On a terminal the bar is redrawn in place. script(1) gives the program a
+// pseudo-terminal; its output (stdout and stderr together) is the transcript.
+TEST_F(CommandLineTest, OnATerminalTheProgressBarIsRedrawnInPlace) {
+  if (std::system("script --version > /dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "no script(1) on this machine";
+  }
+  UseScenario(OneCamera);
+  const std::string command = Quote(platform::joinPath(platform::ownModuleFolder(), Program)) +
+                              " shoot -n 1 -o " + Quote(folder.file("tty"));
+  const std::string transcript = folder.file("transcript.txt");
+  ASSERT_EQ(std::system(("script -q -e -c " + Quote(command) + " " + Quote(transcript) +
+                         " > /dev/null 2>&1 < /dev/null")
+                            .c_str()),
+            0);
+  // The transcript as it is, carriage returns included.
+  std::ifstream file(transcript, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("\rshot-001.jpg ["), std::string::npos) << text;
+  EXPECT_NE(text.find("] 100%"), std::string::npos) << text;
+  EXPECT_EQ(text.find("shot-001.jpg: 100%"), std::string::npos) << "no final line on a terminal";
+}
+#endif
 
 TEST_F(CommandLineTest, ClockFractionsReachTheCameraAsMilliseconds) {
   UseScenario(OneCamera);
@@ -793,7 +955,11 @@ TEST_F(CommandLineTest, OlderPowerShotCamerasShowTheirLiveFunctionsAndCard) {
   EXPECT_NE(demo.Out.find("viewfinder: 15 frames in "), std::string::npos) << demo.Out;
   EXPECT_NE(demo.Out.find("  3 pictures on the card\n"), std::string::npos) << demo.Out;
   const std::string last = demo.Out.substr(demo.Out.rfind('\n', demo.Out.size() - 2) + 1);
-  EXPECT_NE(last.find("cd-shot-1.jpg; 3 thumbnails in cd-thumbnails"), std::string::npos) << last;
+  EXPECT_NE(last.find("cd-shot-1.jpg; 15 viewfinder frames in cd-viewfinder; 3 thumbnails in "
+                      "cd-thumbnails\n"),
+            std::string::npos)
+      << last;
+  EXPECT_EQ(StartOf(platform::joinPath(demoFolder, "cd-viewfinder/frame-015.jpg"), 2), JpegStart);
 }
 
 } // namespace
