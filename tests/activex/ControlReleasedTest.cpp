@@ -77,7 +77,7 @@ protected:
   // Transfer progress as the family's SDK reports it from its own thread to
   // the handler it was given, with the context of the control's controller.
   static void ReportTransferProgress(std::int32_t key) {
-    if (Family().cameraType == CamModEOS) {
+    if (Family().cameraType == test::EOSCameraType) {
       TVostrel::EOSProgressHandler(50, const_cast<std::int32_t*>(InstanceRegistry::KeyAddress(key)),
                                    nullptr);
     } else if (std::string(Family().section) == "pr") {

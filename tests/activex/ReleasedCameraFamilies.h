@@ -6,7 +6,6 @@
 // events its simulator raises from its own thread and that reach the host,
 // and the SDK calls that take the control's handlers back.
 
-#include "core/CamDefines.h"
 #include "sim/SimControl.h"
 #include "sim/SimControlClient.h"
 #include "support/SimulatedLibrary.h"
@@ -20,6 +19,11 @@
 #include <vector>
 
 namespace vostrel::test {
+
+// The public camera types, as Connect takes them (the control's and the
+// type library's enumerations both have these values).
+inline constexpr std::int32_t PowerShotCameraType = 1;
+inline constexpr std::int32_t EOSCameraType = 2;
 
 struct RaisedEvent {
   std::int32_t kind;
@@ -61,7 +65,7 @@ inline const std::vector<ReleasedFamily>& ReleasedFamilies() {
       {"EOS",
        "EDSDK.DLL",
        "eos",
-       CamModEOS,
+       EOSCameraType,
        false,
        {{VOSTREL_SIM_PROPERTY_EVENT, 0x0101, 0x0B, 0}, {VOSTREL_SIM_OBJECT_EVENT, 0x0208, 0, 0}},
        {"EdsSetObjectEventHandler", "EdsSetPropertyEventHandler", "EdsSetCameraStateEventHandler"}},
@@ -70,7 +74,7 @@ inline const std::vector<ReleasedFamily>& ReleasedFamilies() {
       {"PR",
        "PRSDK.DLL",
        "pr",
-       CamModPowerShot,
+       PowerShotCameraType,
        true,
        {{VOSTREL_SIM_STATE_EVENT, 0xC00A, 0, 2}, {VOSTREL_SIM_STATE_EVENT, 0xC00C, 0, 0}},
        {"PR_ClearEventCallBack"}},
@@ -78,7 +82,7 @@ inline const std::vector<ReleasedFamily>& ReleasedFamilies() {
       {"CD",
        "CDSDK.DLL",
        "cd",
-       CamModPowerShot,
+       PowerShotCameraType,
        true,
        {{VOSTREL_SIM_STATE_EVENT, 0x00000002, 0, 0}},
        {"CDUnregisterEventCallbackFunction"}},

@@ -339,9 +339,9 @@ TEST(FileFormatTest, RawFilesRoundTripAndRejectDamage) {
   // the declared parts add up to the file's length modulo 2^32, as on a
   // 32-bit build: the file is refused as damaged, not read beyond its end.
   Bytes wrapping = file.content;
-  writeU32(wrapping, 8, 64);
-  writeU32(wrapping, 12, 64);
-  const std::uint64_t declared = RawHeaderSize + 64 * 64 * 6;
+  writeU32(wrapping, 8, 8192);
+  writeU32(wrapping, 12, 8192);
+  const std::uint64_t declared = RawHeaderSize + 8192ULL * 8192 * 6;
   writeU32(wrapping, 32, static_cast<std::uint32_t>((1ULL << 32) + wrapping.size() - declared));
   EXPECT_THROW(decodeRaw(wrapping), RawFormatError);
 }
