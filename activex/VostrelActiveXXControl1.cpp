@@ -68,6 +68,9 @@ HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID classId, REFIID iid, void** ob
   return vostrel::com::Factory.QueryInterface(iid, object);
 }
 
+// Not while an object lives or a lock is held, nor once a camera SDK library
+// was loaded: a released control may leave SDK sessions open, whose
+// handlers point into this library.
 HRESULT STDAPICALLTYPE DllCanUnloadNow() {
   return vostrel::com::CanUnload() ? S_OK : S_FALSE;
 }

@@ -6,15 +6,20 @@
 #include <exception>
 #include <new>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 namespace vostrel {
 
 namespace {
 
-// The text as a sentence: its first letter upper-case.
+// The file layer words a failure as "cannot <verb> <path>..." or as
+// "<path> is not a regular file". The leading verb phrase starts the
+// sentence with a capital; a message that starts with a file name keeps the
+// name as it was written.
 std::string Sentence(std::string text) {
-  if (!text.empty()) {
+  constexpr std::string_view VerbPhrase = "cannot ";
+  if (text.starts_with(VerbPhrase)) {
     text.front() = static_cast<char>(std::toupper(static_cast<unsigned char>(text.front())));
   }
   return text;

@@ -2,6 +2,11 @@
 // SDK hands back, translates the SDK's report into public values and fires a
 // component event on the SDK's thread. A context whose controller is gone
 // does nothing. No exception leaves a handler: the SDKs are C code.
+//
+// A host may release its controller from inside any event, on the SDK's
+// thread; the registry then does not wait for the visit it is called from.
+// So firing a host event is always the last use of the controller that a
+// handler makes: nothing reads or writes the controller after it.
 
 #include "core/Vostrel.h"
 
@@ -378,16 +383,16 @@ std::uint32_t VOSTREL_CALLBACK TVostrel::PREventHandler(std::uint32_t /*unused*/
   const auto* record = static_cast<const std::uint8_t*>(eventRecord);
   const std::uint16_t code = ReadUInt16LE(record + PREventCodeOffset);
 
-  // The camera event and the remote event are independent steps: a failing
-  // receiver of the one must not cost the other, above all not a queued
-  // picture.
-  Shielded([&] {
-    CameraEvent event{};
-    const auto parameter = static_cast<std::uint32_t>(ReadInt32LE(record + PREventParameterOffset));
-    if (controller->OnEvent && PRCameraEvent(code, parameter, event)) {
-      controller->FireEvent(event.Severity, event.Event);
+  // A record is either a camera event or a remote event, never both. Firing
+  // the event is the last thing the handler does with the controller: a host
+  // may release it from inside the event, on this thread.
+  const auto parameter = static_cast<std::uint32_t>(ReadInt32LE(record + PREventParameterOffset));
+  if (CameraEvent event{}; PRCameraEvent(code, parameter, event)) {
+    if (controller->OnEvent) {
+      Shielded([&] { controller->FireEvent(event.Severity, event.Event); });
     }
-  });
+    return 0;
+  }
   Shielded([&] {
     if (!controller->OnRemoteEvent) {
       return;
@@ -439,9 +444,11 @@ std::uint32_t VOSTREL_CALLBACK TVostrel::PRPictureDataHandler(std::uint32_t /*un
   }
   PRProgressRecord progress{};
   std::memcpy(&progress, progressRecord, sizeof progress);
-  // The data is written even when the receiver of the progress event fails.
-  Shielded([&] { FireProgress(controller->OnRemoteGetPictureEvent, progress.Percentage); });
+  // The block is written before its progress is reported: the receiver finds
+  // it in the file, its failure does not cost the data, and a host that
+  // releases the controller from the event leaves nothing more to do here.
   Shielded([&] { controller->WritePictureData(progress.Data, progress.Length); });
+  Shielded([&] { FireProgress(controller->OnRemoteGetPictureEvent, progress.Percentage); });
   return 0;
 }
 

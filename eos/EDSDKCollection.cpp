@@ -7,10 +7,12 @@
 #include "core/JPEGImage.h"
 #include "core/TryFinally.h"
 #include "core/Vostrel.h"
+#include "eos/CardWalkLimit.h"
 #include "eos/EDSDK.h"
 #include "eos/EDSDKApi.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <exception>
 #include <string>
@@ -18,6 +20,25 @@
 #include <vector>
 
 namespace vostrel {
+
+namespace edsdk {
+
+namespace {
+std::atomic<std::uint64_t> MaximumEntries{DefaultMaximumCardEntries};
+} // namespace
+
+std::uint64_t MaximumCardEntries() noexcept {
+  return MaximumEntries.load();
+}
+
+ScopedMaximumCardEntries::ScopedMaximumCardEntries(std::uint64_t maximum) noexcept
+    : previous_(MaximumEntries.exchange(maximum)) {}
+
+ScopedMaximumCardEntries::~ScopedMaximumCardEntries() {
+  MaximumEntries.store(previous_);
+}
+
+} // namespace edsdk
 
 namespace {
 
@@ -139,11 +160,26 @@ struct OpenFolder {
   EdsUInt32 NextChild;
 };
 
-EdsUInt32 ChildCountOf(EdsBaseRef parent) {
-  EdsUInt32 count = 0;
-  EdsGetChildCount.checked(parent, &count);
-  return count;
-}
+// The children that the folders opened so far report, against the bound: a
+// folder cycle or an endless count ends the walk before its entries are
+// listed.
+class EntryBudget {
+public:
+  EdsUInt32 ChildCountOf(EdsBaseRef parent) {
+    EdsUInt32 count = 0;
+    EdsGetChildCount.checked(parent, &count);
+    if (count > Maximum - Announced) {
+      throw ECamException("OpenCameraCollection: the card reports more than " +
+                          std::to_string(Maximum) + " files and folders");
+    }
+    Announced += count;
+    return count;
+  }
+
+private:
+  const std::uint64_t Maximum = MaximumCardEntries();
+  std::uint64_t Announced = 0;
+};
 
 // Files stay referenced in CollectionItems; a folder is given back once
 // walked.
@@ -174,11 +210,13 @@ bool IsFolderChild(EdsDirectoryItemRef child) {
 
 // Depth first, children in the order the SDK numbers them. The folders being
 // walked are kept on a list of their own rather than on the call stack, so
-// that a card nested however deep cannot exhaust the stack.
+// that a card nested however deep cannot exhaust the stack; the files and
+// folders listed, and so that list, are bounded by MaximumCardEntries.
 void TEDSDK::WalkChildren(EdsBaseRef parent, bool thumbnails, ImageListType& list) {
   // The parent itself stays with the caller; the folders below it are given
   // back when their walk ends, or fails.
-  std::vector<OpenFolder> open{{parent, ChildCountOf(parent), 0}};
+  EntryBudget budget;
+  std::vector<OpenFolder> open{{parent, budget.ChildCountOf(parent), 0}};
   try {
     while (!open.empty()) {
       OpenFolder& current = open.back();
@@ -197,7 +235,7 @@ void TEDSDK::WalkChildren(EdsBaseRef parent, bool thumbnails, ImageListType& lis
         // On the list before its count is asked for, so that a failure
         // gives it back too.
         open.push_back({child, 0, 0});
-        open.back().ChildCount = ChildCountOf(child);
+        open.back().ChildCount = budget.ChildCountOf(child);
         continue;
       }
       TryFinally([&] { AppendPicture(child, thumbnails, list); }, [&] { GiveBackIfFolder(child); });

@@ -13,7 +13,7 @@
 #include "platform/FileSystem.h"
 #include "powershot_cd/CDAPI.h"
 #include "powershot_cd/CDCalls.h"
-#include "powershot_cd/CDRecords.h"
+#include "powershot_cd/CDItemRecord.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -37,7 +37,7 @@ constexpr std::size_t ListingReserve = 4096;
 std::string ItemName(cdHandle item) {
   cdItemInfo info{};
   CDGetItemInfo.checked(item, static_cast<void*>(&info));
-  return CDRecordText(info.Name, sizeof info.Name);
+  return CDItemName(info);
 }
 
 // Has the SDK write the data behind a data handle into the file, with its

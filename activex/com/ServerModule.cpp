@@ -1,5 +1,9 @@
 #include "activex/com/ServerModule.h"
 
+#include "eos/EDSDK.h"
+#include "powershot_cd/CDAPI.h"
+#include "powershot_pr/PRAPI.h"
+
 #include <atomic>
 
 namespace vostrel::com {
@@ -24,8 +28,12 @@ void LockServer(bool lock) noexcept {
   }
 }
 
+bool CameraSdkLoaded() noexcept {
+  return edsdk::EDSDKLoaded() || prapi::PRSDKLoaded() || cdapi::CDSDKLoaded();
+}
+
 bool CanUnload() noexcept {
-  return LiveObjects.load() == 0 && ServerLocks.load() <= 0;
+  return LiveObjects.load() == 0 && ServerLocks.load() <= 0 && !CameraSdkLoaded();
 }
 
 HMODULE ModuleHandle() noexcept {

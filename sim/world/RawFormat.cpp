@@ -41,7 +41,7 @@ RawPicture decodeRaw(const Bytes& bytes) {
     throw RawFormatError("RAW file with an impossible picture size");
   }
   const std::size_t pixelBytes = static_cast<std::size_t>(width) * height * 6;
-  if (bytes.size() != RawHeaderSize + pixelBytes + thumbnailLength) {
+  if (!rawLengthMatches(bytes.size(), pixelBytes, thumbnailLength)) {
     throw RawFormatError("RAW file of the wrong length");
   }
   RawPicture picture;

@@ -39,6 +39,19 @@ struct RawPicture {
 
 inline constexpr std::size_t RawHeaderSize = 40;
 
+// Whether a file of `fileSize` bytes is exactly a header, `pixelBytes` of
+// pixels and a thumbnail of `thumbnailLength` bytes. No sum is formed, so a
+// length that a damaged file chooses cannot wrap the check around, whatever
+// the width of the size type.
+template <typename Size>
+constexpr bool rawLengthMatches(Size fileSize, Size pixelBytes, std::uint32_t thumbnailLength) {
+  if (fileSize < RawHeaderSize || fileSize - RawHeaderSize < pixelBytes) {
+    return false;
+  }
+  const Size rest = fileSize - RawHeaderSize - pixelBytes;
+  return static_cast<std::uint64_t>(rest) == thumbnailLength;
+}
+
 Bytes encodeRaw(const RawPicture& picture);
 // Raises RawFormatError for data that is not a RAW file of this format.
 RawPicture decodeRaw(const Bytes& bytes);

@@ -2,8 +2,7 @@
 // test program): what its caches hold after successful and failed calls,
 // the enumeration queries once the lists are gone, a clock set from seven
 // parts, the parameters it sends and reads in remote mode, pictures
-// announced from the simulator's thread, the card's thumbnails, and a
-// control destroyed while the camera sends events.
+// announced from the simulator's thread and the card's thumbnails.
 
 #include "activex/VostrelActiveX.h"
 #include "core/JPEGImage.h"
@@ -310,52 +309,6 @@ TEST_F(ControlCameraTest, ThumbnailsOnlyWhenAskedForAndOnlyOfJpegPictures) {
   EXPECT_EQ(image->Width(), 160);
   EXPECT_EQ(image->Height(), 120);
   control.CloseCameraCollection();
-}
-
-// A host that destroys the control in remote mode, ending nothing, while the
-// camera keeps announcing pictures and changes from the simulator's thread:
-// nothing reaches the control once it is gone.
-TEST_F(ControlCameraTest, DestroyedInRemoteModeWhileTheCameraSendsEvents) {
-  Sim().setSynchronousCallbacks(false);
-  auto released = std::make_unique<TVostrelActiveX>();
-  std::atomic<int> events{0};
-  released->OnEvent = [&](TxEventSeverityType, TxEventEnumType) { ++events; };
-  released->OnRemoteEvent = [&](TxRemoteEventCallbackType, TxNotifyRemoteEventValidType,
-                                std::int32_t, TxypeOfPictureType) { ++events; };
-  released->OpenCameraEnumeration();
-  released->Connect(CamModEOS, 0);
-  released->RemoteStart(ReleaseModeOnlyToPC, ReleaseDataKindTakeOnlyPicture, false, "");
-  const auto raise = [] {
-    Sim().raiseEvent(0, VOSTREL_SIM_PROPERTY_EVENT, 0x0101, 0x0B, 0);
-    Sim().raiseEvent(0, VOSTREL_SIM_OBJECT_EVENT, 0x0208, 0, 0);
-  };
-  raise();
-  Sim().waitIdle();
-  ASSERT_GE(events.load(), 2);
-
-  std::atomic<bool> gone{false};
-  std::atomic<int> raised{0};
-  std::thread camera([&] {
-    while (!gone) {
-      try {
-        raise();
-      } catch (...) {
-      }
-      ++raised;
-    }
-  });
-  while (raised < 3) {
-    std::this_thread::yield();
-  }
-  released.reset();
-  gone = true;
-  camera.join();
-  Sim().waitIdle();
-  const int atRelease = events;
-
-  raise();
-  Sim().waitIdle();
-  EXPECT_EQ(events.load(), atRelease);
 }
 
 } // namespace

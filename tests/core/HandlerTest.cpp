@@ -10,7 +10,10 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <iterator>
+#include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -437,6 +440,80 @@ TEST_F(Handlers, ReleasedPicturesQueuedFromSeveralThreads) {
     thread.join();
   }
   EXPECT_EQ(controller.PendingReleaseItemCount(), 150u);
+}
+
+
+// A host that releases its controller from inside whatever event it gets,
+// on the thread the SDK calls the handler on: each handler that fires an
+// event touches the controller no more afterwards (the sanitizer sees any
+// use of the freed controller).
+TEST(ReleasedFromItsOwnEvent, NoHandlerTouchesTheControllerAfterTheEvent) {
+  platform::FakeClock clock;
+  platform::ScopedClock useClock{clock};
+  test::TempFolder folder;
+  const std::string data = "abc";
+  PRProgressRecord block{};
+  block.Percentage = 30;
+  block.Length = static_cast<std::int32_t>(data.size());
+  block.Data = reinterpret_cast<const std::uint8_t*>(data.data());
+  std::uint32_t count = 1;
+  const std::uint8_t frame[] = {0xFF, 0xD8, 0xFF, 0xD9};
+
+  struct Case {
+    const char* name;
+    std::function<void(SDKContext context, void* eosContext)> call;
+  };
+  const std::vector<Case> cases{
+      {"CD camera event",
+       [&](SDKContext c, void*) { TVostrel::CDCameraEventHandler(0x00002, &count, 0, c); }},
+      {"release event",
+       [&](SDKContext c, void*) { TVostrel::ReleaseEventHandler(29, &count, 0, c); }},
+      {"CD viewfinder",
+       [&](SDKContext c, void*) { TVostrel::CDViewfinderHandler(frame, sizeof frame, 0, c); }},
+      {"PR viewfinder",
+       [&](SDKContext c, void*) { TVostrel::PRViewfinderHandler(0, c, sizeof frame, frame); }},
+      {"remote picture progress",
+       [&](SDKContext c, void*) { TVostrel::RemoteGetPictureProgressHandler(10, 0, c); }},
+      {"take picture progress",
+       [&](SDKContext c, void*) { TVostrel::TakePictureProgressHandler(10, 0, c); }},
+      {"card picture progress",
+       [&](SDKContext c, void*) { TVostrel::GetPictureProgressHandler(10, 0, c); }},
+      {"PR camera event",
+       [&](SDKContext c, void*) { TVostrel::PREventHandler(0, c, PRRecord(0xC00A, 2).data()); }},
+      {"PR remote event",
+       [&](SDKContext c, void*) { TVostrel::PREventHandler(0, c, PRRecord(0xC006, 0).data()); }},
+      {"PR release complete",
+       [&](SDKContext c, void*) { TVostrel::PREventHandler(0, c, PRRecord(0xC008, 0).data()); }},
+      {"PR picture data",
+       [&](SDKContext c, void*) { TVostrel::PRPictureDataHandler(0, 0, c, &block); }},
+      {"EOS property event",
+       [&](SDKContext, void* e) { TVostrel::EOSPropertyEventHandler(0x0101, 0x0B, 0, e); }},
+      {"EOS state event",
+       [&](SDKContext, void* e) { TVostrel::EOSStateEventHandler(0x0301, 0, e); }},
+  };
+  for (const Case& c : cases) {
+    auto controller = std::make_unique<TVostrel>();
+    int fired = 0;
+    const auto release = [&] {
+      ++fired;
+      controller.reset();
+    };
+    controller->OnEvent = [&](EventCallbackType) { release(); };
+    controller->OnRemoteEvent = [&](R, const AdditionNotifyRemoteEventType&) { release(); };
+    controller->OnViewfinderEvent = [&](std::istream&) { release(); };
+    controller->OnRemoteGetPictureEvent = [&](std::int32_t) { release(); };
+    controller->OnRemoteTakePictureEvent = [&](std::int32_t) { release(); };
+    controller->OnGetPictureEvent = [&](std::int32_t) { release(); };
+    TVostrelTestAccess::OpenPictureFile(*controller, folder.file(std::string(c.name) + ".jpg"));
+    const std::int32_t key = controller->GetInstanceIndex();
+    c.call(static_cast<SDKContext>(key),
+           const_cast<std::int32_t*>(InstanceRegistry::KeyAddress(key)));
+    EXPECT_EQ(fired, 1) << c.name;
+    EXPECT_EQ(controller, nullptr) << c.name;
+  }
+  // The block reached the file before the host let go.
+  const std::vector<std::uint8_t> written = platform::readFile(folder.file("PR picture data.jpg"));
+  EXPECT_EQ(std::string(written.begin(), written.end()), data);
 }
 
 } // namespace

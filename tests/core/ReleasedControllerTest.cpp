@@ -208,6 +208,35 @@ TEST_P(ReleasedController, AnSDKThatKeepsTheHandlersFindsNobody) {
   EXPECT_EQ(oldEvents.load(), 0);
 }
 
+// The host releases the controller from inside its own event, on the SDK's
+// thread, while the camera keeps sending: the handler that fired the event
+// uses the controller no more, and later events reach nobody.
+TEST_P(ReleasedController, ReleasedFromItsOwnEventOnTheSDKsThread) {
+  std::atomic<int> events{0};
+  auto controller = ConnectedController(events);
+  std::atomic<bool> destroyed{false};
+  controller->OnEvent = [&](EventCallbackType) {
+    ++events;
+    if (!destroyed.exchange(true)) {
+      controller.reset();
+    }
+  };
+  // From here on only the event touches the controller.
+  std::thread camera([&] {
+    for (int i = 0; i < 200 && !destroyed; ++i) {
+      RaiseEventQuietly();
+    }
+  });
+  camera.join();
+  Sim().waitIdle();
+  ASSERT_TRUE(destroyed.load());
+  EXPECT_EQ(controller, nullptr);
+  const int atRelease = events;
+  RaiseEvent();
+  Sim().waitIdle();
+  EXPECT_EQ(events.load(), atRelease);
+}
+
 INSTANTIATE_TEST_SUITE_P(Families, ReleasedController, ::testing::ValuesIn(Families()),
                          [](const auto& info) { return std::string(info.param.name); });
 

@@ -5,6 +5,7 @@
 #include "CardFixture.h"
 
 #include "core/JPEGImage.h"
+#include "eos/CardWalkLimit.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -99,6 +100,44 @@ TEST_F(EOSCardCollection, ACardNestedTwentyThousandFoldersDeepIsListed) {
   EXPECT_EQ(MessageOf([&] { controller->OpenCameraCollection("", false); }),
             "EdsGetChildAtIndex errorcode 0x00000081, Device busy");
   EXPECT_EQ(Sim().liveReferences(), references);
+}
+
+// A faulty SDK that reports a folder cycle or an endless child count: the
+// walk lists no more files and folders than the bound (lowered here, so
+// that the card stays small), gives back what it holds and hands out no
+// list.
+TEST_F(EOSCardCollection, TheWalkEndsAtTheBoundOfFilesAndFolders) {
+  // DCIM, 100EOS and its three files, TOP.JPG: six entries.
+  UseCard({"DCIM/100EOS/IMG_0001.JPG", "DCIM/100EOS/IMG_0002.JPG", "DCIM/100EOS/IMG_0003.JPG",
+           "TOP.JPG"});
+  const std::size_t references = Sim().liveReferences();
+  {
+    const edsdk::ScopedMaximumCardEntries exactly(6);
+    ImageListType list = controller->OpenCameraCollection("", false);
+    EXPECT_EQ(list.size(), 4u);
+    controller->CloseCameraCollection(list);
+  }
+  // One entry less fails at the folder whose count goes beyond the bound,
+  // before any of its entries is listed.
+  const edsdk::ScopedMaximumCardEntries tooFew(5);
+  Sim().clearCallLog();
+  EXPECT_EQ(MessageOf([&] { controller->OpenCameraCollection("", false); }),
+            "OpenCameraCollection: the card reports more than 5 files and folders");
+  // The volume from the camera, DCIM from the volume, 100EOS from DCIM.
+  EXPECT_EQ(CallsTo("EdsGetChildAtIndex").size(), 3u);
+  EXPECT_EQ(Sim().liveReferences(), references);
+  ImageListType none;
+  EXPECT_EQ(MessageOf([&] { controller->CloseCameraCollection(none); }),
+            "CloseCameraCollection : No collection is open");
+}
+
+TEST(EOSCardWalkBound, IsAMillionEntriesUnlessLowered) {
+  EXPECT_EQ(edsdk::MaximumCardEntries(), 1'000'000u);
+  {
+    const edsdk::ScopedMaximumCardEntries lowered(3);
+    EXPECT_EQ(edsdk::MaximumCardEntries(), 3u);
+  }
+  EXPECT_EQ(edsdk::MaximumCardEntries(), edsdk::DefaultMaximumCardEntries);
 }
 
 // The thumbnail is copied up to the length its stream reports, so a stream

@@ -18,6 +18,7 @@
 #include <nlohmann/json.hpp>
 
 #include <atomic>
+#include <limits>
 #include <thread>
 
 namespace vostrel::sim {
@@ -377,6 +378,37 @@ TEST(FileFormatTest, RawFilesRoundTripAndRejectDamage) {
   Bytes hugeWidth = file.content;
   writeU32(hugeWidth, 8, 0x7FFFFFFF);
   EXPECT_THROW(decodeRaw(hugeWidth), RawFormatError);
+  // Pixels that the file does not hold, with a thumbnail length that makes
+  // the declared parts add up to the file's length modulo 2^32, as on a
+  // 32-bit build: the file is refused as damaged, not read beyond its end.
+  Bytes wrapping = file.content;
+  writeU32(wrapping, 8, 8192);
+  writeU32(wrapping, 12, 8192);
+  const std::uint64_t declared = RawHeaderSize + 8192ULL * 8192 * 6;
+  writeU32(wrapping, 32, static_cast<std::uint32_t>((1ULL << 32) + wrapping.size() - declared));
+  EXPECT_THROW(decodeRaw(wrapping), RawFormatError);
+}
+
+// The length check of a RAW file with the size type of a 64-bit and of a
+// 32-bit build: lengths near the end of the range do not wrap it around.
+template <typename Size>
+class RawLengthCheck : public testing::Test {};
+
+using RawSizeTypes = testing::Types<std::uint32_t, std::uint64_t>;
+TYPED_TEST_SUITE(RawLengthCheck, RawSizeTypes);
+
+TYPED_TEST(RawLengthCheck, LengthsThatWouldWrapAreRefused) {
+  constexpr TypeParam Header = RawHeaderSize;
+  EXPECT_TRUE(rawLengthMatches<TypeParam>(Header + 600 + 30, 600, 30));
+  EXPECT_FALSE(rawLengthMatches<TypeParam>(Header + 600 + 30, 600, 31));
+  EXPECT_FALSE(rawLengthMatches<TypeParam>(Header + 600 + 30, 600, 29));
+  EXPECT_FALSE(rawLengthMatches<TypeParam>(Header - 1, 0, 0));
+  EXPECT_FALSE(rawLengthMatches<TypeParam>(Header + 10, 600, 0));
+  // 40 + 600 + (2^32 - 500) is 40 + 100 in 32 bits.
+  EXPECT_FALSE(rawLengthMatches<TypeParam>(Header + 100, 600, 0xFFFFFFFFu - 499u));
+  EXPECT_FALSE(rawLengthMatches<TypeParam>(Header + 600, 600, 0xFFFFFFFFu));
+  EXPECT_FALSE(rawLengthMatches<TypeParam>(std::numeric_limits<TypeParam>::max(),
+                                           std::numeric_limits<TypeParam>::max(), 0));
 }
 
 TEST(FileFormatTest, TiffAndJpegCarryPixelsAndProfiles) {

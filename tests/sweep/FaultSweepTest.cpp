@@ -536,6 +536,12 @@ std::vector<SweptOperation> CDOperations() {
        UncheckedCDParameterCalls(), true},
       {"CD RemoteSetRemoteParams", &CD, Steps({CDRemote, GetParams}), SetParams, CDRemoteEnd,
        UncheckedCDParameterCalls(), true},
+      // The file holds what could be read; a parameter that cannot be sent
+      // is passed over.
+      {"CD RemoteSaveCameraRemoteParams", &CD, CDRemote, SaveParams, CDRemoteEnd,
+       UncheckedCDParameterCalls(), true},
+      {"CD RemoteLoadCameraRemoteParams", &CD, Steps({CDRemote, SaveParams}), LoadParams,
+       CDRemoteEnd, UncheckedCDParameterCalls(), true},
       {"CD RemoteStartViewfinder", &CD, CDRemote, StartViewfinder, CDViewfinderEnd, {}},
       // The viewfinder counts as stopped even when the camera does not
       // confirm it; leaving remote mode ends the camera's stream.
@@ -573,6 +579,7 @@ std::vector<SweptOperation> CDOperations() {
        [](SweepSession& s) { s.Controller->RemoteAFLock(true); },
        CDRemoteEnd,
        {}},
+      {"CD RemoteAFLock unlock", &CD, Steps({CDRemote, LockFocus}), UnlockFocus, CDRemoteEnd, {}},
       // Volume enumerations, images and picture data are given back with
       // their results ignored.
       {"CD OpenCameraCollection",

@@ -1,10 +1,13 @@
 // Events at the hosts' sinks: the camera's events reach every connected sink
 // with their DISPIDs and I4 arguments in declaration order, on the object's
 // own thread, whichever thread the camera SDK reported them on; and a
-// release of the object while events are on their way.
+// release of the object, for each camera family, while events, frames and
+// progress are on their way.
 
 #include "ComServerFixture.h"
 
+#include "activex/ReleasedCameraFamilies.h"
+#include "core/TempFolder.h"
 #include "sim/SimControl.h"
 
 #include <algorithm>
@@ -22,6 +25,9 @@ constexpr std::int32_t PropertyEventKind = 1;
 constexpr std::int32_t StateEventKind = 3;
 constexpr std::uint32_t PropertyChanged = 0x0101;
 constexpr std::uint32_t StateShutdown = 0x0301;
+
+constexpr DISPID OnViewfinderEvent = 201;
+constexpr DISPID OnRemoteEvent = 203;
 
 class Events : public ComServer {
 protected:
@@ -164,56 +170,106 @@ TEST_F(Events, ConnectionPointsAndConnectionsCanBeEnumerated) {
 }
 
 // A host that lets go of the object without disconnecting while the camera
-// keeps sending events from the SDK's thread, here to an SDK that does not
-// even give the handlers back: events posted before are dropped, later ones
-// reach nobody, and a new object is not disturbed by the old camera.
-TEST_F(Events, ReleasingTheObjectWhileTheCameraSendsEventsIsSafe) {
-  RecordingSink sink;
-  Advise(object, &sink);
-  for (const char* function : {"EdsSetObjectEventHandler", "EdsSetPropertyEventHandler",
-                               "EdsSetCameraStateEventHandler"}) {
-    Sim().injectFailure(function, 0x00000081, 0, VOSTREL_SIM_ALWAYS);
+// keeps sending from the SDK's thread, for each family, here to an SDK that
+// does not even give the handlers back: with viewfinder frames streaming
+// where the camera has a viewfinder, and with the progress of a fetched
+// picture still posted to this thread. What was posted before is dropped,
+// later events reach nobody, and a new object is not disturbed by the old
+// camera.
+class ReleasedObject : public ComServer, public ::testing::WithParamInterface<ReleasedFamily> {
+protected:
+  static const ReleasedFamily& Family() { return GetParam(); }
+
+  void SetUp() override {
+    ComServer::SetUp();
+    Family().UseItsCameraAlone();
   }
-  const auto raise = [] { Sim().raiseEvent(0, PropertyEventKind, PropertyChanged, 0x0B, 0); };
+
+  void TearDown() override {
+    Family().Sim().clearFailures();
+    // Stopping the SDKs ends the session that the released object left.
+    if (IVostrelActiveXX* closing = CreateObject(); closing != nullptr) {
+      Call(closing, L"CloseCameraEnumeration");
+    }
+    Family().Sim().waitIdle();
+    ComServer::TearDown();
+  }
+
+  // Takes a picture and fetches it; the sink has not heard of its progress
+  // yet.
+  void TakeAndFetchAPicture(IVostrelActiveXX* object, const RecordingSink& sink) {
+    ASSERT_EQ(Call(object, L"RemoteTakePicture").result, S_OK);
+    ASSERT_TRUE(PumpUntil(sink, OnRemoteEvent, 1));
+    const std::wstring file = (folder.path() / "released.jpg").wstring();
+    ASSERT_EQ(
+        Call(object, L"RemoteGetPicture", {Variant(file.c_str()), Variant(PictureTypeFull)}).result,
+        S_OK);
+  }
+
+  TempFolder folder;
+};
+
+TEST_P(ReleasedObject, ReleasingTheObjectWhileTheCameraSendsIsSafe) {
+  RecordingSink sink;
+  IVostrelActiveXX* object = CreateObject();
+  ASSERT_NE(object, nullptr);
+  Advise(object, &sink);
+  ASSERT_EQ(Call(object, L"OpenCameraEnumeration").result, S_OK);
+  ASSERT_EQ(Call(object, L"Connect", {Variant(Family().cameraType), Variant(0)}).result, S_OK);
+  ASSERT_EQ(Call(object, L"RemoteStart",
+                 {Variant(ReleaseModeOnlyToPC), Variant(ReleaseDataKindTakeOnlyPicture),
+                  Variant::Bool(false), Variant(L"")})
+                .result,
+            S_OK);
+  if (Family().viewfinder) {
+    ASSERT_EQ(Call(object, L"RemoteStartViewfinder").result, S_OK);
+    ASSERT_TRUE(PumpUntil(sink, OnViewfinderEvent, 2));
+  }
+  TakeAndFetchAPicture(object, sink);
+  for (const std::string& function : Family().takingHandlersBack) {
+    Family().Sim().injectFailure(function, 0x00000081, 0, VOSTREL_SIM_ALWAYS);
+  }
+
   std::atomic<bool> released{false};
   std::thread camera([&] {
     for (int i = 0; i < 300 && !released; ++i) {
-      try {
-        raise();
-      } catch (...) {
-      }
+      Family().RaiseEventsQuietly();
     }
   });
-  while (sink.events.size() < 3) {
-    PumpMessages();
-    std::this_thread::yield();
-  }
+  const std::size_t before = sink.events.size();
+  const bool sending = PumpUntil([&] { return sink.events.size() >= before + 3; });
   std::erase(objects, static_cast<IUnknown*>(object));
   object->Release(); // the last reference, with events on their way
-  object = nullptr;
   released = true;
   camera.join();
-  Sim().waitIdle();
+  ASSERT_TRUE(sending) << "the camera's events did not reach the sink";
+  Family().Sim().waitIdle();
   PumpMessages();
   const std::size_t atRelease = sink.events.size();
   EXPECT_EQ(sink.references, 0u);
+  // No object is left, but the SDK session is open and the SDK holds the
+  // library's handlers: the library must stay loaded.
+  EXPECT_EQ(Server().CanUnloadNow(), S_FALSE);
 
-  raise();
-  Sim().waitIdle();
+  Family().RaiseEventsQuietly();
+  Family().Sim().waitIdle();
   PumpMessages();
   EXPECT_EQ(sink.events.size(), atRelease);
 
-  Sim().clearFailures();
+  Family().Sim().clearFailures();
   IVostrelActiveXX* next = CreateObject();
   ASSERT_NE(next, nullptr);
   RecordingSink nextSink;
   const DWORD cookie = Advise(next, &nextSink);
-  raise();
-  Sim().waitIdle();
+  Family().RaiseEventsQuietly();
+  Family().Sim().waitIdle();
   PumpMessages();
   EXPECT_TRUE(nextSink.events.empty());
   Unadvise(next, cookie);
 }
+
+INSTANTIATE_TEST_SUITE_P(Families, ReleasedObject, ::testing::ValuesIn(ReleasedFamilies()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace vostrel::test

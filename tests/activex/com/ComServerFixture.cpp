@@ -128,13 +128,19 @@ void ComServer::PumpMessages() {
 }
 
 bool ComServer::PumpUntil(const RecordingSink& sink, DISPID id, std::size_t count) {
-  for (int wait = 0; wait < 2000; ++wait) {
-    PumpMessages();
+  return PumpUntil([&] {
     std::size_t seen = 0;
     for (const RecordingSink::Event& event : sink.events) {
       seen += event.id == id ? 1 : 0;
     }
-    if (seen >= count) {
+    return seen >= count;
+  });
+}
+
+bool ComServer::PumpUntil(const std::function<bool()>& done) {
+  for (int wait = 0; wait < 2000; ++wait) {
+    PumpMessages();
+    if (done()) {
       return true;
     }
     Sleep(5);

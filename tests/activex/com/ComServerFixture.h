@@ -17,6 +17,7 @@
 #include <olectl.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -97,6 +98,9 @@ protected:
   // Dispatches this thread's messages until the sink holds `count` events of
   // the DISPID; false after ten seconds.
   static bool PumpUntil(const RecordingSink& sink, DISPID id, std::size_t count);
+  // Dispatches this thread's messages until `done` holds; false after ten
+  // seconds.
+  static bool PumpUntil(const std::function<bool()>& done);
 
   // Objects created by the test, released in TearDown.
   std::vector<IUnknown*> objects;
