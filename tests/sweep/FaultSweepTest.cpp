@@ -538,7 +538,7 @@ std::vector<SweptOperation> CDOperations() {
        UncheckedCDParameterCalls(), true},
       {"CD RemoteStartViewfinder", &CD, CDRemote, StartViewfinder, CDViewfinderEnd, {}},
       // The viewfinder counts as stopped even when the camera does not
-      // confirm it; leaving remote mode ends the camera's stream.
+      // confirm it; the next start stops the camera's stream first.
       {"CD RemoteStopViewfinder",
        &CD,
        CDViewfinder,
@@ -547,7 +547,7 @@ std::vector<SweptOperation> CDOperations() {
        {},
        false,
        {},
-       Steps({RemoteEnd, RemoteStart})},
+       Steps({StartViewfinder, StopViewfinder})},
       {"CD RemoteSetViewfinderOutput",
        &CD,
        CDViewfinder,
