@@ -335,8 +335,33 @@ void TVostrelActiveX::RemoteActivateViewfinderAuto() {
 // ---------------------------------------------------------------------------
 // Card collection
 
+namespace {
+
+// Runs a card operation that ends the collection when the camera's backend
+// fails it: a listing gives up the collection listed before it first, and a
+// close ends the collection whatever the camera answers. The stored list
+// then goes as well, so that it never shows pictures the backend no longer
+// has. A refusal before the backend is reached (no camera connected) leaves
+// the list as it was.
+template <typename Operation>
+void ClearingTheListOnFailure(const TVostrel& controller, ImageListType& list,
+                              Operation operation) {
+  try {
+    operation();
+  } catch (...) {
+    if (controller.GetConnectInfo().CameraModel != CamModNone) {
+      list.clear();
+    }
+    throw;
+  }
+}
+
+} // namespace
+
 void TVostrelActiveX::OpenCameraCollection(const std::string& TempDir, bool GetThumbnails) {
-  ImageList = Vostrel->OpenCameraCollection(TempDir, GetThumbnails);
+  ClearingTheListOnFailure(*Vostrel, ImageList, [&] {
+    ImageList = Vostrel->OpenCameraCollection(TempDir, GetThumbnails);
+  });
   ImageListHasThumbnails = GetThumbnails;
 }
 
@@ -357,7 +382,7 @@ void TVostrelActiveX::OpenCameraCollection_GetThumbnail(std::int32_t PictureNumb
 }
 
 void TVostrelActiveX::CloseCameraCollection() {
-  Vostrel->CloseCameraCollection(ImageList);
+  ClearingTheListOnFailure(*Vostrel, ImageList, [&] { Vostrel->CloseCameraCollection(ImageList); });
 }
 
 void TVostrelActiveX::GetPicture(std::int32_t NrInList, bool GetJPEGInRaw,

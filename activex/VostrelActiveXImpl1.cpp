@@ -161,12 +161,19 @@ ULONG STDMETHODCALLTYPE TVostrelActiveXX::Release() {
 // --- Events --------------------------------------------------------------------
 
 void TVostrelActiveXX::RaiseEvent(DISPID event, std::vector<com::EventArgument> arguments) {
-  poster_.Deliver([this, event, arguments = std::move(arguments)] {
-    // A sink may drop the host's last reference while it handles the event.
-    AddRef();
-    events_.Fire(event, arguments);
-    Release();
-  });
+  // A viewfinder frame is soon replaced by the next: one that a host too
+  // slow for it cannot take is dropped. Every other event waits for it.
+  const auto delivery = event == DispidOnViewfinderEvent ? com::TEventPoster::Delivery::Droppable
+                                                         : com::TEventPoster::Delivery::Kept;
+  poster_.Deliver(
+      [this, event, arguments = std::move(arguments)] {
+        // A sink may drop the host's last reference while it handles the
+        // event.
+        AddRef();
+        events_.Fire(event, arguments);
+        Release();
+      },
+      delivery);
 }
 
 void TVostrelActiveXX::ConnectControlEvents() {

@@ -124,14 +124,15 @@ void TCDSDK::ReleaseItemEnumeration() noexcept {
 }
 
 // The handles of the listed pictures go with the enumeration: no later
-// GetPicture or DeletePicture reaches them.
+// GetPicture or DeletePicture reaches them. The collection ends closed, with
+// the list empty, also when the SDK refuses the enumeration back.
 void TCDSDK::CloseCameraCollection(ImageListType& list) {
   if (ItemEnumeration == 0) {
     throw ECamException("CloseCameraCollection : No collection is open");
   }
   ItemHandles.clear();
-  CDEnumImageItemRelease.checked(std::exchange(ItemEnumeration, cdHandle{0}));
-  list.clear();
+  TryFinally([&] { CDEnumImageItemRelease.checked(std::exchange(ItemEnumeration, cdHandle{0})); },
+             [&] { list.clear(); });
 }
 
 void TCDSDK::GetPicture(std::int32_t pictureNumber, const std::string& fileName,

@@ -160,7 +160,8 @@ void TCDSDK::Connect(CDCameraEventHandlerFn handler, std::int32_t cameraNumber,
   const std::vector<CDDeviceRecord>& devices = CDDeviceList();
   CheckConnectCameraNumber(cameraNumber, devices.size(), "PowerShot", NoCDCamera);
   ConnectInfo = ConnectInfoType{};
-  ReleaseControlLeftOn = false;
+  ReleaseControl.Forget();
+  Viewfinder.Forget();
   std::memcpy(&SourceRecord, devices[static_cast<std::size_t>(cameraNumber)].data(),
               sizeof SourceRecord);
   CDOpenSource.checked(&SourceRecord, &SourceHandle);
@@ -337,9 +338,7 @@ void TCDSDK::RemoteStart(ReleaseModeType mode, ReleaseDataKindType kind, bool pr
   info = RemoteStartInfoType{};
   // A camera that did not confirm the end of the last remote mode would
   // refuse to enter release control again.
-  if (ReleaseControlLeftOn) {
-    ExitReleaseControlUnchecked();
-  }
+  ReleaseControl.EndIfLeftRunning([this] { return ReleaseControlExited(); });
   CDEnterReleaseControl.checked(SourceHandle, handler, static_cast<cdContext>(instanceIndex));
   // The controller stays out of remote mode when the start fails, so the
   // camera must not stay under release control either.
@@ -352,7 +351,16 @@ void TCDSDK::RemoteStart(ReleaseModeType mode, ReleaseDataKindType kind, bool pr
 }
 
 void TCDSDK::ExitReleaseControlUnchecked() noexcept {
-  ReleaseControlLeftOn = CDExitReleaseControl.bound() && CDExitReleaseControl(SourceHandle) != cdOK;
+  ReleaseControl.TryToEnd([this] { return ReleaseControlExited(); });
+}
+
+bool TCDSDK::ReleaseControlExited() noexcept {
+  const bool exited = !CDExitReleaseControl.bound() || CDExitReleaseControl(SourceHandle) == cdOK;
+  // The viewfinder ends with release control.
+  if (exited) {
+    Viewfinder.Forget();
+  }
+  return exited;
 }
 
 void TCDSDK::StartReleaseControl(ReleaseModeType mode, ReleaseDataKindType kind, bool probe,
@@ -413,9 +421,9 @@ void TCDSDK::StartReleaseControl(ReleaseModeType mode, ReleaseDataKindType kind,
 
 // Remote mode ends for the controller whatever the camera answers.
 void TCDSDK::RemoteEnd() {
-  ReleaseControlLeftOn = true;
-  CDExitReleaseControl.checked(SourceHandle);
-  ReleaseControlLeftOn = false;
+  ReleaseControl.End([this] { CDExitReleaseControl.checked(SourceHandle); });
+  // The viewfinder ends with release control.
+  Viewfinder.Forget();
 }
 
 std::int32_t TCDSDK::RemoteGetNumberOfAvailableShots() {

@@ -15,6 +15,7 @@
 
 #include "core/CamDefines.h"
 #include "core/CamEvents.h"
+#include "core/LeftRunning.h"
 #include "powershot_cd/CDTYPE.h"
 
 #include <cstdint>
@@ -93,6 +94,9 @@ private:
   // Leaves release control without a check; release control the camera
   // does not confirm to have left is left again by the next RemoteStart.
   void ExitReleaseControlUnchecked() noexcept;
+  // One unchecked attempt to leave release control: true when the camera
+  // confirmed it (the viewfinder is then known to have ended with it).
+  bool ReleaseControlExited() noexcept;
   // A property search starts with the connected camera's property
   // enumeration ...
   cdHandle OpenPropertySearch();
@@ -112,8 +116,9 @@ private:
   ConnectInfoType ConnectInfo;
   cdHandle EventRegistration = 0;
   // Release control that the camera may still be under although remote mode
-  // ended: leaving it failed.
-  bool ReleaseControlLeftOn = false;
+  // ended, and the viewfinder that it may still run although it was stopped.
+  LeftRunning ReleaseControl;
+  LeftRunning Viewfinder;
   // The card volume of the last formatting or card collection.
   cdHandle Volume = 0;
   // The picture enumeration of the open card collection (0: none) and its

@@ -23,12 +23,17 @@ constexpr cdUInt32 ViewfinderFormat = 0;
 } // namespace
 
 void TCDSDK::RemoteStartViewfinder(CDViewfinderHandlerFn handler, std::int32_t instanceIndex) {
+  // A viewfinder the camera did not confirm to have stopped would refuse the
+  // start: it is stopped first, whatever the camera answers.
+  Viewfinder.EndIfLeftRunning(
+      [this] { return CDTermViewfinder.bound() && CDTermViewfinder(SourceHandle) == cdOK; });
   CDStartViewfinder.checked(SourceHandle, ViewfinderFormat, handler,
                             static_cast<cdContext>(instanceIndex));
 }
 
+// The controller's viewfinder is off whatever the camera answers.
 void TCDSDK::RemoteStopViewfinder() {
-  CDTermViewfinder.checked(SourceHandle);
+  Viewfinder.End([this] { CDTermViewfinder.checked(SourceHandle); });
 }
 
 // An output that is none of the three is not sent.

@@ -5,6 +5,7 @@
 #include "core/ECamException.h"
 #include "core/LittleEndian.h"
 #include "core/ProbeCache.h"
+#include "core/TryFinally.h"
 #include "core/Vostrel.h"
 #include "platform/Text.h"
 #include "powershot_pr/PRAPI.h"
@@ -207,8 +208,8 @@ void TPRSDK::Connect(PREventHandlerFn handler, std::int32_t cameraNumber,
                            "calling Connect?");
   InstanceIndex = instanceIndex;
   ConnectInfo.CameraModel = CamModNone;
-  ReleaseControlLeftOn = false;
-  ViewfinderLeftOn = false;
+  ReleaseControl.Forget();
+  Viewfinder.Forget();
 
   const PRDeviceRecord& entry = devices[static_cast<std::size_t>(cameraNumber)];
   prDeviceInfo device;
@@ -332,12 +333,18 @@ TPRSDK::~TPRSDK() {
 }
 
 void TPRSDK::Disconnect() {
+  // A disconnection that failed has destroyed the camera object already:
+  // nothing is left to undo.
+  if (CameraHandle == 0) {
+    return;
+  }
   PR_ClearEventCallBack.checked(CameraHandle);
   ConnectInfo.CameraModel = CamModNone;
-  PR_DisconnectCamera.checked(CameraHandle);
-  // The camera object goes with its connection; the next Connect creates
-  // one anew.
-  ReleaseCameraObject(ConnectionStage::Created);
+  // The camera object goes with its connection, also when the camera does
+  // not confirm the disconnection (the failure is reported all the same);
+  // the next Connect creates one anew.
+  TryFinally([this] { PR_DisconnectCamera.checked(CameraHandle); },
+             [this] { ReleaseCameraObject(ConnectionStage::Created); });
 }
 
 // ---------------------------------------------------------------------------
@@ -391,9 +398,7 @@ void TPRSDK::RemoteStart(ReleaseModeType mode, ReleaseDataKindType kind, bool pr
   info = RemoteStartInfoType{};
   // A camera that did not confirm the end of the last remote mode would
   // refuse to enter release control again.
-  if (ReleaseControlLeftOn) {
-    LeaveReleaseControlUnchecked();
-  }
+  ReleaseControl.EndIfLeftRunning([this] { return ReleaseControlLeft(); });
   PR_InitiateReleaseControl.checked(CameraHandle);
   // The controller stays out of remote mode when the start fails, so the
   // camera must not stay under release control either.
@@ -406,10 +411,17 @@ void TPRSDK::RemoteStart(ReleaseModeType mode, ReleaseDataKindType kind, bool pr
 }
 
 void TPRSDK::LeaveReleaseControlUnchecked() noexcept {
-  ReleaseControlLeftOn =
-      PR_TerminateReleaseControl.bound() && PR_TerminateReleaseControl(CameraHandle) != prOK;
+  ReleaseControl.TryToEnd([this] { return ReleaseControlLeft(); });
+}
+
+bool TPRSDK::ReleaseControlLeft() noexcept {
+  const bool left =
+      !PR_TerminateReleaseControl.bound() || PR_TerminateReleaseControl(CameraHandle) == prOK;
   // The viewfinder ends with release control.
-  ViewfinderLeftOn = ViewfinderLeftOn && ReleaseControlLeftOn;
+  if (left) {
+    Viewfinder.Forget();
+  }
+  return left;
 }
 
 void TPRSDK::StartReleaseControl(ReleaseModeType mode, ReleaseDataKindType kind, bool probe,
@@ -441,11 +453,9 @@ void TPRSDK::StartReleaseControl(ReleaseModeType mode, ReleaseDataKindType kind,
 
 // Remote mode ends for the controller whatever the camera answers.
 void TPRSDK::RemoteEnd() {
-  ReleaseControlLeftOn = true;
-  PR_TerminateReleaseControl.checked(CameraHandle);
-  ReleaseControlLeftOn = false;
+  ReleaseControl.End([this] { PR_TerminateReleaseControl.checked(CameraHandle); });
   // The viewfinder ends with release control.
-  ViewfinderLeftOn = false;
+  Viewfinder.Forget();
 }
 
 std::int32_t TPRSDK::RemoteGetNumberOfAvailableShots() {

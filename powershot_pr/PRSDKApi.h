@@ -11,6 +11,7 @@
 #include "core/CamDefines.h"
 #include "core/CamEvents.h"
 #include "core/DeviceLists.h"
+#include "core/LeftRunning.h"
 #include "powershot_pr/PRTYPE.h"
 
 #include <array>
@@ -131,6 +132,9 @@ private:
   // Leaves release control without a check; release control the camera
   // does not confirm to have left is left again by the next RemoteStart.
   void LeaveReleaseControlUnchecked() noexcept;
+  // One unchecked attempt to leave release control: true when the camera
+  // confirmed it (the viewfinder is then known to have ended with it).
+  bool ReleaseControlLeft() noexcept;
   // RemoteStart after release control was entered.
   void StartReleaseControl(ReleaseModeType mode, ReleaseDataKindType kind, bool probe,
                            const std::string& cacheDirectory, RemoteStartInfoType& info);
@@ -143,11 +147,9 @@ private:
   ConnectInfoType ConnectInfo;
   std::array<bool, CapabilityCount> Capabilities{};
   // Release control that the camera may still be under although remote mode
-  // ended: leaving it failed.
-  bool ReleaseControlLeftOn = false;
-  // Likewise the viewfinder, which the camera may still run although it was
-  // stopped: stopping it failed.
-  bool ViewfinderLeftOn = false;
+  // ended, and the viewfinder that it may still run although it was stopped.
+  LeftRunning ReleaseControl;
+  LeftRunning Viewfinder;
   // The device properties of the device information read last; empty when
   // it was read for the operations only.
   std::vector<std::uint16_t> ListedProperties;

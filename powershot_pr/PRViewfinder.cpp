@@ -7,7 +7,6 @@
 #include "powershot_pr/PRZoomDescription.h"
 
 #include <algorithm>
-#include <utility>
 #include <vector>
 
 namespace vostrel {
@@ -24,21 +23,21 @@ constexpr std::size_t ZoomDescriptionBufferSize = 1048576;
 void TPRSDK::RemoteStartViewfinder(PRViewfinderHandlerFn handler, std::int32_t /*instanceIndex*/) {
   // A viewfinder the camera did not confirm to have stopped would refuse the
   // start: it is stopped first, whatever the camera answers.
-  if (std::exchange(ViewfinderLeftOn, false)) {
-    static_cast<void>(PR_RC_TermViewFinder(CameraHandle));
-  }
+  Viewfinder.EndIfLeftRunning([this] {
+    return PR_RC_TermViewFinder.bound() && PR_RC_TermViewFinder(CameraHandle) == prOK;
+  });
   PR_RC_StartViewFinder.checked(CameraHandle, static_cast<prContext>(InstanceIndex), handler);
 }
 
 // The controller's viewfinder is off whatever the camera answers.
 void TPRSDK::RemoteStopViewfinder() {
-  ViewfinderLeftOn = true;
-  const prResponse result = PR_RC_TermViewFinder(CameraHandle);
-  if (result != prOK) {
-    // Reported under the name the hosts have always seen.
-    CheckPRError(result, "PR_RC_TermViewfinder");
-  }
-  ViewfinderLeftOn = false;
+  Viewfinder.End([this] {
+    const prResponse result = PR_RC_TermViewFinder(CameraHandle);
+    if (result != prOK) {
+      // Reported under the name the hosts have always seen.
+      CheckPRError(result, "PR_RC_TermViewfinder");
+    }
+  });
 }
 
 // The camera's answer is of no use: the host sees the output change or not.

@@ -180,6 +180,27 @@ TEST_F(CDCardCollection, NamesThatLookLikePathsWriteNothingOutsideTheChosenFiles
   EXPECT_EQ(platform::readFile(out.file("picture-2.jpg")), CardFile("DCIM/100_PSHT/IMG_0003.JPG"));
 }
 
+// A name ends at the record's terminator, whatever follows it, or at the end
+// of its field when the camera fills the field without one; a record the SDK
+// did not fill gives no name at all.
+TEST_F(CDCardCollection, ANameEndsAtItsTerminatorOrWithItsField) {
+  const std::string wholeField(512, 'F');
+  const std::string oneShort(511, 'S');
+  UseCard({{{"path", "DCIM/100_PSHT/IMG_0001.JPG"},
+            {"reportedName", std::string("IMG_0001.JPG\0IMG_9999.JPG~garbage", 33)}},
+           {{"path", "DCIM/100_PSHT/IMG_0002.JPG"}, {"reportedName", wholeField}},
+           {{"path", "DCIM/100_PSHT/IMG_0003.JPG"}, {"reportedName", oneShort}},
+           "DCIM/100_PSHT/IMG_0004.JPG"});
+  EXPECT_THAT(Names(Open(false)),
+              ElementsAre("IMG_0001.JPG", wholeField, oneShort, "IMG_0004.JPG"));
+
+  // The third record is not filled: the listing fails rather than naming the
+  // picture after whatever the record held.
+  FailCall("CDGetItemInfo", Busy, 2);
+  EXPECT_EQ(MessageOf([&] { Open(false); }), Failure("CDGetItemInfo"));
+  EXPECT_EQ(Sim().liveReferences(), 1u);
+}
+
 // ---------------------------------------------------------------------------
 // Downloading and deleting
 
@@ -304,13 +325,18 @@ TEST_F(CDCardCollection, AFailedDownloadOrDeletionLeavesTheCollectionAsItWas) {
   controller->DeletePicture(list, 2);
   EXPECT_THAT(Names(list), ElementsAre("IMG_0001.JPG", "IMG_0002.JPG"));
 
+  // A close the SDK refuses ends the collection all the same, with the list
+  // empty; it is not released twice.
   FailCall("CDEnumImageItemRelease", Busy);
   EXPECT_EQ(MessageOf([&] { controller->CloseCameraCollection(list); }),
             Failure("CDEnumImageItemRelease"));
-  // The list stays; none of its pictures is reached through the collection.
-  EXPECT_EQ(list.size(), 2u);
+  EXPECT_THAT(list, IsEmpty());
   EXPECT_EQ(MessageOf([&] { controller->GetPicture(0, false, out.file("x.jpg")); }),
             "Requested download of picture 0 but max is only -1");
+  Sim().clearCallLog();
+  EXPECT_EQ(MessageOf([&] { controller->CloseCameraCollection(list); }),
+            "CloseCameraCollection : No collection is open");
+  EXPECT_THAT(Calls(), IsEmpty());
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 
 #include "SimulatedCD.h"
 
-#include "core/ProbeCache.h"
 #include "core/TempFolder.h"
 
 #include <gmock/gmock.h>
@@ -283,8 +282,11 @@ TEST_F(CDReleaseControl, TheCacheFileIsWrittenAndReadInstead) {
   UseCamera();
   TempFolder folder;
   const RemoteStartInfoType first = Probe(folder.path().string());
-  const std::string cacheFile = ProbeCacheFileName(folder.path().string(), "PowerShot Test", 16);
-  EXPECT_TRUE(std::filesystem::exists(cacheFile));
+  // Named after the model and the image mode the camera is in.
+  EXPECT_TRUE(std::filesystem::is_regular_file(folder.path() / "PowerShot Test Mode16"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
+                          std::filesystem::directory_iterator()),
+            1);
   controller->RemoteEnd();
 
   probeReports.clear();

@@ -88,6 +88,49 @@ TEST_F(CDViewfinder, FramesAreDistinctJPEGPicturesFromTheStartToTheStop) {
   EXPECT_FALSE(FramesFollow());
 }
 
+// A stop the camera refuses leaves its stream running while the controller's
+// viewfinder counts as off: the next start stops the camera's stream first.
+TEST_F(CDViewfinder, AStreamLeftRunningByAFailedStopIsStoppedBeforeTheNextStart) {
+  UseCamera();
+  StartViewfinder();
+  ASSERT_TRUE(frames.WaitFor(1));
+  FailCall("CDTermViewfinder", Busy);
+  EXPECT_EQ(MessageOf([&] { controller->RemoteStopViewfinder(); }), Failure("CDTermViewfinder"));
+  EXPECT_FALSE(controller->IsViewfinderOn());
+
+  Sim().clearCallLog();
+  EXPECT_EQ(MessageOf([&] { StartViewfinder(); }), "");
+  EXPECT_THAT(CalledFunctions(), ElementsAre("CDTermViewfinder", "CDStartViewfinder"));
+  EXPECT_TRUE(controller->IsViewfinderOn());
+  controller->RemoteStopViewfinder();
+  EXPECT_FALSE(FramesFollow());
+
+  // A stop that still fails at the next start leaves the stream to the start
+  // after it.
+  StartViewfinder();
+  FailCall("CDTermViewfinder", Busy);
+  EXPECT_EQ(MessageOf([&] { controller->RemoteStopViewfinder(); }), Failure("CDTermViewfinder"));
+  FailCall("CDTermViewfinder", Busy);
+  EXPECT_EQ(MessageOf([&] { StartViewfinder(); }),
+            "CDStartViewfinder errorcode 0x000000F1, Invalid function call");
+  Sim().clearCallLog();
+  StartViewfinder();
+  EXPECT_THAT(CalledFunctions(), ElementsAre("CDTermViewfinder", "CDStartViewfinder"));
+
+  // Leaving release control ends the stream with it: the next start after a
+  // new RemoteStart makes no stop of its own.
+  FailCall("CDTermViewfinder", Busy);
+  EXPECT_EQ(MessageOf([&] { controller->RemoteStopViewfinder(); }), Failure("CDTermViewfinder"));
+  controller->RemoteEnd();
+  EXPECT_FALSE(FramesFollow());
+  controller->RemoteStart(ReleaseModeType::ReleaseModeOnlyToPC,
+                          ReleaseDataKindType::ReleaseDataKindTakeOnlyPicture, false, "");
+  Sim().clearCallLog();
+  StartViewfinder();
+  EXPECT_THAT(CalledFunctions(), ElementsAre("CDStartViewfinder"));
+  controller->RemoteStopViewfinder();
+}
+
 TEST_F(CDViewfinder, ACameraWithoutTheFunctionRefusesItThroughItsSDK) {
   // Remote release and shooting parameters only.
   UseCamera(0x40000002);

@@ -271,9 +271,27 @@ TEST_F(PRConnect, AFailedClearOfTheHandlerKeepsTheCameraConnected) {
   EXPECT_EQ(MessageOf([&] { controller->Disconnect(); }), Failure("PR_ClearEventCallBack"));
   EXPECT_THAT(CalledFunctions(), ElementsAre("PR_ClearEventCallBack"));
   EXPECT_EQ(controller->GetConnectInfo().CameraModel, CamModPowerShot);
+}
 
+// A disconnection the camera does not confirm is reported, and the camera
+// object goes all the same. The host's next Disconnect has nothing left to
+// undo and ends the connection; the camera connects again.
+TEST_F(PRConnect, AFailedDisconnectionStillDestroysTheCameraObject) {
+  ConnectFirstCamera();
   FailCall("PR_DisconnectCamera", Busy);
   EXPECT_EQ(MessageOf([&] { controller->Disconnect(); }), Failure("PR_DisconnectCamera"));
+  EXPECT_THAT(Calls(), ElementsAre("PR_ClearEventCallBack(camera#) = 0x00000000",
+                                   "PR_DisconnectCamera(camera#) = 0x00FF2019",
+                                   "PR_DestroyCameraObject(camera#) = 0x00000000"));
+  EXPECT_EQ(Sim().liveReferences(), 0u);
+  EXPECT_EQ(controller->GetConnectInfo().CameraModel, CamModPowerShot);
+
+  Sim().clearCallLog();
+  EXPECT_EQ(MessageOf([&] { controller->Disconnect(); }), "");
+  EXPECT_THAT(Calls(), IsEmpty());
+  EXPECT_EQ(controller->GetConnectInfo().CameraModel, CamModNone);
+  EXPECT_EQ(controller->Connect(CamModPowerShot, 0).CameraModel, CamModPowerShot);
+  EXPECT_EQ(Sim().liveReferences(), 1u);
 }
 
 // ---------------------------------------------------------------------------

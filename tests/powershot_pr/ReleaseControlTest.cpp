@@ -477,6 +477,29 @@ TEST_F(PRShooting, AReconnectedCameraFetchesItsOwnReleases) {
   EXPECT_EQ(controller->PendingReleaseItemCount(), 0u);
 }
 
+// A release that the SDK reports on its own thread as the connection ends
+// reaches a controller that is no longer connected: the next Connect forgets
+// it, so the new connection's first picture is its own.
+TEST_F(PRShooting, AReleaseReportedAfterTheDisconnectionIsForgottenByTheNextConnect) {
+  controller->RemoteTakePicture();
+  controller->RemoteEnd();
+  controller->Disconnect();
+  ASSERT_EQ(controller->PendingReleaseItemCount(), 0u);
+  PREventRecord late{};
+  late[PREventCodeOffset] = 0x08; // release complete, 0xC008
+  late[PREventCodeOffset + 1] = 0xC0;
+  TVostrel::PREventHandler(0, static_cast<SDKContext>(controller->GetInstanceIndex()), late.data());
+  ASSERT_EQ(controller->PendingReleaseItemCount(), 1u);
+
+  controller->Connect(CamModPowerShot, 0);
+  EXPECT_EQ(controller->PendingReleaseItemCount(), 0u);
+  Start();
+  controller->RemoteTakePicture();
+  const std::string file = folder.file("picture.jpg");
+  controller->RemoteGetPicture(file, PictureTypeFull);
+  EXPECT_EQ(platform::readFile(file), OnCard("IMG_0002.JPG"));
+}
+
 TEST_F(PRShooting, AFailedReleaseQueuesNothing) {
   FailCall("PR_RC_Release", Busy);
   EXPECT_EQ(MessageOf([&] { controller->RemoteTakePicture(); }), Failure("PR_RC_Release"));

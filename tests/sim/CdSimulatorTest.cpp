@@ -271,6 +271,71 @@ TEST_F(CdSimulator, TellsTheReleaseControlFacultyOfTheScenario) {
   EXPECT_EQ(Properties(source).size(), 3u);
 }
 
+// The shooting settings under release control: a value the camera does not
+// accept is refused and changes nothing, a setting the camera lacks or a
+// code no camera has is not supported, and a setting that is not enumerable
+// cannot be listed but is still written.
+TEST_F(CdSimulator, ReleaseControlSettingsTakeOnlyWhatTheCameraAccepts) {
+  control().loadScenario(R"({"cd": {"cameras": [{"model": "PowerShot One", "properties": {
+      "Av": {"value": 40, "accepted": [32, 40]},
+      "Tv": {"value": 96, "accepted": [96, 104], "refuseWith": 129},
+      "WhiteBalance": {"value": 0, "accepted": [0, 1], "enumerable": false},
+      "Metering": null}}]}})");
+  const cdHandle source = Open(0);
+  cdUInt16 code = 0;
+  // Nothing is reached outside release control.
+  EXPECT_EQ(cd().CDGetAvValue(source, &code), 0xF1u);
+  ASSERT_EQ(cd().CDEnterReleaseControl(source, nullptr, 0), cdOK);
+
+  EXPECT_EQ(cd().CDSetAvValue(source, 35), 0x86u);
+  ASSERT_EQ(cd().CDGetAvValue(source, &code), cdOK);
+  EXPECT_EQ(code, 40u);
+  EXPECT_EQ(cd().CDSetAvValue(source, 32), cdOK);
+  ASSERT_EQ(cd().CDGetAvValue(source, &code), cdOK);
+  EXPECT_EQ(code, 32u);
+  // A code wider than 16 bits is no code at all, not its low half.
+  EXPECT_EQ(cd().CDSetAvValue(source, 0x10028), 0x60u);
+  EXPECT_EQ(cd().CDSetTvValue(source, 100), 0x81u);
+  ASSERT_EQ(cd().CDGetTvValue(source, &code), cdOK);
+  EXPECT_EQ(code, 96u);
+
+  // The listing gives the accepted values.
+  cdHandle enumeration = 0;
+  ASSERT_EQ(cd().CDEnumAvValueReset(source, &enumeration), cdOK);
+  std::vector<cdUInt16> listed;
+  while (cd().CDEnumAvValueNext(enumeration, &code) == cdOK) {
+    listed.push_back(code);
+  }
+  EXPECT_THAT(listed, ElementsAre(32, 40));
+  EXPECT_EQ(cd().CDEnumAvValueNext(enumeration, &code), NotApplicable);
+  EXPECT_EQ(cd().CDEnumAvValueRelease(enumeration), cdOK);
+
+  EXPECT_EQ(cd().CDEnumWBSettingReset(source, &enumeration), 0x07u);
+  EXPECT_EQ(cd().CDSetWBSetting(source, 1), cdOK);
+  EXPECT_EQ(cd().CDSetWBSetting(source, 2), 0x86u);
+  ASSERT_EQ(cd().CDGetWBSetting(source, &code), cdOK);
+  EXPECT_EQ(code, 1u);
+
+  // Camera settings: in their own width only, and only those the camera has.
+  const std::uint8_t wide[2] = {0xFF, 0xFF};
+  EXPECT_EQ(cd().CDSetRelCamSettingData(source, 0x08000008, 2, wide), 0x64u);
+  std::uint8_t contrast = 0xFF; // -1
+  EXPECT_EQ(cd().CDSetRelCamSettingData(source, 0x08000008, 1, &contrast), cdOK);
+  std::uint8_t read[4] = {};
+  cdUInt32 size = sizeof read;
+  ASSERT_EQ(cd().CDGetRelCamSettingData(source, 0x08000008, &size, read), cdOK);
+  EXPECT_EQ(size, 1u);
+  EXPECT_EQ(read[0], 0xFFu);
+  contrast = 2;
+  EXPECT_EQ(cd().CDSetRelCamSettingData(source, 0x08000008, 1, &contrast), 0x86u);
+  size = sizeof read;
+  EXPECT_EQ(cd().CDGetRelCamSettingData(source, 0x08000004, &size, read), 0x07u);
+  EXPECT_EQ(cd().CDGetRelCamSettingData(source, 0x08000077, &size, read), 0x07u);
+  cdUInt32 valueSize = 0;
+  EXPECT_EQ(cd().CDEnumRelCamSettingDataReset(source, 0x08000077, &enumeration, &valueSize), 0x07u);
+  EXPECT_EQ(cd().CDExitReleaseControl(source), cdOK);
+}
+
 TEST_F(CdSimulator, CameraEventsReachEveryRegisteredHandlerOnTheSimulatorsThread) {
   const cdHandle source = Open(0);
   cdHandle registration = 0;

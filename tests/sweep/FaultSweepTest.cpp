@@ -544,7 +544,7 @@ std::vector<SweptOperation> CDOperations() {
        CDRemoteEnd, UncheckedCDParameterCalls(), true},
       {"CD RemoteStartViewfinder", &CD, CDRemote, StartViewfinder, CDViewfinderEnd, {}},
       // The viewfinder counts as stopped even when the camera does not
-      // confirm it; leaving remote mode ends the camera's stream.
+      // confirm it; the next start stops the camera's stream first.
       {"CD RemoteStopViewfinder",
        &CD,
        CDViewfinder,
@@ -553,7 +553,7 @@ std::vector<SweptOperation> CDOperations() {
        {},
        false,
        {},
-       Steps({RemoteEnd, RemoteStart})},
+       Steps({StartViewfinder, StopViewfinder})},
       {"CD RemoteSetViewfinderOutput",
        &CD,
        CDViewfinder,

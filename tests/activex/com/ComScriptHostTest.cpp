@@ -8,8 +8,12 @@
 
 #include "core/TempFolder.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
 
 namespace vostrel::test {
 namespace {
@@ -186,11 +190,12 @@ TEST_F(ShippedSample, PowerShotScriptProbesShootsAndReadsTheProbeCacheTheSecondT
   const std::string scenario = R"({"cd": {"cameras": [{"model": "Simulated Classic",
       "properties": {"ReleaseControlFaculty": 1073741847},
       "volumes": [{"label": "CF", "files": ["DCIM/100_PSHT/IMG_0001.JPG"]}]}]}})";
-  for (int run = 0; run < 2; ++run) {
+  const auto session = [&](const std::string& apertures) {
     const ScriptRun result = Run(L"powershot-classic.vbs", scenario);
     EXPECT_EQ(result.exitCode, 0u) << result.output;
     EXPECT_NE(result.output.find("Model: Simulated Classic"), std::string::npos) << result.output;
-    EXPECT_NE(result.output.find("Apertures it takes:      00000000001111111"), std::string::npos)
+    EXPECT_NE(result.output.find("Apertures it takes:      " + apertures + "\r\n"),
+              std::string::npos)
         << result.output;
     EXPECT_NE(result.output.find("White balance now 2"), std::string::npos) << result.output;
     EXPECT_NE(result.output.find("Zoom 8 of 0 to 16"), std::string::npos) << result.output;
@@ -198,8 +203,27 @@ TEST_F(ShippedSample, PowerShotScriptProbesShootsAndReadsTheProbeCacheTheSecondT
     EXPECT_NE(result.output.find("Pictures on the card: 1\r\n  0 IMG_0001.JPG"), std::string::npos)
         << result.output;
     EXPECT_TRUE(Produced("powershot-classic.jpg"));
+  };
+  session("00000000001111111");
+
+  // The second start takes the table from the cache file rather than from
+  // the camera: a table changed in between (every value taken) is what the
+  // script then reports.
+  const std::filesystem::path cacheFile =
+      folder.path() / "probe-cache" / "Simulated Classic Mode16";
+  std::vector<char> cache;
+  {
+    std::ifstream in(cacheFile, std::ios::binary);
+    cache.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
-  EXPECT_TRUE(std::filesystem::exists(folder.path() / "probe-cache" / "Simulated Classic Mode16"));
+  // The format tag, then one byte per value.
+  ASSERT_EQ(cache.size(), 4u + 309u);
+  std::fill(cache.begin() + 4, cache.end(), char{1});
+  {
+    std::ofstream out(cacheFile, std::ios::binary | std::ios::trunc);
+    out.write(cache.data(), static_cast<std::streamsize>(cache.size()));
+  }
+  session(std::string(17, '1'));
 }
 
 } // namespace
