@@ -204,7 +204,7 @@ TEST_F(ShippedSample, PowerShotScriptProbesShootsAndReadsTheProbeCacheTheSecondT
         << result.output;
     EXPECT_TRUE(Produced("powershot-classic.jpg"));
   };
-  session("00000000001111111");
+  session("00000000001111111000000000000000000000000");
 
   // The second start takes the table from the cache file rather than from
   // the camera: a table changed in between (every value taken) is what the
@@ -223,7 +223,7 @@ TEST_F(ShippedSample, PowerShotScriptProbesShootsAndReadsTheProbeCacheTheSecondT
     std::ofstream out(cacheFile, std::ios::binary | std::ios::trunc);
     out.write(cache.data(), static_cast<std::streamsize>(cache.size()));
   }
-  session(std::string(17, '1'));
+  session(std::string(41, '1'));
 }
 
 } // namespace
