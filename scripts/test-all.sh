@@ -23,6 +23,11 @@ failed=()
 summary=()
 start_all=$(date +%s)
 
+# Seconds since a start (date +%s).
+elapsed() { # start
+  echo "$(($(date +%s) - $1)) s"
+}
+
 stop_wineserver() {
   if [ -n "${WINEPREFIX:-}" ]; then wineserver -k 2>/dev/null || true; fi
 }
@@ -53,24 +58,26 @@ for preset in "${presets[@]}"; do
   echo "=== $preset: configure and build"
   if ! cmake --preset "$preset" >/dev/null || ! cmake --build --preset "$preset" -j "$jobs"; then
     failed+=("$preset (build)")
-    summary+=("$preset: BUILD FAILED")
+    summary+=("$preset: BUILD FAILED ($(elapsed "$t0"))")
     continue
   fi
+  built=$(elapsed "$t0")
   case "$preset" in
   win32 | win64)
     if [ "$preset" = win32 ] && ! wine_runs_32bit_programs; then
-      summary+=("$preset: built, tests not run: this machine runs no 32-bit programs ($(($(date +%s) - t0)) s)")
+      summary+=("$preset: built, tests not run: this machine runs no 32-bit programs ($(elapsed "$t0"))")
       continue
     fi
     start_wine
     ;;
   esac
   echo "=== $preset: test"
+  t1=$(date +%s)
   if ctest --preset "$preset" -j "$jobs"; then
-    summary+=("$preset: tests passed ($(($(date +%s) - t0)) s)")
+    summary+=("$preset: tests passed ($(elapsed "$t0"): build $built, tests $(elapsed "$t1"))")
   else
     failed+=("$preset (tests)")
-    summary+=("$preset: TESTS FAILED")
+    summary+=("$preset: TESTS FAILED ($(elapsed "$t0"): build $built, tests $(elapsed "$t1"))")
   fi
   if [ -n "${WINEPREFIX:-}" ]; then
     wineserver -k 2>/dev/null || true
@@ -78,7 +85,7 @@ for preset in "${presets[@]}"; do
   fi
 done
 
-echo "=== summary ($(($(date +%s) - start_all)) s)"
+echo "=== summary ($(elapsed "$start_all"))"
 printf '  %s\n' "${summary[@]}"
 if [ ${#failed[@]} -gt 0 ]; then
   echo "FAILED: ${failed[*]}"

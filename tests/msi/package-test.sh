@@ -12,8 +12,12 @@
 #
 #   package-test.sh side-by-side <x64 build folder> <x86 build folder>
 #     Installs both packages; the samples of each width run against its own
-#     control; both uninstall cleanly. Skipped (exit 77) when one of the
-#     packages has not been built.
+#     control. Then removes one of them: the other's files and registration
+#     are as they were and its samples still run with its script host; the
+#     removed one leaves nothing of its own. Last, the other is removed and
+#     the registry is as before. Once with the x64 package removed first, once
+#     with the x86 one. Skipped (exit 77) when one of the packages has not
+#     been built.
 #
 # Each build folder holds msi-package.sh (written by packaging/) with the
 # package's name, width, staged files and the control's identities. Runs in
@@ -123,6 +127,8 @@ run_samples() {
   run_sample session.vbs "Picture saved: "
   run_sample session.js "Picture saved: "
   run_sample card.vbs "Pictures on the card: "
+  run_sample powershot.vbs "Picture saved: powershot.jpg"
+  run_sample powershot-classic.vbs "Picture saved: "
 }
 
 check_installed() {
@@ -213,6 +219,63 @@ test_install() {
   echo "passed"
 }
 
+# The width's registration as the other width leaves it: its control_keys
+# without the other width's subkey of the shared type library key.
+own_registration() { # output
+  local other
+  case "$MSI_ARCH" in
+  x64) other=win32 ;;
+  x86) other=win64 ;;
+  esac
+  control_registration "$work/registration.all"
+  awk -v other="\\\\$other]" '
+    /^\[/ { skip = (substr($0, length($0) - length(other) + 1) == other) }
+    !skip' "$work/registration.all" >"$1"
+}
+
+# Installs the packages of the two builds in this order, runs the samples of
+# both, removes the first and checks the second, then removes the second.
+test_one_removed() { # first-build second-build
+  local build
+  for build in "$1" "$2"; do
+    use_build "$build"
+    echo "install $(basename "$MSI_PACKAGE")"
+    msiexec /i "$MSI_PACKAGE"
+  done
+  for build in "$1" "$2"; do
+    use_build "$build"
+    check_installed
+    own_registration "$work/registration-$MSI_ARCH"
+    grep -q "InprocServer32\\]" "$work/registration-$MSI_ARCH" ||
+      fail "the $MSI_ARCH control is not registered"
+    run_sample session.vbs "Picture saved: "
+    run_sample powershot.vbs "Picture saved: powershot.jpg"
+  done
+
+  use_build "$1"
+  local removed=$MSI_ARCH
+  echo "uninstall $(basename "$MSI_PACKAGE"), $2's package stays"
+  msiexec /x "$MSI_PACKAGE"
+  [ ! -e "$unix_folder" ] || fail "$folder is left: $(ls "$unix_folder")"
+  [ -z "$(export_key "HKCR\\CLSID\\$MSI_CLSID")" ] || fail "the $MSI_ARCH class is left"
+
+  use_build "$2"
+  check_installed
+  own_registration "$work/registration-after"
+  diff -u "$work/registration-$MSI_ARCH" "$work/registration-after" >&2 ||
+    fail "removing the $removed package changed the $MSI_ARCH registration"
+  run_sample session.vbs "Picture saved: "
+  run_sample powershot.vbs "Picture saved: powershot.jpg"
+  run_sample powershot-classic.vbs "Picture saved: "
+
+  echo "uninstall $(basename "$MSI_PACKAGE")"
+  msiexec /x "$MSI_PACKAGE"
+  for build in "$1" "$2"; do
+    use_build "$build"
+    check_removed "$work/before-$MSI_ARCH"
+  done
+}
+
 test_side_by_side() {
   local build
   for build in "$1" "$2"; do
@@ -232,21 +295,8 @@ test_side_by_side() {
     prepare_script_host
     snapshot "$work/before-$MSI_ARCH"
   done
-  for build in "$1" "$2"; do
-    use_build "$build"
-    echo "install $(basename "$MSI_PACKAGE")"
-    msiexec /i "$MSI_PACKAGE"
-  done
-  for build in "$1" "$2"; do
-    use_build "$build"
-    check_installed
-    run_sample session.vbs "Picture saved: "
-  done
-  for build in "$1" "$2"; do
-    use_build "$build"
-    msiexec /x "$MSI_PACKAGE"
-    check_removed "$work/before-$MSI_ARCH"
-  done
+  test_one_removed "$1" "$2"
+  test_one_removed "$2" "$1"
   echo "passed"
 }
 
