@@ -5,6 +5,7 @@
 #include "activex/SupportedValueStrings.h"
 #include "activex/Thumbnails.h"
 #include "core/ECamException.h"
+#include "core/TransferTarget.h"
 #include "core/Vostrel.h"
 #include "platform/FileSystem.h"
 
@@ -24,16 +25,22 @@ std::string ViewfinderFolder() {
 }
 
 // Writes the whole stream, from its start, to the file.
+// The frame is written beside the frame file and replaces it only once
+// complete: a host that reads the file at any moment, during the event or
+// later, finds a whole frame, never an empty or half-written one.
 void WriteStream(std::istream& stream, const std::string& fileName) {
   stream.clear();
   stream.seekg(0);
-  std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
-  std::copy(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>(),
-            std::ostreambuf_iterator<char>(file));
-  file.close();
-  if (!file) {
-    throw ECamException("The viewfinder frame could not be written to " + fileName);
-  }
+  TransferTarget target(fileName);
+  target.Run([&stream](const std::string& temporaryName) {
+    std::ofstream file(temporaryName, std::ios::binary | std::ios::trunc);
+    std::copy(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>(),
+              std::ostreambuf_iterator<char>(file));
+    file.close();
+    if (!file) {
+      throw ECamException("The viewfinder frame could not be written to " + temporaryName);
+    }
+  });
 }
 
 std::int32_t CountOf(const std::weak_ptr<const NameListType>& list) {

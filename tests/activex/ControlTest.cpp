@@ -15,10 +15,12 @@
 #include <gtest/gtest.h>
 
 #include "support/GreyJpeg.h"
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -269,6 +271,48 @@ TEST_F(ControlEventTest, ViewfinderFramesGoToZeroJpgInTemp) {
   EXPECT_EQ(contents, (std::vector<std::vector<std::uint8_t>>{first, second}));
   // The shorter second frame replaced the first one whole.
   EXPECT_EQ(platform::readFile(frameFile), second);
+}
+
+// A host may read the frame file at any moment, not only during the event
+// (a script host, which hears no events, polls it): whatever it reads is a
+// whole frame, never an empty or half-written file.
+TEST_F(ControlEventTest, AFrameFileReadWhileFramesArriveHoldsAWholeFrame) {
+  test::TempFolder folder;
+  const std::string tempFolder = platform::withoutTrailingSeparator(folder.file(""));
+  const ScopedTemp temp(tempFolder);
+  const std::string frameFile = platform::joinPath(tempFolder, "0.jpg");
+  const std::vector<std::uint8_t> small{0xFF, 0xD8, 7, 0xFF, 0xD9};
+  std::vector<std::uint8_t> large(256 * 1024, 0x55);
+  large.front() = 0xFF;
+  large[1] = 0xD8;
+  large[large.size() - 2] = 0xFF;
+  large.back() = 0xD9;
+  control.OnViewfinderEvent = [](const std::string&) {};
+
+  std::atomic<bool> done{false};
+  std::atomic<int> partial{0};
+  std::atomic<int> reads{0};
+  std::thread host([&] {
+    while (!done) {
+      try {
+        const std::vector<std::uint8_t> seen = platform::readFile(frameFile);
+        ++reads;
+        if (seen != small && seen != large) {
+          ++partial;
+        }
+      } catch (const std::exception&) {
+        // Not there yet, or being replaced just now.
+      }
+    }
+  });
+  for (int frame = 0; frame < 200; ++frame) {
+    const std::vector<std::uint8_t>& bytes = frame % 2 == 0 ? large : small;
+    TVostrel::PRViewfinderHandler(0, Context(), static_cast<std::uint32_t>(bytes.size()),
+                                  bytes.data());
+  }
+  done = true;
+  host.join();
+  EXPECT_EQ(partial.load(), 0) << "of " << reads.load() << " reads";
 }
 
 TEST_F(ControlEventTest, WithoutTempTheFrameGoesToTheSystemTemporaryFolder) {
