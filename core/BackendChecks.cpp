@@ -32,14 +32,13 @@ void CheckOwnerNameLength(const std::string& name) {
   }
 }
 
-void CheckPictureNumber(const char* action, std::int32_t number, std::size_t count) {
-  const std::string request =
-      std::string("Requested ") + action + " of picture " + std::to_string(number);
+void CheckPictureNumber(const char* request, std::int32_t number, std::size_t count) {
+  const std::string prefix = std::string(request) + " " + std::to_string(number);
   if (number < 0) {
-    throw ECamException(request + " but picture numbers start at 0");
+    throw ECamException(prefix + " but picture numbers start at 0");
   }
   if (static_cast<std::size_t>(number) >= count) {
-    throw ECamException(request + " but max is only " +
+    throw ECamException(prefix + " but max is only " +
                         std::to_string(static_cast<std::int64_t>(count) - 1));
   }
 }

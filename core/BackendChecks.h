@@ -22,10 +22,10 @@ void CheckConnectCameraNumber(std::int32_t number, std::size_t count, const std:
 void CheckOwnerNameLength(const std::string& name);
 
 // Refuses a picture number outside a card collection of `count` pictures,
-// before any SDK call: "Requested <action> of picture <n> but picture
-// numbers start at 0" or "... but max is only <count - 1>". `action` is
-// "download" or "delete".
-void CheckPictureNumber(const char* action, std::int32_t number, std::size_t count);
+// before any SDK call: "<request> <n> but picture numbers start at 0" or
+// "... but max is only <count - 1>". `request` is "Requested download of
+// picture" or "Requested delete of picture".
+void CheckPictureNumber(const char* request, std::int32_t number, std::size_t count);
 
 // Runs the step and raises every failure of it, whatever it was, as
 // ECamException(message).

@@ -300,7 +300,7 @@ void TEDSDK::ReleaseCollection() {
 void TEDSDK::GetPicture(std::int32_t pictureNumber, const std::string& fileName,
                         std::int32_t /*instanceIndex*/) {
   CheckNameLength("Filename ", fileName);
-  CheckPictureNumber("download", pictureNumber, CollectionItems.size());
+  CheckPictureNumber("Requested download of picture", pictureNumber, CollectionItems.size());
   EdsDirectoryItemRef item = CollectionItems[static_cast<std::size_t>(pictureNumber)];
 
   EdsStreamRef stream = nullptr;
@@ -324,7 +324,7 @@ void TEDSDK::GetPicture(std::int32_t pictureNumber, const std::string& fileName,
 }
 
 void TEDSDK::DeletePicture(ImageListType& list, std::int32_t pictureNumber) {
-  CheckPictureNumber("delete", pictureNumber, CollectionItems.size());
+  CheckPictureNumber("Requested delete of picture", pictureNumber, CollectionItems.size());
   const auto position = static_cast<std::size_t>(pictureNumber);
   EdsDirectoryItemRef item = CollectionItems[position];
   EdsDeleteDirectoryItem.checked(item);

@@ -137,7 +137,7 @@ void TCDSDK::CloseCameraCollection(ImageListType& list) {
 
 void TCDSDK::GetPicture(std::int32_t pictureNumber, const std::string& fileName,
                         GetPictureProgressHandlerFn handler, std::int32_t instanceIndex) {
-  CheckPictureNumber("download", pictureNumber, ItemHandles.size());
+  CheckPictureNumber("Requested download of picture", pictureNumber, ItemHandles.size());
   const cdHandle item = ItemHandles[static_cast<std::size_t>(pictureNumber)];
   WithOpenImage(item, [&] {
     cdHandle data = 0;
