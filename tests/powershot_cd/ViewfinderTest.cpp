@@ -48,8 +48,12 @@ protected:
     Sim().clearCallLog();
   }
 
+  // The handler is assigned once: a stream left running by a failed stop may
+  // still be calling it from the camera's thread.
   void StartViewfinder() {
-    controller->OnViewfinderEvent = [this](std::istream& frame) { frames.Add(frame); };
+    if (!controller->OnViewfinderEvent) {
+      controller->OnViewfinderEvent = [this](std::istream& frame) { frames.Add(frame); };
+    }
     controller->RemoteStartViewfinder();
   }
 
