@@ -137,10 +137,15 @@ TEST_P(ControlReleased, DestroyedFromItsOwnEventOnTheSDKsThread) {
   std::atomic<int> events{0};
   std::atomic<bool> armed{false};
   std::atomic<bool> destroyed{false};
+  std::atomic<bool> released{false};
   control = ControlInRemoteMode([&] {
     ++events;
     if (armed && !destroyed.exchange(true)) {
+      // Destroying the control destroys this closure: nothing it captured
+      // is reached afterwards but through a copy made before.
+      std::atomic<bool>* const done = &released;
       control.reset();
+      done->store(true);
     }
   });
   // From here on only the event touches the control.
@@ -151,7 +156,8 @@ TEST_P(ControlReleased, DestroyedFromItsOwnEventOnTheSDKsThread) {
       std::this_thread::yield();
     }
   });
-  const bool gone = Eventually([&] { return destroyed.load(); });
+  // The destroying event is done with the control once it says so.
+  const bool gone = Eventually([&] { return released.load(); });
   destroyed = true;
   camera.join();
   Family().Sim().waitIdle();
