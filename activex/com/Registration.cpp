@@ -6,6 +6,7 @@
 #include "VostrelActiveXXControl1_TLB.h"
 
 #include <oleauto.h>
+#include <wrl/client.h>
 
 #include <string>
 
@@ -87,9 +88,32 @@ HRESULT WriteClassKeys(const std::wstring& modulePath) {
   return S_OK;
 }
 
+// The registry view of the control's other width: the 32-bit one from the
+// x64 build, the 64-bit one from the x86 build (which 32-bit Windows
+// ignores, so that the control's own view is read there).
+constexpr REGSAM OtherWidthsView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+
+// Whether the control of the other width is registered. Both widths share
+// the class identifier, and the programmatic identifier lives in a part of
+// the registry both views share.
+bool OtherWidthRegistered() {
+  HKEY handle = nullptr;
+  const std::wstring key = ClassKey() + L"\\InprocServer32";
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE | OtherWidthsView,
+                    &handle) != ERROR_SUCCESS) {
+    return false;
+  }
+  RegCloseKey(handle);
+  return true;
+}
+
+// Removes this width's class and, unless the other width's control still
+// answers to it, the programmatic identifier.
 void DeleteClassKeys() {
   RegDeleteTreeW(HKEY_CLASSES_ROOT, ClassKey().c_str());
-  RegDeleteTreeW(HKEY_CLASSES_ROOT, ProgID);
+  if (!OtherWidthRegistered()) {
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, ProgID);
+  }
 }
 
 } // namespace
@@ -97,17 +121,16 @@ void DeleteClassKeys() {
 HRESULT RegisterServer() noexcept {
   try {
     const std::wstring modulePath = ModulePath();
-    ITypeLib* typeLib = nullptr;
-    HRESULT result = LoadOwnTypeLib(&typeLib);
+    Microsoft::WRL::ComPtr<ITypeLib> typeLib;
+    HRESULT result = LoadOwnTypeLib(typeLib.GetAddressOf());
     if (FAILED(result)) {
       return result;
     }
     // The help folder is the control's own, written as the installer
     // package writes it (with its trailing separator).
     const std::wstring folder = modulePath.substr(0, modulePath.find_last_of(L"\\/") + 1);
-    result = RegisterTypeLib(typeLib, const_cast<OLECHAR*>(modulePath.c_str()),
+    result = RegisterTypeLib(typeLib.Get(), const_cast<OLECHAR*>(modulePath.c_str()),
                              const_cast<OLECHAR*>(folder.c_str()));
-    typeLib->Release();
     if (FAILED(result)) {
       return result;
     }
@@ -124,14 +147,13 @@ HRESULT RegisterServer() noexcept {
 HRESULT UnregisterServer() noexcept {
   try {
     DeleteClassKeys();
-    ITypeLib* typeLib = nullptr;
-    if (SUCCEEDED(LoadOwnTypeLib(&typeLib))) {
+    Microsoft::WRL::ComPtr<ITypeLib> typeLib;
+    if (SUCCEEDED(LoadOwnTypeLib(typeLib.GetAddressOf()))) {
       TypeLibIdentity identity{};
-      if (SUCCEEDED(ReadTypeLibIdentity(*typeLib, identity))) {
+      if (SUCCEEDED(ReadTypeLibIdentity(*typeLib.Get(), identity))) {
         UnRegisterTypeLib(identity.guid, identity.major, identity.minor, identity.locale,
                           identity.system);
       }
-      typeLib->Release();
     }
     return S_OK;
   } catch (...) {

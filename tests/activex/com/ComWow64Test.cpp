@@ -184,5 +184,84 @@ TEST(Wow64, The32BitRegsvr32RegistersTheControlForThe32BitScriptHostOnly) {
   EXPECT_EQ(ServerInView(KEY_WOW64_32KEY), L"");
 }
 
+// The class identifier of HKEY_CLASSES_ROOT\<ProgID>\CLSID; empty when the
+// programmatic identifier is not registered.
+std::wstring ClassOfProgId() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"VostrelActiveXXControl1.VostrelActiveXX\\CLSID", 0,
+                    KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+    return {};
+  }
+  wchar_t value[64] = {};
+  DWORD size = sizeof(value) - sizeof(wchar_t);
+  const LONG status =
+      RegQueryValueExW(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
+  RegCloseKey(key);
+  return status == ERROR_SUCCESS ? std::wstring(value) : std::wstring();
+}
+
+// The x64 control's registration in the 64-bit view, as its regsvr32 or its
+// installer package leaves it, for as long as the object lives.
+struct OtherWidthRegistration {
+  bool written = false;
+  OtherWidthRegistration() {
+    if (!ServerInView(KEY_WOW64_64KEY).empty()) {
+      return; // the x64 control is registered for real
+    }
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, ClassKey().c_str(), 0, nullptr, 0,
+                        KEY_WRITE | KEY_WOW64_64KEY, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+      return;
+    }
+    const std::wstring server = L"C:\\Program Files\\Vostrel\\VostrelActiveXXControl1.ocx";
+    written =
+        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
+                       static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    RegCloseKey(key);
+  }
+  OtherWidthRegistration(const OtherWidthRegistration&) = delete;
+  OtherWidthRegistration& operator=(const OtherWidthRegistration&) = delete;
+  ~OtherWidthRegistration() {
+    if (!written) {
+      return;
+    }
+    const std::wstring classKey = ClassKey().substr(0, ClassKey().rfind(L'\\'));
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, classKey.c_str(), 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+                      &key) == ERROR_SUCCESS) {
+      RegDeleteTreeW(key, nullptr);
+      RegCloseKey(key);
+      RegDeleteKeyExW(HKEY_CLASSES_ROOT, classKey.c_str(), KEY_WOW64_64KEY, 0);
+    }
+  }
+};
+
+// Both widths answer to one programmatic identifier: unregistering the
+// 32-bit control leaves it to the 64-bit one while that is registered, and
+// removes it once neither is.
+TEST(Wow64, UnregisteringOneWidthKeepsTheProgIdWhileTheOtherIsRegistered) {
+  const std::wstring system = Wow64SystemFolder();
+  ASSERT_FALSE(system.empty());
+  const std::wstring regsvr32 = L"\"" + system + L"regsvr32.exe\" /s ";
+  const std::wstring library = L"\"" + LibraryPath() + L"\"";
+  wchar_t clsid[40] = {};
+  StringFromGUID2(CLSID_VostrelActiveXX, clsid, 40);
+  {
+    OtherWidthRegistration other;
+    ASSERT_FALSE(ServerInView(KEY_WOW64_64KEY).empty());
+    ASSERT_EQ(RunProcess(regsvr32 + library).exitCode, 0u);
+    EXPECT_EQ(ClassOfProgId(), clsid);
+    ASSERT_EQ(RunProcess(regsvr32 + L"/u " + library).exitCode, 0u);
+    EXPECT_EQ(ServerInView(KEY_WOW64_32KEY), L"");
+    EXPECT_EQ(ClassOfProgId(), clsid) << "the 64-bit control lost its programmatic identifier";
+    if (!other.written) {
+      return; // the real x64 registration stays as it was
+    }
+  }
+  ASSERT_EQ(RunProcess(regsvr32 + library).exitCode, 0u);
+  ASSERT_EQ(RunProcess(regsvr32 + L"/u " + library).exitCode, 0u);
+  EXPECT_EQ(ClassOfProgId(), L"");
+}
+
 } // namespace
 } // namespace vostrel::test
