@@ -69,7 +69,8 @@ VOSTREL_SIM_API uint64_t VostrelSim_InjectedFailures(void);
  * library writes (downloads, released pictures); a write that does not fit
  * writes what fits and fails as on a full disk. -1 removes the limit. */
 VOSTREL_SIM_API int32_t VostrelSim_LimitDiskSpace(int64_t bytes);
-/* Removes every injection and the limit of the disk. */
+/* Removes every injection, unplugging during a call and the limit of the
+ * disk. */
 VOSTREL_SIM_API void VostrelSim_ClearFailures(void);
 
 /* Raises a camera event on camera number `camera` to the handler the host
@@ -82,6 +83,15 @@ VOSTREL_SIM_API int32_t VostrelSim_RaiseEvent(int32_t camera, int32_t kind, uint
 /* Unplugs a camera: it reports that it shut down, and every later call on it
  * fails as disconnected. It is no longer enumerated. */
 VOSTREL_SIM_API int32_t VostrelSim_DetachCamera(int32_t camera);
+/* Lets `calls` calls of the named entry point work (calls on any camera,
+ * counted from now), then unplugs the camera in the middle of the next one,
+ * as VostrelSim_DetachCamera does: right after that call's first callback to
+ * the host (a transfer's first block, so that a transfer of more blocks
+ * breaks off with the camera's disconnected error), or once the call has its
+ * result when it makes no callback. Happens once; replaces an earlier one on
+ * the entry point; VostrelSim_ClearFailures removes it. */
+VOSTREL_SIM_API int32_t VostrelSim_DetachCameraDuring(int32_t camera, const char* entryPoint,
+                                                      uint32_t calls);
 
 /* Non-zero: callbacks run on the thread of the SDK call that causes them.
  * Zero (the default): they run on the simulator's own thread. */

@@ -43,6 +43,8 @@ public:
         raiseEvent_(resolve<decltype(&VostrelSim_RaiseEvent)>(library, "VostrelSim_RaiseEvent")),
         detachCamera_(
             resolve<decltype(&VostrelSim_DetachCamera)>(library, "VostrelSim_DetachCamera")),
+        detachCameraDuring_(resolve<decltype(&VostrelSim_DetachCameraDuring)>(
+            library, "VostrelSim_DetachCameraDuring")),
         setSynchronousCallbacks_(resolve<decltype(&VostrelSim_SetSynchronousCallbacks)>(
             library, "VostrelSim_SetSynchronousCallbacks")),
         waitIdle_(resolve<decltype(&VostrelSim_WaitIdle)>(library, "VostrelSim_WaitIdle")),
@@ -86,6 +88,11 @@ public:
     check(raiseEvent_(camera, kind, code, argument, parameter));
   }
   void detachCamera(std::int32_t camera) { check(detachCamera_(camera)); }
+  // Unplugs the camera in the middle of call calls + 1 of the entry point.
+  void detachCameraDuring(std::int32_t camera, const std::string& entryPoint,
+                          std::uint32_t calls = 0) {
+    check(detachCameraDuring_(camera, entryPoint.c_str(), calls));
+  }
 
   void setSynchronousCallbacks(bool synchronous) { setSynchronousCallbacks_(synchronous ? 1 : 0); }
   void waitIdle() { waitIdle_(); }
@@ -172,6 +179,7 @@ private:
   decltype(&VostrelSim_ClearFailures) clearFailures_;
   decltype(&VostrelSim_RaiseEvent) raiseEvent_;
   decltype(&VostrelSim_DetachCamera) detachCamera_;
+  decltype(&VostrelSim_DetachCameraDuring) detachCameraDuring_;
   decltype(&VostrelSim_SetSynchronousCallbacks) setSynchronousCallbacks_;
   decltype(&VostrelSim_WaitIdle) waitIdle_;
   decltype(&VostrelSim_GetCallLog) getCallLog_;

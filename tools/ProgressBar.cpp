@@ -15,6 +15,21 @@ namespace {
 
 constexpr std::int32_t BarWidth = 30;
 
+// "[###---] 50%"
+std::string Bar(std::int32_t percent) {
+  const std::int32_t filled = percent * BarWidth / 100;
+  return "[" + std::string(static_cast<std::size_t>(filled), '#') +
+         std::string(static_cast<std::size_t>(BarWidth - filled), '-') + "] " +
+         std::to_string(percent) + "%";
+}
+
+// Terminal controls: the cursor up a number of lines, the rest of the line
+// erased.
+std::string CursorUp(std::size_t lines) {
+  return "\x1b[" + std::to_string(lines) + "A";
+}
+constexpr const char* EraseToEnd = "\x1b[K";
+
 } // namespace
 
 bool StandardErrorIsTerminal() {
@@ -48,11 +63,7 @@ void ProgressBar::Draw(std::int32_t percent) {
   if (!interactive_) {
     return;
   }
-  const std::int32_t filled = percent * BarWidth / 100;
-  out_ << '\r' << (label_.empty() ? "transfer" : label_) << " ["
-       << std::string(static_cast<std::size_t>(filled), '#')
-       << std::string(static_cast<std::size_t>(BarWidth - filled), '-') << "] " << percent << '%'
-       << std::flush;
+  out_ << '\r' << (label_.empty() ? "transfer" : label_) << ' ' << Bar(percent) << std::flush;
 }
 
 void ProgressBar::End() {
@@ -78,6 +89,116 @@ void ProgressBar::EndLocked() {
   }
   shown_ = -1;
   label_.clear();
+}
+
+ProgressBoard::ProgressBoard(std::ostream& out, bool enabled, bool interactive)
+    : out_(out), enabled_(enabled), interactive_(interactive) {}
+
+ProgressBoard::~ProgressBoard() {
+  Close();
+}
+
+std::size_t ProgressBoard::Add(const std::string& name) {
+  const std::lock_guard guard(lock_);
+  lines_.push_back({name, {}, -1, {}});
+  return lines_.size() - 1;
+}
+
+void ProgressBoard::Begin(std::size_t entry, const std::string& label) {
+  const std::lock_guard guard(lock_);
+  Line& line = lines_.at(entry);
+  line.Label = label;
+  line.Percent = 0;
+  Draw(false);
+}
+
+void ProgressBoard::Report(std::size_t entry, std::int32_t percent) {
+  const std::lock_guard guard(lock_);
+  Line& line = lines_.at(entry);
+  percent = std::clamp(percent, 0, 100);
+  if (percent == line.Percent) {
+    return;
+  }
+  line.Percent = percent;
+  Draw(false);
+}
+
+void ProgressBoard::Finish(std::size_t entry, const std::string& outcome) {
+  const std::lock_guard guard(lock_);
+  Line& line = lines_.at(entry);
+  line.Outcome = outcome;
+  if (!enabled_ || closed_) {
+    return;
+  }
+  if (interactive_) {
+    Draw(true);
+  } else {
+    out_ << Text(line) << '\n' << std::flush;
+  }
+}
+
+void ProgressBoard::Note(const std::string& line) {
+  const std::lock_guard guard(lock_);
+  if (drawn_ == 0) {
+    out_ << line << '\n' << std::flush;
+    return;
+  }
+  // The note takes the board's first line; the board is drawn anew below.
+  out_ << CursorUp(drawn_) << '\r' << line << EraseToEnd << '\n';
+  drawn_ = 0;
+  Draw(true);
+}
+
+void ProgressBoard::Close() {
+  const std::lock_guard guard(lock_);
+  if (closed_) {
+    return;
+  }
+  if (enabled_ && interactive_ && drawn_ > 0) {
+    Draw(true);
+  } else if (enabled_ && !interactive_) {
+    // What was left unfinished ends with the state it reached.
+    for (const Line& line : lines_) {
+      if (line.Outcome.empty() && line.Percent >= 0) {
+        out_ << Text(line) << '\n';
+      }
+    }
+    out_ << std::flush;
+  }
+  // The board stays on the screen as it is; what follows goes below it.
+  drawn_ = 0;
+  closed_ = true;
+}
+
+std::string ProgressBoard::Text(const Line& line) const {
+  if (!line.Outcome.empty()) {
+    return line.Name + ": " + line.Outcome;
+  }
+  if (line.Percent < 0) {
+    return line.Name + ": waiting";
+  }
+  const std::string label = line.Label.empty() ? line.Name : line.Name + " " + line.Label;
+  return interactive_ ? label + " " + Bar(line.Percent)
+                      : label + ": " + std::to_string(line.Percent) + "%";
+}
+
+void ProgressBoard::Draw(bool now) {
+  if (!enabled_ || !interactive_ || closed_ || lines_.empty()) {
+    return;
+  }
+  const platform::Milliseconds time = platform::clock().now();
+  if (!now && drawn_ > 0 && time - lastDraw_ < RedrawInterval) {
+    return;
+  }
+  lastDraw_ = time;
+  if (drawn_ > 0) {
+    out_ << CursorUp(drawn_);
+  }
+  for (const Line& line : lines_) {
+    out_ << '\r' << Text(line) << EraseToEnd << '\n';
+  }
+  drawn_ = lines_.size();
+  out_ << std::flush;
 }
 
 } // namespace vostrel::tools

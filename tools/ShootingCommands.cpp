@@ -103,14 +103,20 @@ void ShootWithAllCameras(ToolHost& host, const GlobalOptions& global, const Shoo
   if (global.Json) {
     nlohmann::json cameras = nlohmann::json::array();
     for (const RigCameraPictures& camera : rig) {
-      cameras.push_back({{"camera", CameraName(camera.Camera.Family, camera.Camera.Number)},
-                         {"folder", camera.Folder},
-                         {"pictures", PicturesJson(camera.Files)}});
+      nlohmann::json entry = {{"camera", CameraName(camera.Camera.Family, camera.Camera.Number)},
+                              {"folder", camera.Folder},
+                              {"pictures", PicturesJson(camera.Files)}};
+      if (!camera.Error.empty()) {
+        entry["error"] = camera.Error;
+      }
+      cameras.push_back(std::move(entry));
     }
     PrintJson(std::cout, {{"shots", options.Count},
                           {"keptInCamera", options.Mode != ReleaseModeOnlyToPC},
                           {"cameras", cameras}});
   }
+  // The document is out; the exit status tells that a camera failed.
+  RequireEveryCamera(rig);
 }
 
 void Shoot(ToolHost& host, const GlobalOptions& global, const ShootOptions& options) {
@@ -379,8 +385,10 @@ void AddShootingCommands(CommandLine& commandLine) {
   shootCommand->add_option("--mode", shoot->Mode, "Where pictures go: pc, both or camera")
       ->transform(CLI::CheckedTransformer(ReleaseModes, CLI::ignore_case));
   shootCommand->add_flag("--all", shoot->All,
-                         "Fire every attached camera together; each camera's pictures go to a "
-                         "folder of their own (eos-0, powershot-1, ...) inside the --out folder");
+                         "Fire every attached camera together; each camera's pictures are fetched "
+                         "at the same time as the others' into a folder of their own (eos-0, "
+                         "powershot-1, ...) inside the --out folder, with a progress line per "
+                         "camera");
   shootCommand->callback([&run, &global, shoot] {
     run = [&global, shoot](ToolHost& host) { Shoot(host, global, *shoot); };
   });

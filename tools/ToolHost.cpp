@@ -23,9 +23,10 @@ std::string FrameFileName(std::int64_t number) {
 
 } // namespace
 
-ToolHost::ToolHost(const HostOptions& options)
-    : options_(options), progress_(std::cerr, options.ShowProgress, StandardErrorIsTerminal()) {
-  const auto report = [this](std::int32_t percent) { progress_.Report(percent); };
+ToolHost::ToolHost(const HostOptions& options, ProgressSink* progress)
+    : options_(options), progress_(std::cerr, options.ShowProgress, StandardErrorIsTerminal()),
+      sink_(progress != nullptr ? *progress : progress_) {
+  const auto report = [this](std::int32_t percent) { sink_.Report(percent); };
   // An EOS camera reports the transfer of a released picture as take-picture
   // progress, the PowerShot cameras as get-picture progress.
   control_.OnRemoteTakePictureEvent = report;
@@ -40,8 +41,8 @@ ToolHost::ToolHost(const HostOptions& options)
   control_.OnViewfinderEvent = [this](const std::string& fileName) { OnViewfinderFrame(fileName); };
   if (options.ShowCameraEvents) {
     control_.OnEvent = [this](TxEventSeverityType severity, TxEventEnumType event) {
-      progress_.Note("camera event: severity " + std::to_string(severity) + ", event " +
-                     std::to_string(event));
+      sink_.Note("camera event: severity " + std::to_string(severity) + ", event " +
+                 std::to_string(event));
     };
   }
 }

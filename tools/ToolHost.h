@@ -25,7 +25,10 @@ struct HostOptions {
 
 class ToolHost {
 public:
-  explicit ToolHost(const HostOptions& options);
+  // The control's progress and the camera events shown go to `progress`
+  // when one is given (one line of a rig's board), else to the host's own
+  // bar on stderr.
+  explicit ToolHost(const HostOptions& options, ProgressSink* progress = nullptr);
   ToolHost(const ToolHost&) = delete;
   ToolHost& operator=(const ToolHost&) = delete;
 
@@ -59,6 +62,7 @@ private:
 
   const HostOptions options_;
   ProgressBar progress_;
+  ProgressSink& sink_;
   std::atomic<std::int64_t> announcedPictures_{0};
 
   std::mutex framesLock_;

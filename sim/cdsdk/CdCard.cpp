@@ -134,7 +134,7 @@ cdHandle CdSimulator::imageData(cdHandle handle, bool thumbnail) {
     fail(cdNotSupported);
   }
   const cdHandle data = newHandle();
-  data_[data] = ImageData{item.picture, thumbnail};
+  data_[data] = ImageData{item.camera, item.picture, thumbnail};
   return data;
 }
 
@@ -146,13 +146,15 @@ void CdSimulator::writeImageData(Call& call, cdHandle handle, const void* destin
   }
   const char* fileName = destinationFile(call, destination);
   // The bytes stay alive while the lock is released for the progress.
+  const std::shared_ptr<Camera> camera = found->second.camera;
   const std::shared_ptr<Entry> picture = found->second.picture;
   const bool thumbnail = found->second.thumbnail;
   if (picture->removed) {
     fail(cdInvalidHandle);
   }
   const Bytes& data = thumbnail ? picture->thumbnail : picture->content;
-  transferToFile(call, thumbnail ? "Thumbnail" : "Picture", data, fileName, progress, context);
+  transferToFile(call, *camera, thumbnail ? "Thumbnail" : "Picture", data, fileName, progress,
+                 context);
   call.out(std::to_string(data.size()) + " bytes");
 }
 

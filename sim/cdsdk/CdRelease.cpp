@@ -129,9 +129,9 @@ const char* CdSimulator::destinationFile(Call& call, const void* destination) {
   return medium.FileName;
 }
 
-void CdSimulator::transferToFile(Call& call, const std::string& what, const Bytes& data,
-                                 const char* fileName, cdProgressCallbackFunction progress,
-                                 cdContext context) {
+void CdSimulator::transferToFile(Call& call, const Camera& camera, const std::string& what,
+                                 const Bytes& data, const char* fileName,
+                                 cdProgressCallbackFunction progress, cdContext context) {
   const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName, "wb"));
   if (!file) {
     fail(cdFileOpenError);
@@ -150,6 +150,11 @@ void CdSimulator::transferToFile(Call& call, const std::string& what, const Byte
     if (progress != nullptr) {
       const auto percent = static_cast<cdUInt32>(data.empty() ? 100 : offset * 100 / data.size());
       call.deliverNow(progressCallback(what, progress, percent, context));
+    }
+    // A camera unplugged while the host handled the last block sends no more.
+    if (offset < data.size() && !camera.attached) {
+      std::fflush(file.get());
+      fail(cdCommunicationDisconnected);
     }
   } while (offset < data.size());
   if (std::fflush(file.get()) != 0) {
@@ -171,7 +176,7 @@ void CdSimulator::releasedData(Call& call, cdHandle handle, cdProgressCallbackFu
   const Released item = source.released.front();
   source.released.pop_front();
   const Bytes& data = item.thumbnail ? item.picture->thumbnail : item.picture->content;
-  transferToFile(call, "Transfer", data, fileName, progress, context);
+  transferToFile(call, *source.camera, "Transfer", data, fileName, progress, context);
   // What the SDK tells of the transfer: the data kind and the size.
   cdReleaseImageInfo released{};
   const cdUInt32 kind = item.thumbnail ? cdReleaseThumbnailToPC : cdReleasePictureToPC;

@@ -155,12 +155,13 @@ public:
   // The file named by a destination record (kind 0 and the name), logged
   // as the call's argument.
   static const char* destinationFile(Call& call, const void* destination);
-  // Writes data into the file in blocks, with the percentage done after each
-  // block through `progress`, when one is given (logged as
-  // "<what>Progress(percent)"). Raises the SDK's file errors.
-  static void transferToFile(Call& call, const std::string& what, const Bytes& data,
-                             const char* fileName, cdProgressCallbackFunction progress,
-                             cdContext context);
+  // Writes data of the camera into the file in blocks, with the percentage
+  // done after each block through `progress`, when one is given (logged as
+  // "<what>Progress(percent)"). Raises the SDK's file errors, and its
+  // disconnected error when the camera is unplugged half way.
+  static void transferToFile(Call& call, const Camera& camera, const std::string& what,
+                             const Bytes& data, const char* fileName,
+                             cdProgressCallbackFunction progress, cdContext context);
 
 private:
   enum class Listing { Devices, Properties, Volumes, Codes, Pictures };
@@ -207,6 +208,7 @@ private:
   };
   // The picture or thumbnail of an opened picture, until it is freed.
   struct ImageData {
+    std::shared_ptr<Camera> camera;
     std::shared_ptr<Entry> picture;
     bool thumbnail = false;
   };

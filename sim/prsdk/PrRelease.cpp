@@ -119,7 +119,7 @@ void PrSimulator::release(Call& call, prHandle handle) {
 
 void PrSimulator::releasedData(Call& call, prHandle handle, prObjectHandle object,
                                prUInt32 blockSize, prContext context, prGetFileDataCB callback) {
-  underReleaseControl(handle);
+  const std::shared_ptr<Camera> camera = underReleaseControl(handle).camera;
   const auto found = released_.find(object);
   if (found == released_.end() || blockSize == 0 || callback == nullptr) {
     fail(prInvalidParameter);
@@ -131,6 +131,12 @@ void PrSimulator::releasedData(Call& call, prHandle handle, prObjectHandle objec
   const Bytes& data = thumbnailOnly ? picture->thumbnail : picture->content;
   const std::size_t total = data.size();
   std::size_t offset = 0;
+  // A camera unplugged while the host handled the last block sends no more.
+  const auto stillAttached = [&camera] {
+    if (!camera->attached) {
+      fail(prGeneralError);
+    }
+  };
   do {
     const std::size_t length = std::min<std::size_t>(blockSize, total - offset);
     auto record = std::make_shared<PRProgressRecord>();
@@ -146,6 +152,7 @@ void PrSimulator::releasedData(Call& call, prHandle handle, prObjectHandle objec
                                       callback(handle, object, context, record.get());
                                     }});
     offset += length;
+    stillAttached();
   } while (offset < total);
   // A zero-length block ends the transfer.
   auto end = std::make_shared<PRProgressRecord>();

@@ -142,6 +142,16 @@ int32_t VostrelSim_DetachCamera(int32_t camera) {
   return guarded([&](auto& sim) { sim.detachCamera(camera); });
 }
 
+int32_t VostrelSim_DetachCameraDuring(int32_t camera, const char* entryPoint, uint32_t calls) {
+  return guarded([&](auto& sim) {
+    if (entryPoint == nullptr || *entryPoint == '\0') {
+      throw std::invalid_argument(
+          "unplugging a camera during a call needs the name of an entry point");
+    }
+    sim.detachCameraDuring(camera, entryPoint, calls);
+  });
+}
+
 void VostrelSim_SetSynchronousCallbacks(int32_t synchronous) {
   guarded([&](auto& sim) { sim.setSynchronousCallbacks(synchronous != 0); });
 }

@@ -33,6 +33,7 @@ void FailureInjector::clear() {
   std::lock_guard lock(mutex_);
   injections_.clear();
   randomInjections_.clear();
+  unpluggings_.clear();
   diskSpace_.reset();
 }
 
@@ -70,6 +71,27 @@ std::optional<std::uint32_t> FailureInjector::check(const std::string& entryPoin
 std::uint64_t FailureInjector::injected() const {
   std::lock_guard lock(mutex_);
   return injected_;
+}
+
+void FailureInjector::unplugDuring(const std::string& entryPoint, std::int32_t camera,
+                                   std::uint32_t passing) {
+  std::lock_guard lock(mutex_);
+  unpluggings_[entryPoint] = {camera, passing};
+}
+
+std::optional<std::int32_t> FailureInjector::unplugDue(const std::string& entryPoint) {
+  std::lock_guard lock(mutex_);
+  const auto found = unpluggings_.find(entryPoint);
+  if (found == unpluggings_.end()) {
+    return std::nullopt;
+  }
+  if (found->second.passing > 0) {
+    --found->second.passing;
+    return std::nullopt;
+  }
+  const std::int32_t camera = found->second.camera;
+  unpluggings_.erase(found);
+  return camera;
 }
 
 void FailureInjector::limitDiskSpace(std::optional<std::uint64_t> bytes) {

@@ -3,9 +3,10 @@
 // pass, then fails a number of calls with a chosen result without doing
 // anything, then works again. An entry point may also fail at random, each
 // call with the same chance, drawn from a seeded generator so that the same
-// seed and the same calls give the same failures. And the disk of the PC
-// may fill up: files the simulated library writes then take only so many
-// more bytes.
+// seed and the same calls give the same failures. The disk of the PC may
+// fill up: files the simulated library writes then take only so many more
+// bytes. And a camera may come unplugged in the middle of a chosen call of
+// an entry point, as a cable pulled during a transfer.
 
 #include <cstdint>
 #include <map>
@@ -33,13 +34,21 @@ public:
   void injectRandom(const std::string& entryPoint, std::uint32_t result, std::uint32_t perMillion);
   // Restarts the generator of the random failures.
   void seedRandom(std::uint32_t seed);
-  // Removes every injection and the limit of the disk. The generator runs on.
+  // Removes every injection, every unplugging and the limit of the disk.
+  // The generator runs on.
   void clear();
   // Counts a call of the entry point; the result to return instead of
   // running it, or nullopt when it runs.
   std::optional<std::uint32_t> check(const std::string& entryPoint);
   // Calls failed by an injection, of either kind, since the library was loaded.
   std::uint64_t injected() const;
+
+  // Camera `camera` comes unplugged during call passing + 1 of the entry
+  // point (calls on any camera, counted from now). Replaces an earlier
+  // unplugging on the same entry point.
+  void unplugDuring(const std::string& entryPoint, std::int32_t camera, std::uint32_t passing);
+  // Counts a call of the entry point; the camera to unplug during it, once.
+  std::optional<std::int32_t> unplugDue(const std::string& entryPoint);
 
   // The disk takes `bytes` more bytes (nullopt: as many as it can).
   void limitDiskSpace(std::optional<std::uint64_t> bytes);
@@ -57,8 +66,14 @@ private:
     std::uint32_t perMillion = 0;
   };
 
+  struct Unplugging {
+    std::int32_t camera = 0;
+    std::uint32_t passing = 0;
+  };
+
   mutable std::mutex mutex_;
   std::map<std::string, Injection> injections_;
+  std::map<std::string, Unplugging> unpluggings_;
   std::map<std::string, RandomInjection> randomInjections_;
   std::mt19937 random_{1};
   std::uint64_t injected_ = 0;

@@ -711,7 +711,8 @@ std::size_t fileCount(const Camera& camera) {
 Camera readCamera(const Node& node, std::size_t index, const CameraFamily& family) {
   node.requireObject({"model", "owner", "port", "bodyId", "battery", "clock", "availableShots",
                       "shotsOnEmptyCard", "captureFolder", "filePrefix", "nextFileNumber",
-                      "attached", "volumes", "properties", "operations", "viewfinder"},
+                      "attached", "volumes", "properties", "operations", "viewfinder",
+                      "unplugDuring"},
                      {"sessionOpen", "keepAwakeCount", "releaseCount", "lastReleaseNanoseconds"});
   Camera camera = family.defaultCamera(index);
   if (!node.has("model")) {
@@ -858,6 +859,22 @@ Json writeCamera(const Camera& camera, std::size_t index, const CameraFamily& fa
   return json;
 }
 
+// "unplugDuring": {"entryPoint": "EdsDownload", "calls": 1}: the camera
+// comes unplugged in the middle of the second call of the entry point.
+Unplugging readUnplugging(const Node& node, std::size_t camera) {
+  node.requireObject({"entryPoint", "calls"});
+  Unplugging unplugging;
+  unplugging.camera = static_cast<std::int32_t>(camera);
+  unplugging.entryPoint = node.member("entryPoint").text();
+  if (unplugging.entryPoint.empty()) {
+    node.member("entryPoint").fail("must name an entry point");
+  }
+  if (node.has("calls")) {
+    unplugging.calls = node.member("calls").u32();
+  }
+  return unplugging;
+}
+
 } // namespace
 
 World parseScenario(const std::string& jsonText, const CameraFamily& family) {
@@ -882,7 +899,11 @@ World parseScenario(const std::string& jsonText, const CameraFamily& family) {
     const Node cameras = node.member("cameras");
     cameras.requireArray();
     for (std::size_t i = 0; i < cameras.json().size(); ++i) {
-      world.cameras.push_back(std::make_shared<Camera>(readCamera(cameras.element(i), i, family)));
+      const Node camera = cameras.element(i);
+      world.cameras.push_back(std::make_shared<Camera>(readCamera(camera, i, family)));
+      if (camera.has("unplugDuring")) {
+        world.unpluggings.push_back(readUnplugging(camera.member("unplugDuring"), i));
+      }
     }
   }
   return world;

@@ -49,7 +49,26 @@ void SdkCall::deliverNow(PendingCallback callback) {
     lock_.lock();
     throw;
   }
+  unplugDue();
   lock_.lock();
+}
+
+void SdkCall::unplugDue() noexcept {
+  if (!unplug_) {
+    return;
+  }
+  const std::int32_t camera = *unplug_;
+  unplug_.reset();
+  try {
+    simulator_.detachCamera(camera);
+  } catch (const std::exception& error) {
+    // The camera went with a scenario loaded since the unplugging was asked for.
+    try {
+      simulator_.setLastError(name_ + ": " + error.what());
+    } catch (...) {
+    }
+  } catch (...) {
+  }
 }
 
 std::uint32_t SdkCall::finish(std::uint32_t result) {
@@ -64,6 +83,7 @@ std::uint32_t SdkCall::finish(std::uint32_t result) {
       simulator_.events().post(loggedCallback(simulator_.callLog(), std::move(callback)));
     }
   }
+  unplugDue();
   return result;
 }
 

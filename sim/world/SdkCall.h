@@ -4,7 +4,7 @@
 // delivers the callbacks the call raises once the lock is released.
 //
 // runEntry runs an entry point around such a call: it logs the call, honours
-// an injected failure, and turns every C++ exception into the SDK's result,
+// an injected failure or unplugging, and turns every C++ exception into the SDK's result,
 // so that nothing thrown crosses into the host.
 
 #include "sim/world/CallLog.h"
@@ -14,6 +14,7 @@
 #include <functional>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,12 @@ public:
   // meanwhile; objects the call uses must be held by shared pointers.
   void deliverNow(PendingCallback callback);
 
+  // Unplugs the camera while this call runs: right after the first callback
+  // delivered now (a transfer's first block), or once the call has its
+  // result when it delivers none. A transfer checks that its camera is
+  // still attached before each further block.
+  void unplugDuring(std::int32_t camera) { unplug_ = camera; }
+
   // Logs the call, releases the lock, delivers what the call raised (only
   // when the result is 0, success).
   std::uint32_t finish(std::uint32_t result);
@@ -60,6 +67,9 @@ public:
   std::int64_t startedAt() const { return started_; }
 
 private:
+  // Unplugs the camera due to be unplugged, with the lock released.
+  void unplugDue() noexcept;
+
   Simulator& simulator_;
   std::int64_t started_;
   std::unique_lock<std::mutex> lock_;
@@ -67,6 +77,7 @@ private:
   std::vector<std::string> arguments_;
   std::vector<std::string> outs_;
   std::vector<PendingCallback> raised_;
+  std::optional<std::int32_t> unplug_;
 };
 
 // An SDK error raised inside a simulated library; the entry point that runs
@@ -97,6 +108,9 @@ std::uint32_t runEntry(SimulatorType& simulator, const char* name, bool needsSdk
   try {
     CallType call(simulator, name);
     arguments(call);
+    if (const auto camera = simulator.failures().unplugDue(name)) {
+      call.unplugDuring(*camera);
+    }
     std::uint32_t result = 0;
     try {
       if (const auto injected = simulator.failures().check(name)) {

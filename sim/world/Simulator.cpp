@@ -38,6 +38,7 @@ Simulator::Simulator(const CameraFamily& family) : family_(family) {
                  startupError_.c_str());
   }
   events_.setSynchronous(world_.synchronousCallbacks);
+  armUnpluggings();
   const auto logFile = platform::environmentVariable(CallLogVariable);
   if (logFile && !logFile->empty() && !log_.mirrorTo(*logFile)) {
     std::fprintf(stderr, "simulated %s library: %s: cannot open %s\n", family_.section().c_str(),
@@ -65,6 +66,7 @@ void Simulator::replaceWorld(World world) {
     std::lock_guard lock(mutex_);
     world_ = std::move(world);
     worldReplaced();
+    armUnpluggings();
   }
   std::lock_guard lock(errorMutex_);
   startupError_.clear();
@@ -80,6 +82,21 @@ void Simulator::setSynchronousCallbacks(bool synchronous) {
 std::string Simulator::describeWorld() {
   std::lock_guard lock(mutex_);
   return sim::describeWorld(world_, family_);
+}
+
+void Simulator::armUnpluggings() {
+  for (const Unplugging& unplugging : world_.unpluggings) {
+    failures_.unplugDuring(unplugging.entryPoint, unplugging.camera, unplugging.calls);
+  }
+}
+
+void Simulator::detachCameraDuring(std::int32_t camera, const std::string& entryPoint,
+                                   std::uint32_t calls) {
+  {
+    std::lock_guard lock(mutex_);
+    requireCamera(camera);
+  }
+  failures_.unplugDuring(entryPoint, camera, calls);
 }
 
 std::shared_ptr<Camera> Simulator::requireCamera(std::int32_t camera) const {

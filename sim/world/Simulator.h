@@ -34,6 +34,10 @@ public:
   virtual void raiseEvent(std::int32_t camera, std::int32_t kind, std::uint32_t code,
                           std::uint32_t argument, std::uint32_t parameter) = 0;
   virtual void detachCamera(std::int32_t camera) = 0;
+  // Unplugs the camera in the middle of call calls + 1 of the entry point
+  // (SdkCall says where); std::invalid_argument for a camera that does not
+  // exist.
+  void detachCameraDuring(std::int32_t camera, const std::string& entryPoint, std::uint32_t calls);
   virtual std::size_t liveReferences() = 0;
 
   void setSynchronousCallbacks(bool synchronous);
@@ -66,6 +70,9 @@ protected:
 
 private:
   void replaceWorld(World world);
+  // Hands the unpluggings of the world's scenario to the failure injection
+  // (with the lock held, or before any call).
+  void armUnpluggings();
   std::shared_ptr<Camera> requireCamera(std::int32_t camera) const;
   const Volume& requireVolume(const Camera& camera, std::int32_t volume) const;
 

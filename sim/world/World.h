@@ -92,10 +92,20 @@ struct Camera {
   void countRelease(std::int64_t releasedAt);
 };
 
+// A camera to unplug in the middle of call `calls` + 1 of an entry point.
+struct Unplugging {
+  std::int32_t camera = 0;
+  std::string entryPoint;
+  std::uint32_t calls = 0;
+};
+
 struct World {
   std::vector<std::shared_ptr<Camera>> cameras;
   // Callbacks on the calling thread instead of the simulator's own.
   bool synchronousCallbacks = false;
+  // Cameras the scenario unplugs during a call; they are handed to the
+  // failure injection as the world is loaded (and not described again).
+  std::vector<Unplugging> unpluggings;
 
   // The camera at an index, or null.
   std::shared_ptr<Camera> camera(std::int32_t index) const;

@@ -114,6 +114,58 @@ TEST_F(EdsShootingTest, ProgressCanCancelTheTransfer) {
   EXPECT_LT(length, info.size);
 }
 
+TEST_F(EdsShootingTest, ACameraUnpluggedDuringADownloadBreaksItOffAfterItsFirstBlock) {
+  EdsCameraRef camera = shootingCamera(EdsSaveToHost);
+  ASSERT_EQ(eds().EdsSendCommand(camera, EdsCommandTakePicture, 0), EdsErrOK);
+  const EdsDirectoryItemRef picture = announced().at(0);
+  DirectoryItemInfoType info{};
+  ASSERT_EQ(eds().EdsGetDirectoryItemInfo(picture, &info), EdsErrOK);
+  const auto download = [&](EdsStreamRef& stream) {
+    EXPECT_EQ(eds().EdsCreateMemoryStream(0, &stream), EdsErrOK);
+    EXPECT_EQ(eds().EdsSetProgressCallback(stream, Recorder::onProgress, EdsProgressPeriodically,
+                                           &recorder_),
+              EdsErrOK);
+    return eds().EdsDownload(picture, info.size, stream);
+  };
+  // The first download is let through whole; the camera goes during the second.
+  EXPECT_THROW(control().detachCameraDuring(2, "EdsDownload", 1), std::runtime_error);
+  EXPECT_THROW(control().detachCameraDuring(0, "", 1), std::runtime_error);
+  control().detachCameraDuring(0, "EdsDownload", 1);
+  EdsStreamRef whole = nullptr;
+  ASSERT_EQ(download(whole), EdsErrOK);
+  const std::size_t reports = recorder_.deliveries("progress").size();
+  EdsStreamRef broken = nullptr;
+  EXPECT_EQ(download(broken), EdsErrCommDisconnected);
+  EXPECT_EQ(recorder_.deliveries("progress").size(), reports + 1);
+  EdsUInt32 length = 0;
+  ASSERT_EQ(eds().EdsGetLength(broken, &length), EdsErrOK);
+  EXPECT_GT(length, 0u);
+  EXPECT_LT(length, info.size);
+
+  // Unplugged as by VostrelSim_DetachCamera: it said so, and answers no more.
+  control().waitIdle();
+  const auto states = recorder_.deliveries("state");
+  ASSERT_EQ(states.size(), 1u);
+  EXPECT_EQ(states[0].event, EdsStateEventShutdown);
+  EXPECT_EQ(eds().EdsDownload(picture, info.size, whole), EdsErrCommDisconnected);
+  EdsUInt32 value = 0;
+  EXPECT_EQ(eds().EdsGetPropertyData(camera, EdsPropAv, 0, 4, &value), EdsErrCommDisconnected);
+}
+
+TEST_F(EdsShootingTest, ACallWithoutCallbacksLosesItsCameraAsItReturns) {
+  EdsCameraRef camera = shootingCamera(EdsSaveToHost);
+  // Cleared before it was due: nothing happens.
+  control().detachCameraDuring(0, "EdsGetPropertyData", 0);
+  control().clearFailures();
+  EdsUInt32 value = 0;
+  EXPECT_EQ(eds().EdsGetPropertyData(camera, EdsPropAv, 0, 4, &value), EdsErrOK);
+  control().detachCameraDuring(0, "EdsGetPropertyData", 0);
+  EXPECT_EQ(eds().EdsGetPropertyData(camera, EdsPropAv, 0, 4, &value), EdsErrOK);
+  EXPECT_EQ(eds().EdsGetPropertyData(camera, EdsPropAv, 0, 4, &value), EdsErrCommDisconnected);
+  control().waitIdle();
+  EXPECT_EQ(recorder_.deliveries("state").size(), 1u);
+}
+
 TEST_F(EdsShootingTest, PicturesKeptOnlyOnTheCardAreNotAnnounced) {
   EdsCameraRef camera = shootingCamera(EdsSaveToCamera);
   ASSERT_EQ(eds().EdsSendCommand(camera, EdsCommandTakePicture, 0), EdsErrOK);

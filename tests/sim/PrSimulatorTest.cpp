@@ -379,6 +379,35 @@ TEST_F(PrSimulator, ReleasesNeedReleaseControlAndAreFetchedOnceInBlocks) {
   EXPECT_EQ(pr().PR_ClearEventCallBack(camera), prOK);
 }
 
+TEST_F(PrSimulator, ACameraUnpluggedDuringATransferSendsNoMoreBlocks) {
+  ASSERT_EQ(pr().PR_StartSDK(), prOK);
+  const prHandle camera = connected(0);
+  ASSERT_EQ(pr().PR_SetEventCallBack(camera, 7, onEvent), prOK);
+  ASSERT_EQ(pr().PR_InitiateReleaseControl(camera), prOK);
+  ASSERT_EQ(pr().PR_RC_Release(camera), prOK);
+  std::uint32_t object = 0;
+  std::uint16_t code = 0;
+  {
+    std::lock_guard lock(eventsMutex);
+    ASSERT_EQ(events.size(), 1u);
+    object = events[0].object;
+    code = events[0].code;
+  }
+  control().detachCameraDuring(0, "PR_RC_GetReleasedData");
+  blocks.clear();
+  EXPECT_EQ(pr().PR_RC_GetReleasedData(camera, object, code, 4096, 7, onData), 0x00002002u);
+  // The first block came; neither a second one nor the closing empty block did.
+  ASSERT_EQ(blocks.size(), 1u);
+  EXPECT_EQ(blocks[0].data.size(), 4096u);
+  control().waitIdle();
+  {
+    std::lock_guard lock(eventsMutex);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[1].code, 0xD001); // the camera's connection is lost
+  }
+  EXPECT_EQ(pr().PR_ClearEventCallBack(camera), prOK);
+}
+
 TEST_F(PrSimulator, DescriptionsListTheAcceptedValuesInThePropertysWidth) {
   ASSERT_EQ(pr().PR_StartSDK(), prOK);
   const prHandle camera = connected(0);

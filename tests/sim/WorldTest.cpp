@@ -257,6 +257,43 @@ TEST(FailureInjectorTest, CountsCallsPerEntryPoint) {
   EXPECT_EQ(injector.check("A"), std::nullopt);
 }
 
+TEST(FailureInjectorTest, UnplugsACameraOnceInTheChosenCall) {
+  FailureInjector injector;
+  injector.unplugDuring("A", 3, 2);
+  EXPECT_EQ(injector.unplugDue("B"), std::nullopt);
+  EXPECT_EQ(injector.unplugDue("A"), std::nullopt);
+  EXPECT_EQ(injector.unplugDue("A"), std::nullopt);
+  EXPECT_EQ(injector.unplugDue("A"), 3);
+  EXPECT_EQ(injector.unplugDue("A"), std::nullopt);
+  // An unplugging is not counted as an injected failure; a later one replaces it.
+  EXPECT_EQ(injector.injected(), 0u);
+  injector.unplugDuring("A", 1, 0);
+  injector.unplugDuring("A", 2, 0);
+  EXPECT_EQ(injector.unplugDue("A"), 2);
+  injector.unplugDuring("A", 1, 0);
+  injector.clear();
+  EXPECT_EQ(injector.unplugDue("A"), std::nullopt);
+
+  const TestFamily family;
+  const World world = parseScenario(R"({"test": {"cameras": [{"model": "A"},
+      {"model": "B", "unplugDuring": {"entryPoint": "EdsDownload", "calls": 4}}]}})",
+                                    family);
+  ASSERT_EQ(world.unpluggings.size(), 1u);
+  EXPECT_EQ(world.unpluggings[0].camera, 1);
+  EXPECT_EQ(world.unpluggings[0].entryPoint, "EdsDownload");
+  EXPECT_EQ(world.unpluggings[0].calls, 4u);
+  EXPECT_EQ(describeWorld(world, family).find("unplugDuring"), std::string::npos);
+  for (const char* unplugging :
+       {R"({"entryPoint": ""})", R"({"calls": 1})", R"({"entryPoint": "X", "calls": -1})",
+        R"({"entryPoint": "X", "after": 1})"}) {
+    EXPECT_THROW(parseScenario(R"({"test": {"cameras": [{"model": "A", "unplugDuring": )" +
+                                   std::string(unplugging) + "}]}}",
+                               family),
+                 ScenarioError)
+        << unplugging;
+  }
+}
+
 TEST(FailureInjectorTest, RandomFailuresFollowTheSeedAndTheirChance) {
   const auto failures = [](std::uint32_t seed) {
     FailureInjector injector;

@@ -180,6 +180,35 @@ std::string StartOf(const std::string& file, std::size_t count) {
 
 const std::string JpegStart = "\xFF\xD8";
 
+// The lines of a text that start with the prefix.
+std::vector<std::string> LinesStartingWith(const std::string& text, const std::string& prefix) {
+  std::vector<std::string> found;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind(prefix, 0) == 0) {
+      found.push_back(line);
+    }
+  }
+  return found;
+}
+
+// The names of the files in a folder, sorted.
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Whether the picture carries the mark of the camera's body ID and the shot.
+bool MarkedAs(const std::string& file, int bodyId, int shot) {
+  return StartOf(file, 4096)
+             .find("camera " + std::to_string(bodyId) + " shot " + std::to_string(shot)) !=
+         std::string::npos;
+}
+
 TEST_F(CommandLineTest, ListsAndDescribesTheScenarioCamera) {
   UseScenario(OneCamera);
   const Result list = Run({"list"});
@@ -267,13 +296,66 @@ TEST_F(CommandLineTest, ShootAllFiresEveryCameraAndFetchesIntoAFolderPerCamera) 
       const std::string file = platform::joinPath(platform::joinPath(pictures, subfolder),
                                                   "shot-00" + std::to_string(shot) + ".jpg");
       // Each picture names the camera that took it and its shot.
-      const std::string content = StartOf(file, 4096);
-      EXPECT_NE(content.find("camera " + std::to_string(bodyId) + " shot " + std::to_string(shot)),
-                std::string::npos)
-          << file;
+      EXPECT_TRUE(MarkedAs(file, bodyId, shot)) << file;
     }
+    // Off a terminal each camera leaves one line, its final state.
+    EXPECT_EQ(LinesStartingWith(shoot.Err, subfolder + ":"),
+              std::vector<std::string>{subfolder + ": 2 pictures in " +
+                                       platform::joinPath(pictures, subfolder)})
+        << shoot.Err;
   }
   EXPECT_NE(shoot.Err.find("firing 4 cameras together"), std::string::npos) << shoot.Err;
+  EXPECT_EQ(shoot.Err.find_first_of("\r\x1b"), std::string::npos) << shoot.Err;
+}
+
+TEST_F(CommandLineTest, ShootAllReportsACameraUnpluggedMidFetchWhileTheOthersDeliver) {
+  // Camera 1 comes unplugged half way through the first download of the rig.
+  UseScenario(R"json({
+    "eos": { "cameras": [
+      { "model": "Rig A", "bodyId": 601 },
+      { "model": "Rig B", "bodyId": 602, "unplugDuring": { "entryPoint": "EdsDownload" } },
+      { "model": "Rig C", "bodyId": 603 } ] }
+  })json");
+  const std::string pictures = folder.file("rig");
+  const Result shoot = Run({"--json", "shoot", "--all", "-n", "3", "-o", pictures});
+  EXPECT_EQ(shoot.ExitCode, 1) << shoot.Err;
+  const nlohmann::json rig = nlohmann::json::parse(shoot.Out);
+  ASSERT_EQ(rig["cameras"].size(), 3U) << shoot.Out;
+  for (const auto& [camera, bodyId] : std::vector<std::pair<int, int>>{{0, 601}, {2, 603}}) {
+    const nlohmann::json& delivered = rig["cameras"][camera];
+    EXPECT_FALSE(delivered.contains("error")) << shoot.Out;
+    ASSERT_EQ(delivered["pictures"].size(), 3U) << shoot.Out;
+    for (int shot = 1; shot <= 3; ++shot) {
+      EXPECT_TRUE(
+          MarkedAs(delivered["pictures"][shot - 1]["file"].get<std::string>(), bodyId, shot))
+          << shoot.Out;
+    }
+  }
+
+  // The unplugged camera says why it stopped; what it saved is whole, and
+  // nothing half written or temporary is left beside it.
+  const nlohmann::json& unplugged = rig["cameras"][1];
+  ASSERT_TRUE(unplugged.contains("error")) << shoot.Out;
+  EXPECT_NE(unplugged["error"].get<std::string>().find("isconnected"), std::string::npos)
+      << unplugged["error"];
+  ASSERT_LE(unplugged["pictures"].size(), 1U) << shoot.Out;
+  std::vector<std::string> saved;
+  for (const nlohmann::json& picture : unplugged["pictures"]) {
+    EXPECT_TRUE(MarkedAs(picture["file"].get<std::string>(), 602, 1)) << shoot.Out;
+    saved.push_back(std::filesystem::path(picture["file"].get<std::string>()).filename().string());
+  }
+  EXPECT_EQ(FilesIn(platform::joinPath(pictures, "eos-1")), saved);
+
+  // One final line per camera; the failure, with what to do, ends the output.
+  EXPECT_EQ(LinesStartingWith(shoot.Err, "eos-0:").size(), 1U) << shoot.Err;
+  EXPECT_EQ(LinesStartingWith(shoot.Err, "eos-2:").size(), 1U) << shoot.Err;
+  const std::vector<std::string> failed = LinesStartingWith(shoot.Err, "eos-1:");
+  ASSERT_EQ(failed.size(), 1U) << shoot.Err;
+  EXPECT_EQ(failed[0].rfind("eos-1: failed at shot-00", 0), 0U) << failed[0];
+  EXPECT_NE(shoot.Err.find("vostrel: 1 of 3 cameras did not deliver every picture"),
+            std::string::npos)
+      << shoot.Err;
+  EXPECT_NE(shoot.Err.find("eos-1 stopped at shot-00"), std::string::npos) << shoot.Err;
 }
 
 TEST_F(CommandLineTest, DemoRunsAWholeSession) {
@@ -732,6 +814,39 @@ TEST_F(CommandLineTest, OnATerminalTheProgressBarIsRedrawnInPlace) {
   EXPECT_NE(text.find("\rshot-001.jpg ["), std::string::npos) << text;
   EXPECT_NE(text.find("] 100%"), std::string::npos) << text;
   EXPECT_EQ(text.find("shot-001.jpg: 100%"), std::string::npos) << "no final line on a terminal";
+}
+
+// On a terminal shoot --all draws a line per camera and redraws them in place.
+TEST_F(CommandLineTest, OnATerminalTheRigDrawsALinePerCameraRedrawnInPlace) {
+  if (std::system("script --version > /dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "no script(1) on this machine";
+  }
+  UseScenario(R"json({"eos": {"cameras": [{"model": "Rig A"}, {"model": "Rig B"}]}})json");
+  const std::string command = Quote(platform::joinPath(platform::ownModuleFolder(), Program)) +
+                              " shoot --all -n 2 -o " + Quote(folder.file("tty"));
+  const std::string transcript = folder.file("transcript.txt");
+  ASSERT_EQ(std::system(("script -q -e -c " + Quote(command) + " " + Quote(transcript) +
+                         " > /dev/null 2>&1 < /dev/null")
+                            .c_str()),
+            0);
+  std::ifstream file(transcript, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  // Both lines are drawn as the first transfer starts, then redrawn from the
+  // first one up (how often depends on the pace of the transfers).
+  const std::size_t redrawn = text.find("\x1b[2A");
+  ASSERT_NE(redrawn, std::string::npos) << text;
+  const std::string first = text.substr(0, redrawn);
+  EXPECT_NE(first.find(" shot-001.jpg ["), std::string::npos) << text;
+  EXPECT_NE(first.find("\reos-0"), std::string::npos) << text;
+  EXPECT_NE(first.find("\reos-1"), std::string::npos) << text;
+  // The final state stays on the screen, a line per camera.
+  const std::string out = folder.file("tty");
+  EXPECT_NE(text.find("\reos-0: 2 pictures in " + platform::joinPath(out, "eos-0") + "\x1b[K"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("\reos-1: 2 pictures in " + platform::joinPath(out, "eos-1") + "\x1b[K"),
+            std::string::npos)
+      << text;
 }
 #endif
 

@@ -4,8 +4,8 @@
 // pictures and camera events on its own thread. Every picture arrives whole
 // (byte for byte what its camera wrote to its card, marked with that
 // camera's body ID and shot), every event reaches only its own control's
-// sink, and a camera unplugged in the middle of a transfer leaves the other
-// fifteen untouched.
+// sink, and a camera unplugged in the middle of a transfer (after the first
+// block of its picture) leaves the other fifteen untouched.
 
 #include "ComServerFixture.h"
 
@@ -13,7 +13,6 @@
 #include "rig/RigFixture.h"
 
 #include <algorithm>
-#include <atomic>
 #include <memory>
 #include <thread>
 
@@ -26,63 +25,11 @@ constexpr DISPID OnRemoteTakePictureEvent = 204;
 constexpr int Cameras = 16;
 constexpr std::uint32_t EOSWillSoonShutDown = 0x0303;
 
-// A sink that records like RecordingSink and, once the transfer of its
-// control has made progress, unplugs the control's camera.
-class UnpluggingSink final : public IDispatch {
-public:
-  UnpluggingSink(RecordingSink& record, sim::SimControlClient& sim, std::int32_t camera)
-      : record_(record), sim_(sim), camera_(camera) {}
-
-  bool armed = false;
-  bool unplugged = false;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID_IVostrelActiveXXEvents) {
-      *object = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return record_.AddRef(); }
-  ULONG STDMETHODCALLTYPE Release() override { return record_.Release(); }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    return record_.GetTypeInfoCount(count);
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override {
-    return record_.GetTypeInfo(index, locale, info);
-  }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
-                                          DISPID* ids) override {
-    return record_.GetIDsOfNames(iid, names, count, locale, ids);
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID iid, LCID locale, WORD flags,
-                                   DISPPARAMS* parameters, VARIANT* result, EXCEPINFO* error,
-                                   UINT* argumentError) override {
-    const HRESULT outcome =
-        record_.Invoke(member, iid, locale, flags, parameters, result, error, argumentError);
-    if (armed && !unplugged && member == OnRemoteTakePictureEvent && !record_.events.empty() &&
-        !record_.events.back().arguments.empty() &&
-        std::get<std::int32_t>(record_.events.back().arguments.front()) > 0) {
-      unplugged = true;
-      sim_.detachCamera(camera_);
-    }
-    return outcome;
-  }
-
-private:
-  RecordingSink& record_;
-  sim::SimControlClient& sim_;
-  std::int32_t camera_;
-};
-
 // One control of the rig with its sink and the pictures it fetched.
 struct Station {
   std::int32_t number = 0;
   IVostrelActiveXX* object = nullptr;
   RecordingSink sink;
-  std::unique_ptr<UnpluggingSink> unplugging;
   DWORD cookie = 0;
   std::vector<std::filesystem::path> fetched;
 
@@ -118,8 +65,7 @@ protected:
       if (i == 0) {
         ASSERT_EQ(Call(station->object, L"OpenCameraEnumeration").result, S_OK);
       }
-      station->unplugging = std::make_unique<UnpluggingSink>(station->sink, Sim(), i);
-      station->cookie = Advise(station->object, station->unplugging.get());
+      station->cookie = Advise(station->object, &station->sink);
       ASSERT_EQ(Call(station->object, L"Connect", {Variant(CamModEOS), Variant(i)}).result, S_OK);
       ASSERT_EQ(Call(station->object, L"RemoteStart",
                      {Variant(ReleaseModeBothPCAndCamera), Variant(ReleaseDataKindTakeOnlyPicture),
@@ -249,26 +195,46 @@ TEST_F(ComRig, ACameraUnpluggedMidTransferLeavesTheOtherControlsUntouched) {
   Station& unplugged = *stations[5];
   ASSERT_EQ(Call(unplugged.object, L"RemoteTakePicture").result, S_OK);
   ASSERT_TRUE(PumpUntilAnnounced(unplugged, 2));
-  // Transfer progress reaches the sink only after the call returns (it is
-  // posted to this thread), so the camera is unplugged with its picture
-  // announced and waiting, just before the transfer starts.
-  Sim().detachCamera(unplugged.number);
-  unplugged.unplugging->unplugged = true;
+  // The camera goes once the first block of its picture has arrived.
+  Sim().clearCallLog();
+  Sim().detachCameraDuring(unplugged.number, "EdsDownload");
+  const std::size_t eventsBefore = unplugged.sink.events.size();
   const std::filesystem::path target = folder.path() / "unplugged.jpg";
   const DispatchOutcome failed =
       Call(unplugged.object, L"RemoteGetPicture",
            {Variant(target.wstring().c_str()), Variant(PictureTypeFull)});
-  EXPECT_TRUE(unplugged.unplugging->unplugged);
+  const std::vector<std::string> calls = Sim().callLogLines();
+  const auto download = std::find_if(calls.begin(), calls.end(), [](const std::string& line) {
+    return line.rfind("EdsDownload(", 0) == 0;
+  });
+  ASSERT_NE(download, calls.end());
+  EXPECT_NE(download->find(") = 0x000000C1"), std::string::npos) << *download;
+  EXPECT_EQ(std::count_if(
+                calls.begin(), download,
+                [](const std::string& line) { return line.rfind("callback Progress(", 0) == 0; }),
+            1)
+      << "the transfer broke off after its first block";
   EXPECT_NE(failed.result, S_OK);
-  EXPECT_NE(failed.description, L"");
+  EXPECT_NE(failed.description.find(L"disconnected"), std::wstring::npos) << failed.description;
   EXPECT_FALSE(std::filesystem::exists(target));
   for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
     EXPECT_NE(entry.path().filename().wstring().front(), L'~') << entry.path();
   }
   Sim().waitIdle();
   PumpMessages();
-  // The camera said it shut down, to its own control only.
+  // The camera said it shut down, to its own control only; the control had
+  // heard of the part of the picture that came before.
   EXPECT_EQ(unplugged.Count(OnEvent, EventSeverityClosing), 1u);
+  std::vector<std::int32_t> progress;
+  for (std::size_t i = eventsBefore; i < unplugged.sink.events.size(); ++i) {
+    const RecordingSink::Event& event = unplugged.sink.events[i];
+    if (event.id == OnRemoteTakePictureEvent && !event.arguments.empty()) {
+      progress.push_back(std::get<std::int32_t>(event.arguments.front()));
+    }
+  }
+  ASSERT_EQ(progress.size(), 1u);
+  EXPECT_GT(progress[0], 0);
+  EXPECT_LT(progress[0], 100);
 
   // The others go on shooting as if nothing happened.
   ShootAndFetch(2, &unplugged);
