@@ -178,8 +178,10 @@ inline constexpr std::uint8_t WhiteBalanceColorTemperature = 13;
 inline constexpr std::array<ValueCode, 2> ColorSpaceRows{{{1, 1}, {2, 2}}};
 inline constexpr CodeTable ColorSpaceTable{ColorSpaceRows, -1, CodeBits::All};
 
-// E: exposure compensation in thirds of a stop, from +16/3 down to -16/3.
-// The negative steps are 8-bit two's complement codes (253 is -3).
+// E: exposure compensation in steps of a third of a stop, from +2 down to -2,
+// coded in eighths of a stop rounded to the nearest (16 is +2, 13 is +1 2/3,
+// 11 is +1 1/3). The negative steps are 8-bit two's complement codes (253 is
+// -3, that is -1/3).
 inline constexpr std::array<ValueCode, 13> ExposureCompensationRows{{{1, 16},
                                                                      {2, 13},
                                                                      {3, 11},
