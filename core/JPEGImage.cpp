@@ -19,7 +19,8 @@ struct HeaderSize {
 };
 
 // libjpeg reports errors through a callback that must not return; it jumps
-// back to ReadHeader instead, which holds no object with a destructor.
+// back to HeaderReader instead, which holds no object with a destructor
+// across the jump.
 struct ErrorManager {
   jpeg_error_mgr Base;
   std::jmp_buf Return;
@@ -31,23 +32,55 @@ void LeaveOnError(j_common_ptr info) {
 
 void IgnoreMessage(j_common_ptr /*info*/) {}
 
-bool ReadHeader(const std::vector<std::uint8_t>& bytes, HeaderSize& size) {
-  jpeg_decompress_struct info{};
-  ErrorManager errors{};
-  info.err = jpeg_std_error(&errors.Base);
-  errors.Base.error_exit = LeaveOnError;
-  errors.Base.output_message = IgnoreMessage;
-  if (setjmp(errors.Return) != 0) {
-    jpeg_destroy_decompress(&info);
-    return false;
+// One decompressor per thread, kept for every header that thread reads: a
+// listing reads a header per thumbnail, and setting up the library's memory
+// each time cost more than reading the header.
+class HeaderReader {
+public:
+  HeaderReader() {
+    Info.err = jpeg_std_error(&Errors.Base);
+    Errors.Base.error_exit = LeaveOnError;
+    Errors.Base.output_message = IgnoreMessage;
+    if (setjmp(Errors.Return) != 0) {
+      return;
+    }
+    jpeg_create_decompress(&Info);
+    Created = true;
   }
-  jpeg_create_decompress(&info);
-  jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
-  const bool read = jpeg_read_header(&info, TRUE) == JPEG_HEADER_OK;
-  size = {static_cast<std::int32_t>(info.image_width),
-          static_cast<std::int32_t>(info.image_height)};
-  jpeg_destroy_decompress(&info);
-  return read;
+  ~HeaderReader() {
+    if (Created) {
+      jpeg_destroy_decompress(&Info);
+    }
+  }
+  HeaderReader(const HeaderReader&) = delete;
+  HeaderReader& operator=(const HeaderReader&) = delete;
+
+  // After a header, read or refused, the decompressor is reset for the next.
+  bool Read(const std::vector<std::uint8_t>& bytes, HeaderSize& size) {
+    if (!Created) {
+      return false;
+    }
+    if (setjmp(Errors.Return) != 0) {
+      jpeg_abort_decompress(&Info);
+      return false;
+    }
+    jpeg_mem_src(&Info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    const bool read = jpeg_read_header(&Info, TRUE) == JPEG_HEADER_OK;
+    size = {static_cast<std::int32_t>(Info.image_width),
+            static_cast<std::int32_t>(Info.image_height)};
+    jpeg_abort_decompress(&Info);
+    return read;
+  }
+
+private:
+  jpeg_decompress_struct Info{};
+  ErrorManager Errors{};
+  bool Created = false;
+};
+
+bool ReadHeader(const std::vector<std::uint8_t>& bytes, HeaderSize& size) {
+  thread_local HeaderReader reader;
+  return reader.Read(bytes, size);
 }
 
 } // namespace

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+struct DirectoryItemInfoType;
+
 namespace vostrel {
 
 class TEDSDK {
@@ -108,9 +110,11 @@ private:
 
   // The card collection: the depth-first walk of a volume, which appends
   // every file to the list and to CollectionItems, and the release of the
-  // volume and of the files' references.
+  // volume and of the files' references. The walk reads each item's
+  // information once and hands a file's to AppendPicture.
   void WalkChildren(void* parent, bool thumbnails, ImageListType& list);
-  void AppendPicture(void* item, bool thumbnails, ImageListType& list);
+  void AppendPicture(void* item, const DirectoryItemInfoType& info, bool thumbnails,
+                     ImageListType& list);
   bool CollectionOpen() const;
   void ReleaseCollection();
 

@@ -181,25 +181,11 @@ private:
   std::uint64_t Announced = 0;
 };
 
-// Files stay referenced in CollectionItems; a folder is given back once
-// walked.
-void GiveBackIfFolder(EdsDirectoryItemRef item) {
-  if (IsFolder(DirectoryItemInfoOf(item))) {
-    EdsRelease.checked(item);
-  }
-}
-
-// A folder known to be one: given back even when its information cannot be
-// read again.
-void GiveBackFolder(EdsDirectoryItemRef folder) {
-  TryFinally([&] { DirectoryItemInfoOf(folder); }, [&] { EdsRelease.checked(folder); });
-}
-
-// Whether a child just taken from its parent is a folder. A child whose
+// The information of a child just taken from its parent. A child whose
 // information cannot be read is referenced nowhere else, so it is given back.
-bool IsFolderChild(EdsDirectoryItemRef child) {
+DirectoryItemInfoType ChildInfoOf(EdsDirectoryItemRef child) {
   try {
-    return IsFolder(DirectoryItemInfoOf(child));
+    return DirectoryItemInfoOf(child);
   } catch (...) {
     EdsRelease.checked(child);
     throw;
@@ -224,21 +210,24 @@ void TEDSDK::WalkChildren(EdsBaseRef parent, bool thumbnails, ImageListType& lis
         const EdsBaseRef walked = current.Folder;
         open.pop_back();
         if (!open.empty()) {
-          GiveBackFolder(walked);
+          EdsRelease.checked(walked);
         }
         continue;
       }
       EdsDirectoryItemRef child = nullptr;
       EdsGetChildAtIndex.checked(current.Folder, static_cast<EdsInt32>(current.NextChild++),
                                  &child);
-      if (IsFolderChild(child)) {
+      // Each item's information is read once: it says whether the item is a
+      // folder and names a file.
+      const DirectoryItemInfoType info = ChildInfoOf(child);
+      if (IsFolder(info)) {
         // On the list before its count is asked for, so that a failure
         // gives it back too.
         open.push_back({child, 0, 0});
         open.back().ChildCount = budget.ChildCountOf(child);
         continue;
       }
-      TryFinally([&] { AppendPicture(child, thumbnails, list); }, [&] { GiveBackIfFolder(child); });
+      AppendPicture(child, info, thumbnails, list);
     }
   } catch (...) {
     // Every folder still open is given back, innermost first; a failure to
@@ -248,7 +237,7 @@ void TEDSDK::WalkChildren(EdsBaseRef parent, bool thumbnails, ImageListType& lis
       const EdsBaseRef folder = open.back().Folder;
       open.pop_back();
       try {
-        GiveBackFolder(folder);
+        EdsRelease.checked(folder);
       } catch (...) {
         failure = std::current_exception();
       }
@@ -257,11 +246,12 @@ void TEDSDK::WalkChildren(EdsBaseRef parent, bool thumbnails, ImageListType& lis
   }
 }
 
-void TEDSDK::AppendPicture(EdsDirectoryItemRef item, bool thumbnails, ImageListType& list) {
+void TEDSDK::AppendPicture(EdsDirectoryItemRef item, const DirectoryItemInfoType& info,
+                           bool thumbnails, ImageListType& list) {
   // Position k of CollectionItems is picture number k of the list.
   CollectionItems.push_back(item);
   ImageDataType& picture = list.emplace_back();
-  picture.Name = FileNameOf(DirectoryItemInfoOf(item));
+  picture.Name = FileNameOf(info);
   picture.BackendData = 0;
   if (thumbnails) {
     picture.Thumbnail = ThumbnailOf(item, picture.Name);

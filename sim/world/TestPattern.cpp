@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <vector>
 
 namespace vostrel::sim {
 
@@ -30,17 +31,29 @@ bool glyphPixel(char digit, int column, int row) {
   return ((glyph[static_cast<std::size_t>(row)] >> (GlyphWidth - 1 - column)) & 1) != 0;
 }
 
+// Red grows from left to right and green from top to bottom: every row is
+// the first one's red and blue with its own green.
 void fillGradient(Rgb8Image& image, std::uint8_t blue) {
+  const auto rowBytes = static_cast<std::size_t>(std::max(0, image.width)) * 3;
+  std::vector<std::uint8_t> row(rowBytes);
+  for (int x = 0; x < image.width; ++x) {
+    const auto offset = static_cast<std::size_t>(x) * 3;
+    row[offset] = static_cast<std::uint8_t>(x * 255 / std::max(1, image.width - 1));
+    row[offset + 2] = blue;
+  }
   for (int y = 0; y < image.height; ++y) {
-    for (int x = 0; x < image.width; ++x) {
-      image.at(x, y, 0) = static_cast<std::uint8_t>(x * 255 / std::max(1, image.width - 1));
-      image.at(x, y, 1) = static_cast<std::uint8_t>(y * 255 / std::max(1, image.height - 1));
-      image.at(x, y, 2) = blue;
+    const auto green = static_cast<std::uint8_t>(y * 255 / std::max(1, image.height - 1));
+    std::uint8_t* const pixels = image.samples.data() + image.index(0, y, 0);
+    std::copy(row.begin(), row.end(), pixels);
+    for (std::size_t offset = 1; offset < rowBytes; offset += 3) {
+      pixels[offset] = green;
     }
   }
 }
 
 // Writes the text in white on a black box, centred, as large as it fits.
+// The box has GlyphHeight different lines of pixels and a dark one; each is
+// drawn once and copied to every row that shows it.
 void drawNumber(Rgb8Image& image, const std::string& text) {
   const int cells = static_cast<int>(text.size()) * (GlyphWidth + 1) + 1;
   const int scale = std::max(1, std::min(image.width / cells, image.height / (2 * GlyphHeight)));
@@ -48,20 +61,39 @@ void drawNumber(Rgb8Image& image, const std::string& text) {
   const int boxHeight = (GlyphHeight + 2) * scale;
   const int left = (image.width - boxWidth) / 2;
   const int top = (image.height - boxHeight) / 2;
-  for (int y = std::max(0, top); y < std::min(image.height, top + boxHeight); ++y) {
-    for (int x = std::max(0, left); x < std::min(image.width, left + boxWidth); ++x) {
-      const int cellX = (x - left) / scale - 1;
-      const int cellY = (y - top) / scale - 1;
-      const int glyph = cellX / (GlyphWidth + 1);
-      const int column = cellX % (GlyphWidth + 1);
-      const bool lit = cellX >= 0 && cellY >= 0 && cellY < GlyphHeight && column < GlyphWidth &&
-                       glyph < static_cast<int>(text.size()) &&
-                       glyphPixel(text[static_cast<std::size_t>(glyph)], column, cellY);
-      const std::uint8_t level = lit ? 255 : 0;
-      for (int channel = 0; channel < 3; ++channel) {
-        image.at(x, y, channel) = level;
+  const int firstX = std::max(0, left);
+  const int endX = std::min(image.width, left + boxWidth);
+  if (firstX >= endX) {
+    return;
+  }
+  const auto lineBytes = static_cast<std::size_t>(endX - firstX) * 3;
+
+  // Line cellY of the glyphs; the dark line is the last.
+  std::vector<std::vector<std::uint8_t>> lines(GlyphHeight + 1,
+                                               std::vector<std::uint8_t>(lineBytes, 0));
+  for (int x = firstX; x < endX; ++x) {
+    const int cellX = (x - left) / scale - 1;
+    const int glyph = cellX / (GlyphWidth + 1);
+    const int column = cellX % (GlyphWidth + 1);
+    if (cellX < 0 || column >= GlyphWidth || glyph >= static_cast<int>(text.size())) {
+      continue;
+    }
+    const auto offset = static_cast<std::size_t>(x - firstX) * 3;
+    for (int cellY = 0; cellY < GlyphHeight; ++cellY) {
+      if (glyphPixel(text[static_cast<std::size_t>(glyph)], column, cellY)) {
+        std::fill_n(lines[static_cast<std::size_t>(cellY)].begin() +
+                        static_cast<std::ptrdiff_t>(offset),
+                    3, std::uint8_t{255});
       }
     }
+  }
+
+  for (int y = std::max(0, top); y < std::min(image.height, top + boxHeight); ++y) {
+    const int cellY = (y - top) / scale - 1;
+    const auto& line =
+        lines[static_cast<std::size_t>(cellY >= 0 && cellY < GlyphHeight ? cellY : GlyphHeight)];
+    std::copy(line.begin(), line.end(),
+              image.samples.begin() + static_cast<std::ptrdiff_t>(image.index(firstX, y, 0)));
   }
 }
 

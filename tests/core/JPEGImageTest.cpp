@@ -48,6 +48,8 @@ TEST(JPEGImage, DataThatIsNotJPEGIsRefused) {
     } catch (const ECamException& error) {
       EXPECT_EQ(error.message(), "The thumbnail is not a JPEG picture");
     }
+    // The reader each thread keeps is ready again after a refusal.
+    EXPECT_EQ(TJPEGImage::FromBytes(EncodeGrey(5, 4))->Width(), 5);
   }
 }
 

@@ -49,6 +49,29 @@ TEST_F(EOSCardCollection, ListsEveryFolderDepthFirstAndGivesTheFoldersBack) {
             "CloseCameraCollection : No collection is open");
 }
 
+// Every SDK call of the walk is a round trip to the camera: the information
+// of each file and folder is read once, whether thumbnails are wanted or not.
+TEST_F(EOSCardCollection, ReadsTheInformationOfEachItemOnce) {
+  UseCard({"DCIM/100EOS/IMG_0001.JPG", "DCIM/100EOS/IMG_0002.CR2",
+           "DCIM/101EOS/NESTED/IMG_0003.JPG", "TOP.JPG"});
+  for (const bool thumbnails : {false, true}) {
+    SCOPED_TRACE(thumbnails ? "with thumbnails" : "without thumbnails");
+    Sim().clearCallLog();
+    ImageListType list = controller->OpenCameraCollection("", thumbnails);
+    EXPECT_THAT(Names(list),
+                ElementsAre("IMG_0001.JPG", "IMG_0002.CR2", "IMG_0003.JPG", "TOP.JPG"));
+    // The name each logged call read: 'EdsGetDirectoryItemInfo(item#) = 0x00000000 -> "DCIM", 0'.
+    std::vector<std::string> read;
+    for (const std::string& call : CallsTo("EdsGetDirectoryItemInfo")) {
+      const std::size_t open = call.find('"');
+      read.push_back(call.substr(open + 1, call.find('"', open + 1) - open - 1));
+    }
+    EXPECT_THAT(read, ElementsAre("DCIM", "100EOS", "IMG_0001.JPG", "IMG_0002.CR2", "101EOS",
+                                  "NESTED", "IMG_0003.JPG", "TOP.JPG"));
+    controller->CloseCameraCollection(list);
+  }
+}
+
 TEST_F(EOSCardCollection, GivesThumbnailsToJPGFilesOnly) {
   UseCard({"DCIM/100EOS/IMG_0001.JPG", "DCIM/100EOS/IMG_0002.CR2", "DCIM/100EOS/IMG_0003.jpg",
            "DCIM/100EOS/IMG_0004.JPEG", "DCIM/100EOS/IMG_0005.JPG"});
@@ -174,15 +197,13 @@ TEST_F(EOSCardCollection, AFailedOpenHandsOutNoPictureNumbers) {
       {"EdsDownloadThumbnail", 0, 1, "The thumbnail is not a JPEG picture"},
       {"EdsRead", Busy, 1, "EdsRead errorcode 0x00000081, Device busy"},
       {"EdsGetChildAtIndex", Busy, 3, "EdsGetChildAtIndex errorcode 0x00000081, Device busy"},
-      {"EdsGetDirectoryItemInfo", Busy, 4,
-       "EdsGetDirectoryItemInfo errorcode 0x00000081, Device busy"},
-      // The first reads of a folder's and of a file's information.
+      // The information of the top folder, of the first file and of the
+      // second.
       {"EdsGetDirectoryItemInfo", Busy, 0,
        "EdsGetDirectoryItemInfo errorcode 0x00000081, Device busy"},
       {"EdsGetDirectoryItemInfo", Busy, 2,
        "EdsGetDirectoryItemInfo errorcode 0x00000081, Device busy"},
-      // A walked folder's information read again.
-      {"EdsGetDirectoryItemInfo", Busy, 8,
+      {"EdsGetDirectoryItemInfo", Busy, 3,
        "EdsGetDirectoryItemInfo errorcode 0x00000081, Device busy"},
   };
   for (const Case& c : cases) {
