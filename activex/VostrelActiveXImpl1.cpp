@@ -73,7 +73,7 @@ HRESULT StringResult(BSTR* value, Work&& work) noexcept {
   }
   return GuardedCall([&] {
     RequireResult(value);
-    *value = com::BstrFromText(work());
+    *value = com::BstrFromText(work()).Detach();
   });
 }
 
@@ -86,21 +86,19 @@ HRESULT TVostrelActiveXX::Create(REFIID iid, void** object) noexcept {
     return E_POINTER;
   }
   *object = nullptr;
-  TVostrelActiveXX* created = nullptr;
+  TVostrelActiveXX* fresh = nullptr;
   try {
-    created = new TVostrelActiveXX();
+    fresh = new TVostrelActiveXX();
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   } catch (...) {
     return E_UNEXPECTED;
   }
-  if (created->typeInfo_ == nullptr) {
-    created->Release();
+  const com::ComPtr<TVostrelActiveXX> created = com::Adopt(fresh);
+  if (!created->typeInfo_) {
     return TYPE_E_CANTLOADLIBRARY;
   }
-  const HRESULT result = created->QueryInterface(iid, object);
-  created->Release();
-  return result;
+  return created.CopyTo(iid, object);
 }
 
 TVostrelActiveXX::TVostrelActiveXX()
@@ -115,12 +113,9 @@ TVostrelActiveXX::TVostrelActiveXX()
 TVostrelActiveXX::~TVostrelActiveXX() {
   control_.reset();
   events_.DisconnectAll();
-  if (typeInfo_ != nullptr) {
-    typeInfo_->Release();
-  }
-  if (typeLib_ != nullptr) {
-    typeLib_->Release();
-  }
+  // Released before the object count drops, which may let the library go.
+  typeInfo_.Reset();
+  typeLib_.Reset();
   com::ObjectDestroyed();
 }
 
@@ -168,10 +163,9 @@ void TVostrelActiveXX::RaiseEvent(DISPID event, std::vector<com::EventArgument> 
   poster_.Deliver(
       [this, event, arguments = std::move(arguments)] {
         // A sink may drop the host's last reference while it handles the
-        // event.
-        AddRef();
+        // event: the object holds one of its own until the firing is done.
+        const com::ComPtr<TVostrelActiveXX> self(this);
         events_.Fire(event, arguments);
-        Release();
       },
       delivery);
 }
@@ -222,9 +216,7 @@ HRESULT STDMETHODCALLTYPE TVostrelActiveXX::FindConnectionPoint(REFIID iid,
   if (iid != DIID_IVostrelActiveXXEvents) {
     return CONNECT_E_NOCONNECTION;
   }
-  *point = &events_;
-  events_.AddRef();
-  return S_OK;
+  return com::ComPtr<IConnectionPoint>(&events_).CopyTo(point);
 }
 
 // --- Type information and dispatch ---------------------------------------------
@@ -268,9 +260,7 @@ HRESULT STDMETHODCALLTYPE TVostrelActiveXX::GetTypeInfo(UINT index, LCID, ITypeI
   if (index != 0) {
     return DISP_E_BADINDEX;
   }
-  typeInfo_->AddRef();
-  *typeInfo = typeInfo_;
-  return S_OK;
+  return typeInfo_.CopyTo(typeInfo);
 }
 
 HRESULT STDMETHODCALLTYPE TVostrelActiveXX::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count,

@@ -24,6 +24,7 @@
 // In a container the object is an ActiveX control (TOleControl): a hidden
 // 32 by 32 window that shows the control's bitmap.
 
+#include "activex/com/ComPtr.h"
 #include "activex/com/EventConnectionPoint.h"
 #include "activex/com/EventPoster.h"
 #include "activex/com/OleControl.h"
@@ -199,8 +200,8 @@ private:
   void RaiseEvent(DISPID event, std::vector<com::EventArgument> arguments);
 
   std::atomic<ULONG> references_{1};
-  ITypeLib* typeLib_ = nullptr;
-  ITypeInfo* typeInfo_ = nullptr;
+  com::ComPtr<ITypeLib> typeLib_;
+  com::ComPtr<ITypeInfo> typeInfo_;
   com::TEventConnectionPoint events_;
   com::TEventPoster poster_;
   // The window state that the window members read and set.

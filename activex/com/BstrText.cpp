@@ -26,13 +26,16 @@ std::wstring WideFromText(const std::string& text) {
   return wide;
 }
 
-BSTR BstrFromText(const std::string& text) {
-  const std::wstring wide = WideFromText(text);
-  BSTR value = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
-  if (value == nullptr) {
+TBstr BstrFromWide(std::wstring_view text) {
+  TBstr value(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
+  if (value.Get() == nullptr) {
     throw EOleError(E_OUTOFMEMORY, "Out of memory");
   }
   return value;
+}
+
+TBstr BstrFromText(const std::string& text) {
+  return BstrFromWide(WideFromText(text));
 }
 
 } // namespace vostrel::com

@@ -1,8 +1,10 @@
 #pragma once
 // A COM enumerator (IEnumConnections, IEnumConnectionPoints) over a snapshot
-// of items. Traits say how an item is copied out (with its reference) and
-// released when the snapshot goes.
+// of items. The snapshot holds a reference to every item for as long as it
+// lives; traits say how an item is held and how it is handed out, with a
+// reference of the caller's own.
 
+#include "activex/com/ComPtr.h"
 #include "activex/com/ServerModule.h"
 
 #include <windows.h>
@@ -17,11 +19,13 @@ namespace vostrel::com {
 template <typename Interface, typename Item, typename Traits>
 class TComEnumerator final : public Interface {
 public:
+  using Held = typename Traits::Held;
+
   // Takes its own reference to every item.
-  explicit TComEnumerator(const std::vector<Item>& items, std::size_t position = 0)
-      : items_(items), position_(position) {
-    for (Item& item : items_) {
-      Traits::AddRef(item);
+  explicit TComEnumerator(const std::vector<Item>& items) : position_(0) {
+    held_.reserve(items.size());
+    for (const Item& item : items) {
+      held_.push_back(Traits::Hold(item));
     }
     ObjectCreated();
   }
@@ -54,9 +58,8 @@ public:
       return E_POINTER;
     }
     ULONG done = 0;
-    for (; done < count && position_ < items_.size(); ++done, ++position_) {
-      items[done] = items_[position_];
-      Traits::AddRef(items[done]);
+    for (; done < count && position_ < held_.size(); ++done, ++position_) {
+      items[done] = Traits::HandOut(held_[position_]);
     }
     if (fetched != nullptr) {
       *fetched = done;
@@ -64,9 +67,9 @@ public:
     return done == count ? S_OK : S_FALSE;
   }
   HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
-    const std::size_t left = items_.size() - position_;
+    const std::size_t left = held_.size() - position_;
     if (count > left) {
-      position_ = items_.size();
+      position_ = held_.size();
       return S_FALSE;
     }
     position_ += count;
@@ -82,7 +85,7 @@ public:
     }
     *clone = nullptr;
     try {
-      *clone = new TComEnumerator(items_, position_);
+      *clone = new TComEnumerator(held_, position_);
       return S_OK;
     } catch (...) {
       return E_OUTOFMEMORY;
@@ -90,25 +93,43 @@ public:
   }
 
 private:
+  // A clone: copies of the held references, at the same position.
+  TComEnumerator(const std::vector<Held>& held, std::size_t position)
+      : held_(held), position_(position) {
+    ObjectCreated();
+  }
   ~TComEnumerator() {
-    for (Item& item : items_) {
-      Traits::Release(item);
-    }
+    // The items go before the object count drops, which may let the library
+    // go.
+    held_.clear();
     ObjectDestroyed();
   }
 
-  std::vector<Item> items_;
+  std::vector<Held> held_;
   std::size_t position_;
   std::atomic<ULONG> references_{1};
 };
 
 struct ConnectDataTraits {
-  static void AddRef(CONNECTDATA& item) { item.pUnk->AddRef(); }
-  static void Release(CONNECTDATA& item) { item.pUnk->Release(); }
+  struct Held {
+    ComPtr<IUnknown> sink;
+    DWORD cookie;
+  };
+  static Held Hold(const CONNECTDATA& item) { return Held{item.pUnk, item.dwCookie}; }
+  static CONNECTDATA HandOut(const Held& held) {
+    CONNECTDATA item{nullptr, held.cookie};
+    held.sink.CopyTo(&item.pUnk);
+    return item;
+  }
 };
 struct ConnectionPointTraits {
-  static void AddRef(IConnectionPoint* item) { item->AddRef(); }
-  static void Release(IConnectionPoint* item) { item->Release(); }
+  using Held = ComPtr<IConnectionPoint>;
+  static Held Hold(IConnectionPoint* item) { return Held(item); }
+  static IConnectionPoint* HandOut(const Held& held) {
+    IConnectionPoint* item = nullptr;
+    held.CopyTo(&item);
+    return item;
+  }
 };
 
 using TEnumConnections = TComEnumerator<IEnumConnections, CONNECTDATA, ConnectDataTraits>;

@@ -1,6 +1,7 @@
 #include "activex/com/ComErrors.h"
 
 #include "activex/com/BstrText.h"
+#include "activex/com/ComPtr.h"
 
 #include "VostrelActiveXXControl1_TLB.h"
 
@@ -10,7 +11,7 @@ namespace vostrel::com {
 
 HRESULT ReportError(HRESULT code, const std::string& message) noexcept {
   try {
-    ICreateErrorInfo* creator = nullptr;
+    ComPtr<ICreateErrorInfo> creator;
     if (FAILED(CreateErrorInfo(&creator))) {
       return code;
     }
@@ -19,12 +20,10 @@ HRESULT ReportError(HRESULT code, const std::string& message) noexcept {
     creator->SetSource(const_cast<LPOLESTR>(ProgID));
     creator->SetDescription(const_cast<LPOLESTR>(description.c_str()));
     creator->SetHelpContext(0);
-    IErrorInfo* info = nullptr;
-    if (SUCCEEDED(creator->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
-      SetErrorInfo(0, info);
-      info->Release();
+    ComPtr<IErrorInfo> info;
+    if (SUCCEEDED(creator->QueryInterface(IID_IErrorInfo, &info))) {
+      SetErrorInfo(0, info.Get());
     }
-    creator->Release();
   } catch (...) {
     // The failure code still reaches the caller, only without its text.
   }

@@ -1,5 +1,6 @@
 #include "activex/com/EventConnectionPoint.h"
 
+#include "activex/com/BstrText.h"
 #include "activex/com/ComEnumerator.h"
 
 #include <oleauto.h>
@@ -7,6 +8,17 @@
 #include <algorithm>
 
 namespace vostrel::com {
+
+namespace {
+
+TVariant ToVariant(const EventArgument& argument) {
+  if (const auto* number = std::get_if<std::int32_t>(&argument)) {
+    return TVariant(*number);
+  }
+  return TVariant(BstrFromWide(std::get<std::wstring>(argument)));
+}
+
+} // namespace
 
 TEventConnectionPoint::~TEventConnectionPoint() {
   DisconnectAll();
@@ -38,9 +50,7 @@ TEventConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** c
   if (cpc == nullptr) {
     return E_POINTER;
   }
-  *cpc = &container_;
-  container_.AddRef();
-  return S_OK;
+  return ComPtr<IConnectionPointContainer>(&container_).CopyTo(cpc);
 }
 
 HRESULT STDMETHODCALLTYPE TEventConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
@@ -53,15 +63,14 @@ HRESULT STDMETHODCALLTYPE TEventConnectionPoint::Advise(IUnknown* sink, DWORD* c
   }
   // A sink implements the event interface as a dispatch interface; one that
   // answers only for IDispatch is accepted as well.
-  IDispatch* dispatch = nullptr;
-  if (FAILED(sink->QueryInterface(eventInterface_, reinterpret_cast<void**>(&dispatch))) &&
-      FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)))) {
+  ComPtr<IDispatch> dispatch;
+  if (FAILED(sink->QueryInterface(eventInterface_, &dispatch)) &&
+      FAILED(sink->QueryInterface(IID_IDispatch, &dispatch))) {
     return CONNECT_E_CANNOTCONNECT;
   }
   try {
-    sinks_.emplace_back(nextCookie_, dispatch);
+    sinks_.emplace_back(nextCookie_, std::move(dispatch));
   } catch (...) {
-    dispatch->Release();
     return E_OUTOFMEMORY;
   }
   *cookie = nextCookie_++;
@@ -74,9 +83,9 @@ HRESULT STDMETHODCALLTYPE TEventConnectionPoint::Unadvise(DWORD cookie) {
   if (found == sinks_.end()) {
     return CONNECT_E_NOCONNECTION;
   }
-  IDispatch* dispatch = found->second;
+  // Released once the list is whole again: the sink may call back.
+  const ComPtr<IDispatch> leaving = std::move(found->second);
   sinks_.erase(found);
-  dispatch->Release();
   return S_OK;
 }
 
@@ -88,7 +97,7 @@ HRESULT STDMETHODCALLTYPE TEventConnectionPoint::EnumConnections(IEnumConnection
   try {
     std::vector<CONNECTDATA> snapshot;
     for (const auto& [cookie, dispatch] : sinks_) {
-      snapshot.push_back(CONNECTDATA{dispatch, cookie});
+      snapshot.push_back(CONNECTDATA{dispatch.Get(), cookie});
     }
     *connections = new TEnumConnections(snapshot);
     return S_OK;
@@ -104,33 +113,22 @@ void TEventConnectionPoint::Fire(DISPID event,
   }
   try {
     // DISPPARAMS lists the arguments from the last to the first.
-    std::vector<VARIANT> reversed(arguments.size());
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-      VARIANT& slot = reversed[arguments.size() - 1 - i];
-      VariantInit(&slot);
-      if (const auto* number = std::get_if<std::int32_t>(&arguments[i])) {
-        slot.vt = VT_I4;
-        slot.lVal = *number;
-      } else {
-        const std::wstring& text = std::get<std::wstring>(arguments[i]);
-        slot.vt = VT_BSTR;
-        slot.bstrVal = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-      }
+    std::vector<TVariant> reversed;
+    reversed.reserve(arguments.size());
+    for (auto argument = arguments.rbegin(); argument != arguments.rend(); ++argument) {
+      reversed.push_back(ToVariant(*argument));
     }
     DISPPARAMS parameters{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
     // A sink may unadvise itself while it runs: fire at a snapshot.
-    std::vector<IDispatch*> targets;
+    std::vector<ComPtr<IDispatch>> targets;
+    targets.reserve(sinks_.size());
     for (const auto& sink : sinks_) {
-      sink.second->AddRef();
       targets.push_back(sink.second);
     }
-    for (IDispatch* target : targets) {
+    for (ComPtr<IDispatch>& target : targets) {
       target->Invoke(event, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr,
                      nullptr, nullptr);
-      target->Release();
-    }
-    for (VARIANT& slot : reversed) {
-      VariantClear(&slot);
+      target.Reset();
     }
   } catch (...) {
     // Firing at the host is not reported back to the camera side.
@@ -138,11 +136,10 @@ void TEventConnectionPoint::Fire(DISPID event,
 }
 
 void TEventConnectionPoint::DisconnectAll() noexcept {
-  std::vector<std::pair<DWORD, IDispatch*>> sinks;
+  // Released once the list is empty: a sink may call back.
+  std::vector<std::pair<DWORD, ComPtr<IDispatch>>> sinks;
   sinks.swap(sinks_);
-  for (auto& sink : sinks) {
-    sink.second->Release();
-  }
+  sinks.clear();
 }
 
 } // namespace vostrel::com

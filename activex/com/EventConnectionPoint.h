@@ -4,6 +4,8 @@
 // It lives inside its container object and shares that object's reference
 // count.
 
+#include "activex/com/ComPtr.h"
+
 #include <windows.h>
 
 #include <ocidl.h>
@@ -48,7 +50,7 @@ public:
 private:
   IConnectionPointContainer& container_;
   IID eventInterface_;
-  std::vector<std::pair<DWORD, IDispatch*>> sinks_;
+  std::vector<std::pair<DWORD, ComPtr<IDispatch>>> sinks_;
   DWORD nextCookie_ = 1;
 };
 

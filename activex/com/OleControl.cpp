@@ -13,14 +13,6 @@ constexpr wchar_t WindowClassName[] = L"TVostrelActiveX";
 constexpr COLORREF BitmapTransparentColor = RGB(255, 0, 255);
 constexpr int BitmapOffset = 3;
 
-template <typename T>
-void ReleaseAndClear(T*& reference) noexcept {
-  if (reference != nullptr) {
-    reference->Release();
-    reference = nullptr;
-  }
-}
-
 bool RegisterWindowClass(WNDPROC procedure) {
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof(windowClass);
@@ -36,9 +28,9 @@ bool RegisterWindowClass(WNDPROC procedure) {
 
 TOleControl::~TOleControl() {
   InPlaceDeactivate();
-  ReleaseSite();
-  ReleaseAndClear(adviseHolder_);
-  ReleaseAndClear(viewSink_);
+  site_.Reset();
+  adviseHolder_.Reset();
+  viewSink_.Reset();
 }
 
 void* TOleControl::EmbeddingInterface(REFIID iid) {
@@ -122,30 +114,29 @@ HRESULT TOleControl::ActivateInPlace(IOleClientSite* site, bool uiActivate) {
   if (site == nullptr) {
     return E_INVALIDARG;
   }
-  if (inPlaceSite_ == nullptr) {
-    if (FAILED(
-            site->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(&inPlaceSite_)))) {
-      inPlaceSite_ = nullptr;
+  if (!inPlaceSite_) {
+    if (FAILED(site->QueryInterface(IID_IOleInPlaceSite, &inPlaceSite_))) {
+      inPlaceSite_.Reset();
       return E_NOINTERFACE;
     }
     if (inPlaceSite_->CanInPlaceActivate() != S_OK) {
-      ReleaseAndClear(inPlaceSite_);
+      inPlaceSite_.Reset();
       return E_FAIL;
     }
     inPlaceSite_->OnInPlaceActivate();
   }
   if (window_ == nullptr) {
     HWND parent = nullptr;
-    IOleInPlaceFrame* frame = nullptr;
-    IOleInPlaceUIWindow* document = nullptr;
+    ComPtr<IOleInPlaceFrame> frame;
+    ComPtr<IOleInPlaceUIWindow> document;
     RECT position{};
     RECT clip{};
     OLEINPLACEFRAMEINFO frameInfo{};
     frameInfo.cb = sizeof(frameInfo);
     inPlaceSite_->GetWindow(&parent);
     inPlaceSite_->GetWindowContext(&frame, &document, &position, &clip, &frameInfo);
-    ReleaseAndClear(frame);
-    ReleaseAndClear(document);
+    frame.Reset();
+    document.Reset();
     if (!RegisterWindowClass(&TOleControl::WindowProc)) {
       return E_FAIL;
     }
@@ -167,11 +158,7 @@ HRESULT TOleControl::ActivateInPlace(IOleClientSite* site, bool uiActivate) {
 // --- IOleObject ----------------------------------------------------------------
 
 HRESULT STDMETHODCALLTYPE TOleControl::SetClientSite(IOleClientSite* site) {
-  ReleaseSite();
   site_ = site;
-  if (site_ != nullptr) {
-    site_->AddRef();
-  }
   return S_OK;
 }
 
@@ -179,11 +166,7 @@ HRESULT STDMETHODCALLTYPE TOleControl::GetClientSite(IOleClientSite** site) {
   if (site == nullptr) {
     return E_POINTER;
   }
-  *site = site_;
-  if (site_ != nullptr) {
-    site_->AddRef();
-  }
-  return S_OK;
+  return site_.CopyTo(site);
 }
 
 HRESULT STDMETHODCALLTYPE TOleControl::Close(DWORD) {
@@ -197,9 +180,9 @@ HRESULT STDMETHODCALLTYPE TOleControl::DoVerb(LONG verb, LPMSG, IOleClientSite* 
   case OLEIVERB_PRIMARY:
   case OLEIVERB_SHOW:
   case OLEIVERB_INPLACEACTIVATE:
-    return ActivateInPlace(site != nullptr ? site : site_, false);
+    return ActivateInPlace(site != nullptr ? site : site_.Get(), false);
   case OLEIVERB_UIACTIVATE:
-    return ActivateInPlace(site != nullptr ? site : site_, true);
+    return ActivateInPlace(site != nullptr ? site : site_.Get(), true);
   case OLEIVERB_HIDE:
     return UIDeactivate();
   default:
@@ -242,15 +225,15 @@ HRESULT STDMETHODCALLTYPE TOleControl::GetExtent(DWORD aspect, SIZEL* size) {
 }
 
 HRESULT STDMETHODCALLTYPE TOleControl::Advise(IAdviseSink* sink, DWORD* connection) {
-  if (adviseHolder_ == nullptr && FAILED(CreateOleAdviseHolder(&adviseHolder_))) {
-    adviseHolder_ = nullptr;
+  if (!adviseHolder_ && FAILED(CreateOleAdviseHolder(&adviseHolder_))) {
+    adviseHolder_.Reset();
     return E_OUTOFMEMORY;
   }
   return adviseHolder_->Advise(sink, connection);
 }
 
 HRESULT STDMETHODCALLTYPE TOleControl::Unadvise(DWORD connection) {
-  return adviseHolder_ == nullptr ? OLE_E_NOCONNECTION : adviseHolder_->Unadvise(connection);
+  return !adviseHolder_ ? OLE_E_NOCONNECTION : adviseHolder_->Unadvise(connection);
 }
 
 HRESULT STDMETHODCALLTYPE TOleControl::EnumAdvise(IEnumSTATDATA** advises) {
@@ -258,7 +241,7 @@ HRESULT STDMETHODCALLTYPE TOleControl::EnumAdvise(IEnumSTATDATA** advises) {
     return E_POINTER;
   }
   *advises = nullptr;
-  return adviseHolder_ == nullptr ? S_OK : adviseHolder_->EnumAdvise(advises);
+  return !adviseHolder_ ? S_OK : adviseHolder_->EnumAdvise(advises);
 }
 
 HRESULT STDMETHODCALLTYPE TOleControl::GetMiscStatus(DWORD, DWORD* status) {
@@ -286,9 +269,9 @@ HRESULT STDMETHODCALLTYPE TOleControl::InPlaceDeactivate() {
     window_ = nullptr;
     UnregisterClassW(WindowClassName, ModuleHandle());
   }
-  if (inPlaceSite_ != nullptr) {
+  if (inPlaceSite_) {
     inPlaceSite_->OnInPlaceDeactivate();
-    ReleaseAndClear(inPlaceSite_);
+    inPlaceSite_.Reset();
   }
   return S_OK;
 }
@@ -296,7 +279,7 @@ HRESULT STDMETHODCALLTYPE TOleControl::InPlaceDeactivate() {
 HRESULT STDMETHODCALLTYPE TOleControl::UIDeactivate() {
   if (uiActive_) {
     uiActive_ = false;
-    if (inPlaceSite_ != nullptr) {
+    if (inPlaceSite_) {
       inPlaceSite_->OnUIDeactivate(FALSE);
     }
   }
@@ -347,11 +330,7 @@ HRESULT STDMETHODCALLTYPE TOleControl::Draw(DWORD aspect, LONG, void*, DVTARGETD
 }
 
 HRESULT STDMETHODCALLTYPE TOleControl::SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) {
-  ReleaseAndClear(viewSink_);
   viewSink_ = sink;
-  if (viewSink_ != nullptr) {
-    viewSink_->AddRef();
-  }
   viewAspects_ = aspects;
   viewFlags_ = flags;
   return S_OK;
@@ -365,10 +344,7 @@ HRESULT STDMETHODCALLTYPE TOleControl::GetAdvise(DWORD* aspects, DWORD* flags, I
     *flags = viewFlags_;
   }
   if (sink != nullptr) {
-    *sink = viewSink_;
-    if (viewSink_ != nullptr) {
-      viewSink_->AddRef();
-    }
+    viewSink_.CopyTo(sink);
   }
   return S_OK;
 }
@@ -394,10 +370,6 @@ HRESULT STDMETHODCALLTYPE TOleControl::GetSizeMax(ULARGE_INTEGER* size) {
   }
   size->QuadPart = 0;
   return S_OK;
-}
-
-void TOleControl::ReleaseSite() noexcept {
-  ReleaseAndClear(site_);
 }
 
 } // namespace vostrel::com

@@ -13,6 +13,8 @@
 // The class implements the interfaces' methods but not IUnknown, which the
 // derived COM object provides for all its interfaces.
 
+#include "activex/com/ComPtr.h"
+
 #include <windows.h>
 
 #include <ocidl.h>
@@ -120,12 +122,11 @@ protected:
 private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   HRESULT ActivateInPlace(IOleClientSite* site, bool uiActivate);
-  void ReleaseSite() noexcept;
 
-  IOleClientSite* site_ = nullptr;
-  IOleInPlaceSite* inPlaceSite_ = nullptr;
-  IOleAdviseHolder* adviseHolder_ = nullptr;
-  IAdviseSink* viewSink_ = nullptr;
+  ComPtr<IOleClientSite> site_;
+  ComPtr<IOleInPlaceSite> inPlaceSite_;
+  ComPtr<IOleAdviseHolder> adviseHolder_;
+  ComPtr<IAdviseSink> viewSink_;
   DWORD viewAspects_ = 0;
   DWORD viewFlags_ = 0;
   SIZEL extent_{847, 847}; // 32 pixels at 96 dots per inch, in HIMETRIC

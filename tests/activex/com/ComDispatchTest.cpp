@@ -109,58 +109,48 @@ TEST_F(Dispatch, EveryMemberResolvesByNameToItsDispid) {
 TEST_F(Dispatch, ObjectDescribesItsClassAndEventsAndSupportsErrorInfo) {
   IVostrelActiveXX* object = CreateObject();
   ASSERT_NE(object, nullptr);
-  IProvideClassInfo2* classInfo = nullptr;
-  ASSERT_EQ(object->QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void**>(&classInfo)),
-            S_OK);
+  com::ComPtr<IProvideClassInfo2> classInfo;
+  ASSERT_EQ(object->QueryInterface(IID_IProvideClassInfo2, &classInfo), S_OK);
   GUID events{};
   EXPECT_EQ(classInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events), S_OK);
   EXPECT_EQ(events, DIID_IVostrelActiveXXEvents);
-  ITypeInfo* coclass = nullptr;
+  com::ComPtr<ITypeInfo> coclass;
   ASSERT_EQ(classInfo->GetClassInfo(&coclass), S_OK);
   TYPEATTR* attributes = nullptr;
   ASSERT_EQ(coclass->GetTypeAttr(&attributes), S_OK);
   EXPECT_EQ(attributes->guid, CLSID_VostrelActiveXX);
   EXPECT_EQ(attributes->typekind, TKIND_COCLASS);
   coclass->ReleaseTypeAttr(attributes);
-  coclass->Release();
-  classInfo->Release();
 
-  ISupportErrorInfo* errorInfo = nullptr;
-  ASSERT_EQ(object->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(&errorInfo)),
-            S_OK);
+  com::ComPtr<ISupportErrorInfo> errorInfo;
+  ASSERT_EQ(object->QueryInterface(IID_ISupportErrorInfo, &errorInfo), S_OK);
   EXPECT_EQ(errorInfo->InterfaceSupportsErrorInfo(IID_IVostrelActiveXX), S_OK);
   EXPECT_EQ(errorInfo->InterfaceSupportsErrorInfo(IID_IClassFactory), S_FALSE);
-  errorInfo->Release();
 }
 
 TEST_F(Dispatch, FailureThroughTheVtableCarriesTheControllersMessage) {
   IVostrelActiveXX* object = CreateObject();
   ASSERT_NE(object, nullptr);
   EXPECT_EQ(object->Disconnect(), E_UNEXPECTED);
-  IErrorInfo* error = nullptr;
+  com::ComPtr<IErrorInfo> error;
   ASSERT_EQ(GetErrorInfo(0, &error), S_OK);
-  ASSERT_NE(error, nullptr);
-  BSTR description = nullptr;
-  BSTR source = nullptr;
+  ASSERT_NE(error.Get(), nullptr);
+  com::TBstr description;
+  com::TBstr source;
   GUID guid{};
-  error->GetDescription(&description);
-  error->GetSource(&source);
+  error->GetDescription(description.Out());
+  error->GetSource(source.Out());
   error->GetGUID(&guid);
-  EXPECT_EQ(Text(description), L"No camera is connected");
-  EXPECT_EQ(Text(source), L"VostrelActiveXXControl1.VostrelActiveXX");
+  EXPECT_EQ(Text(description.Get()), L"No camera is connected");
+  EXPECT_EQ(Text(source.Get()), L"VostrelActiveXXControl1.VostrelActiveXX");
   EXPECT_EQ(guid, IID_IVostrelActiveXX);
-  SysFreeString(description);
-  SysFreeString(source);
-  error->Release();
 
   // The control's own refusal of an impossible date arrives the same way.
   EXPECT_EQ(object->SetTimeInCamera(2024, 13, 40, 0, 0, 0, 0), E_UNEXPECTED);
   ASSERT_EQ(GetErrorInfo(0, &error), S_OK);
-  error->GetDescription(&description);
-  EXPECT_NE(Text(description), L"");
-  EXPECT_NE(Text(description), L"No camera is connected");
-  SysFreeString(description);
-  error->Release();
+  error->GetDescription(description.Out());
+  EXPECT_NE(Text(description.Get()), L"");
+  EXPECT_NE(Text(description.Get()), L"No camera is connected");
 
   // A null result pointer is the caller's fault, reported as such.
   EXPECT_EQ(object->GetBodyID(nullptr), E_POINTER);
@@ -186,22 +176,21 @@ TEST_F(Dispatch, StringResultsAreReplacedNotKept) {
   // Whatever the caller left in the out parameter is never read or freed.
   BSTR value = reinterpret_cast<BSTR>(static_cast<std::uintptr_t>(0x1234));
   EXPECT_EQ(object->OpenCameraEnumeration_GetModel(CamModEOS, 5, &value), S_OK);
-  EXPECT_EQ(Text(value), L"");
-  SysFreeString(value);
+  const com::TBstr model(value);
+  EXPECT_EQ(Text(model.Get()), L"");
 
   value = reinterpret_cast<BSTR>(static_cast<std::uintptr_t>(0x1234));
   EXPECT_EQ(object->RemoteStart_GetRemoteParamSupported(RemoteParamTv, &value), S_OK);
-  EXPECT_EQ(Text(value), std::wstring(60, L'0'));
-  SysFreeString(value);
+  const com::TBstr supported(value);
+  EXPECT_EQ(Text(supported.Get()), std::wstring(60, L'0'));
 }
 
 TEST_F(Dispatch, CachedValuesAnswerBeforeAnyConnection) {
   IVostrelActiveXX* object = CreateObject();
   ASSERT_NE(object, nullptr);
-  BSTR name = nullptr;
-  EXPECT_EQ(object->get_Connect_CameraModelName(&name), S_OK);
-  EXPECT_EQ(Text(name), L"");
-  SysFreeString(name);
+  com::TBstr name;
+  EXPECT_EQ(object->get_Connect_CameraModelName(name.Out()), S_OK);
+  EXPECT_EQ(Text(name.Get()), L"");
 
   const DispatchOutcome model = Call(object, L"Connect_CameraModel");
   EXPECT_EQ(model.result, S_OK);

@@ -17,6 +17,7 @@
 namespace vostrel::test {
 namespace {
 
+using com::ComPtr;
 using SinkEvent = RecordingSink::Event;
 using Arguments = std::vector<std::variant<std::int32_t, std::wstring>>;
 
@@ -128,41 +129,58 @@ TEST_F(Events, ConnectionPointsAndConnectionsCanBeEnumerated) {
   const DWORD firstCookie = Advise(object, &first);
   const DWORD secondCookie = Advise(object, &second);
 
-  IConnectionPointContainer* container = nullptr;
-  ASSERT_EQ(
-      object->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)),
-      S_OK);
-  IEnumConnectionPoints* points = nullptr;
-  ASSERT_EQ(container->EnumConnectionPoints(&points), S_OK);
-  IConnectionPoint* fetched[2] = {};
-  ULONG count = 0;
-  EXPECT_EQ(points->Next(2, fetched, &count), S_FALSE);
-  ASSERT_EQ(count, 1u);
-  IID iid{};
-  EXPECT_EQ(fetched[0]->GetConnectionInterface(&iid), S_OK);
-  EXPECT_EQ(iid, DIID_IVostrelActiveXXEvents);
+  {
+    ComPtr<IConnectionPointContainer> container;
+    ASSERT_EQ(object->QueryInterface(IID_IConnectionPointContainer, &container), S_OK);
+    ComPtr<IEnumConnectionPoints> points;
+    ASSERT_EQ(container->EnumConnectionPoints(&points), S_OK);
+    IConnectionPoint* fetched[2] = {};
+    ULONG count = 0;
+    EXPECT_EQ(points->Next(2, fetched, &count), S_FALSE);
+    ASSERT_EQ(count, 1u);
+    const ComPtr<IConnectionPoint> point = com::Adopt(fetched[0]);
+    IID iid{};
+    EXPECT_EQ(point->GetConnectionInterface(&iid), S_OK);
+    EXPECT_EQ(iid, DIID_IVostrelActiveXXEvents);
 
-  IEnumConnections* connections = nullptr;
-  ASSERT_EQ(fetched[0]->EnumConnections(&connections), S_OK);
-  CONNECTDATA data[3] = {};
-  EXPECT_EQ(connections->Next(3, data, &count), S_FALSE);
-  ASSERT_EQ(count, 2u);
-  EXPECT_EQ(data[0].dwCookie, firstCookie);
-  EXPECT_EQ(data[1].dwCookie, secondCookie);
-  data[0].pUnk->Release();
-  data[1].pUnk->Release();
-  EXPECT_EQ(connections->Reset(), S_OK);
-  EXPECT_EQ(connections->Skip(3), S_FALSE);
-  connections->Release();
+    ComPtr<IEnumConnections> connections;
+    ASSERT_EQ(point->EnumConnections(&connections), S_OK);
+    CONNECTDATA data[3] = {};
+    EXPECT_EQ(connections->Next(3, data, &count), S_FALSE);
+    ASSERT_EQ(count, 2u);
+    const ComPtr<IUnknown> connected[] = {com::Adopt(data[0].pUnk), com::Adopt(data[1].pUnk)};
+    EXPECT_EQ(data[0].dwCookie, firstCookie);
+    EXPECT_EQ(data[1].dwCookie, secondCookie);
+    // Held by the connection point, the enumerator's snapshot and the
+    // connection handed out.
+    EXPECT_EQ(first.references, 3u);
+    EXPECT_EQ(connections->Reset(), S_OK);
+    EXPECT_EQ(connections->Skip(3), S_FALSE);
+    {
+      // A clone holds a snapshot of its own, at the same position.
+      ComPtr<IEnumConnections> clone;
+      ASSERT_EQ(connections->Clone(&clone), S_OK);
+      EXPECT_EQ(first.references, 4u);
+      EXPECT_EQ(clone->Next(1, data, nullptr), S_FALSE);
+      EXPECT_EQ(clone->Reset(), S_OK);
+      EXPECT_EQ(clone->Next(1, data, nullptr), S_OK);
+      const ComPtr<IUnknown> again = com::Adopt(data[0].pUnk);
+      EXPECT_EQ(again.Get(), connected[0].Get());
+      EXPECT_EQ(first.references, 5u);
+    }
+    EXPECT_EQ(first.references, 3u);
 
-  IID unknownEvents = IID_IVostrelActiveXX;
-  IConnectionPoint* none = nullptr;
-  EXPECT_EQ(container->FindConnectionPoint(unknownEvents, &none), CONNECT_E_NOCONNECTION);
-  EXPECT_EQ(fetched[0]->Unadvise(12345), CONNECT_E_NOCONNECTION);
+    ComPtr<IConnectionPointContainer> owner;
+    ASSERT_EQ(point->GetConnectionPointContainer(&owner), S_OK);
+    EXPECT_EQ(owner.Get(), container.Get());
 
-  fetched[0]->Release();
-  points->Release();
-  container->Release();
+    IID unknownEvents = IID_IVostrelActiveXX;
+    ComPtr<IConnectionPoint> none;
+    EXPECT_EQ(container->FindConnectionPoint(unknownEvents, &none), CONNECT_E_NOCONNECTION);
+    EXPECT_EQ(point->Unadvise(12345), CONNECT_E_NOCONNECTION);
+  }
+  EXPECT_EQ(first.references, 1u);
+  EXPECT_EQ(second.references, 1u);
   Unadvise(object, firstCookie);
   Unadvise(object, secondCookie);
   EXPECT_EQ(first.references, 0u);
@@ -238,8 +256,8 @@ TEST_P(ReleasedObject, ReleasingTheObjectWhileTheCameraSendsIsSafe) {
   });
   const std::size_t before = sink.events.size();
   const bool sending = PumpUntil([&] { return sink.events.size() >= before + 3; });
-  std::erase(objects, static_cast<IUnknown*>(object));
-  object->Release(); // the last reference, with events on their way
+  // The last reference, with events on their way.
+  std::erase_if(objects, [&](const ComPtr<IUnknown>& held) { return held.Get() == object; });
   released = true;
   camera.join();
   ASSERT_TRUE(sending) << "the camera's events did not reach the sink";

@@ -8,6 +8,8 @@
 namespace vostrel::test {
 namespace {
 
+using com::ComPtr;
+
 // Colours of the control's bitmap: its transparent background and the
 // lens, whose glass is at (7, 8) of the bitmap.
 constexpr COLORREF Transparent = RGB(255, 0, 255);
@@ -66,13 +68,98 @@ void ExpectControlPicture(const Canvas& canvas, POINT origin) {
   }
 }
 
+// A container's client site and view sink that count the references the
+// control holds to them; they live on the test's stack.
+template <typename Interface>
+class Counted : public Interface {
+public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (iid == IID_IUnknown || iid == __uuidof(Interface)) {
+      *object = static_cast<Interface*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+  ULONG STDMETHODCALLTYPE Release() override { return --references; }
+
+  ULONG references = 0;
+};
+
+class CountedSite final : public Counted<IOleClientSite> {
+public:
+  HRESULT STDMETHODCALLTYPE SaveObject() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer**) override { return E_NOINTERFACE; }
+  HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
+};
+
+class CountedViewSink final : public Counted<IAdviseSink> {
+public:
+  void STDMETHODCALLTYPE OnDataChange(FORMATETC*, STGMEDIUM*) override {}
+  void STDMETHODCALLTYPE OnViewChange(DWORD, LONG) override {}
+  void STDMETHODCALLTYPE OnRename(IMoniker*) override {}
+  void STDMETHODCALLTYPE OnSave() override {}
+  void STDMETHODCALLTYPE OnClose() override {}
+};
+
 using Hosting = ComServer;
+
+TEST_F(Hosting, HoldsOneReferenceToItsSiteAndViewSinkAndHandsThemOutWithTheirOwn) {
+  IVostrelActiveXX* object = CreateObject();
+  ASSERT_NE(object, nullptr);
+  CountedSite site;
+  CountedViewSink sink;
+  {
+    ComPtr<IOleObject> embedding;
+    ASSERT_EQ(object->QueryInterface(IID_IOleObject, &embedding), S_OK);
+    EXPECT_EQ(embedding->SetClientSite(&site), S_OK);
+    EXPECT_EQ(site.references, 1u);
+    {
+      ComPtr<IOleClientSite> given;
+      EXPECT_EQ(embedding->GetClientSite(&given), S_OK);
+      EXPECT_EQ(given.Get(), &site);
+      EXPECT_EQ(site.references, 2u);
+    }
+    EXPECT_EQ(site.references, 1u);
+    // The same site again, then none.
+    EXPECT_EQ(embedding->SetClientSite(&site), S_OK);
+    EXPECT_EQ(site.references, 1u);
+    EXPECT_EQ(embedding->SetClientSite(nullptr), S_OK);
+    EXPECT_EQ(site.references, 0u);
+    EXPECT_EQ(embedding->SetClientSite(&site), S_OK);
+
+    ComPtr<IViewObject2> view;
+    ASSERT_EQ(object->QueryInterface(IID_IViewObject2, &view), S_OK);
+    EXPECT_EQ(view->SetAdvise(DVASPECT_CONTENT, ADVF_PRIMEFIRST, &sink), S_OK);
+    EXPECT_EQ(sink.references, 1u);
+    {
+      DWORD aspects = 0;
+      DWORD flags = 0;
+      ComPtr<IAdviseSink> given;
+      EXPECT_EQ(view->GetAdvise(&aspects, &flags, &given), S_OK);
+      EXPECT_EQ(given.Get(), &sink);
+      EXPECT_EQ(aspects, static_cast<DWORD>(DVASPECT_CONTENT));
+      EXPECT_EQ(flags, static_cast<DWORD>(ADVF_PRIMEFIRST));
+      EXPECT_EQ(sink.references, 2u);
+    }
+    EXPECT_EQ(sink.references, 1u);
+  }
+  // The object lets go of both when it goes.
+  objects.clear();
+  EXPECT_EQ(site.references, 0u);
+  EXPECT_EQ(sink.references, 0u);
+}
 
 TEST_F(Hosting, DrawsTheBitmapAtThreeThreeThroughIViewObject) {
   IVostrelActiveXX* object = CreateObject();
   ASSERT_NE(object, nullptr);
-  IViewObject2* view = nullptr;
-  ASSERT_EQ(object->QueryInterface(IID_IViewObject2, reinterpret_cast<void**>(&view)), S_OK);
+  ComPtr<IViewObject2> view;
+  ASSERT_EQ(object->QueryInterface(IID_IViewObject2, &view), S_OK);
   Canvas canvas(48, 48);
   const RECTL bounds{8, 4, 8 + 32, 4 + 32};
   EXPECT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, canvas.dc(), &bounds,
@@ -83,47 +170,39 @@ TEST_F(Hosting, DrawsTheBitmapAtThreeThreeThroughIViewObject) {
   EXPECT_EQ(view->GetExtent(DVASPECT_CONTENT, -1, nullptr, &extent), S_OK);
   EXPECT_EQ(extent.cx, 847);
   EXPECT_EQ(extent.cy, 847);
-  view->Release();
 }
 
 TEST_F(Hosting, PersistenceAndControlInterfacesAnswer) {
   IVostrelActiveXX* object = CreateObject();
   ASSERT_NE(object, nullptr);
-  IPersistStreamInit* stream = nullptr;
-  ASSERT_EQ(object->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&stream)),
-            S_OK);
+  ComPtr<IPersistStreamInit> stream;
+  ASSERT_EQ(object->QueryInterface(IID_IPersistStreamInit, &stream), S_OK);
   CLSID classId{};
   EXPECT_EQ(stream->GetClassID(&classId), S_OK);
   EXPECT_EQ(classId, CLSID_VostrelActiveXX);
   EXPECT_EQ(stream->InitNew(), S_OK);
   EXPECT_EQ(stream->IsDirty(), S_FALSE);
-  stream->Release();
 
-  IOleObject* embedding = nullptr;
-  ASSERT_EQ(object->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&embedding)), S_OK);
+  ComPtr<IOleObject> embedding;
+  ASSERT_EQ(object->QueryInterface(IID_IOleObject, &embedding), S_OK);
   DWORD status = 0xFFFF;
   EXPECT_EQ(embedding->GetMiscStatus(DVASPECT_CONTENT, &status), S_OK);
   EXPECT_EQ(status, 0u);
   // The same object answers every interface.
-  IUnknown* first = nullptr;
-  IUnknown* second = nullptr;
-  object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&first));
-  embedding->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&second));
-  EXPECT_EQ(first, second);
-  first->Release();
-  second->Release();
-  embedding->Release();
+  ComPtr<IUnknown> first;
+  ComPtr<IUnknown> second;
+  object->QueryInterface(IID_IUnknown, &first);
+  embedding->QueryInterface(IID_IUnknown, &second);
+  EXPECT_EQ(first.Get(), second.Get());
 
-  IPersistPropertyBag* bag = nullptr;
-  EXPECT_EQ(object->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&bag)), S_OK);
-  bag->Release();
-  IOleControl* control = nullptr;
-  ASSERT_EQ(object->QueryInterface(IID_IOleControl, reinterpret_cast<void**>(&control)), S_OK);
+  ComPtr<IPersistPropertyBag> bag;
+  EXPECT_EQ(object->QueryInterface(IID_IPersistPropertyBag, &bag), S_OK);
+  ComPtr<IOleControl> control;
+  ASSERT_EQ(object->QueryInterface(IID_IOleControl, &control), S_OK);
   CONTROLINFO info{};
   info.cb = sizeof(info);
   EXPECT_EQ(control->GetControlInfo(&info), S_OK);
   EXPECT_EQ(info.cAccel, 0);
-  control->Release();
 }
 
 // The system's ATL container: atl.dll's "AtlAxWin" window class creates the
@@ -162,8 +241,8 @@ public:
   HWND host() const { return host_; }
   HWND container() const { return container_; }
   // The hosted control; null when the container has none.
-  IUnknown* Control() const {
-    IUnknown* control = nullptr;
+  ComPtr<IUnknown> Control() const {
+    ComPtr<IUnknown> control;
     if (container_ == nullptr || FAILED(getControl_(container_, &control))) {
       return nullptr;
     }
@@ -184,17 +263,18 @@ private:
 TEST_F(Hosting, ActivatesInPlaceWithAHiddenThirtyTwoPixelWindow) {
   AtlContainer atl;
   ASSERT_NE(atl.container(), nullptr) << "no ATL container window";
-  IUnknown* hosted = atl.Control();
-  ASSERT_NE(hosted, nullptr);
-  IVostrelActiveXX* object = nullptr;
-  ASSERT_EQ(hosted->QueryInterface(IID_IVostrelActiveXX, reinterpret_cast<void**>(&object)), S_OK);
-  hosted->Release();
-  IOleInPlaceObject* inPlace = nullptr;
-  ASSERT_EQ(object->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace)),
-            S_OK);
+  ComPtr<IVostrelActiveXX> object;
+  {
+    const ComPtr<IUnknown> hosted = atl.Control();
+    ASSERT_NE(hosted.Get(), nullptr);
+    ASSERT_EQ(hosted->QueryInterface(IID_IVostrelActiveXX, &object), S_OK);
+  }
   HWND window = nullptr;
-  ASSERT_EQ(inPlace->GetWindow(&window), S_OK);
-  inPlace->Release();
+  {
+    ComPtr<IOleInPlaceObject> inPlace;
+    ASSERT_EQ(object->QueryInterface(IID_IOleInPlaceObject, &inPlace), S_OK);
+    ASSERT_EQ(inPlace->GetWindow(&window), S_OK);
+  }
   EXPECT_TRUE(IsChild(atl.container(), window));
   RECT client{};
   GetClientRect(window, &client);
@@ -219,7 +299,6 @@ TEST_F(Hosting, ActivatesInPlaceWithAHiddenThirtyTwoPixelWindow) {
   atl.Close();
   PumpMessages();
   EXPECT_FALSE(IsWindow(window));
-  object->Release();
 }
 
 } // namespace

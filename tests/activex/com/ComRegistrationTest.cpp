@@ -7,6 +7,8 @@
 namespace vostrel::test {
 namespace {
 
+using com::ComPtr;
+
 std::wstring GuidText(REFGUID guid) {
   wchar_t text[40] = {};
   StringFromGUID2(guid, text, 40);
@@ -71,20 +73,16 @@ TEST_F(Registration, UnregisteringRemovesEverythingAndRegisteringRestoresIt) {
   CLSID classId{};
   EXPECT_TRUE(FAILED(CLSIDFromProgID(ProgID.c_str(), &classId)));
   // Dispatch needs no registration: the type library comes from the file.
-  IClassFactory* factory = nullptr;
-  ASSERT_EQ(Server().GetClassObject(CLSID_VostrelActiveXX, IID_IClassFactory,
-                                    reinterpret_cast<void**>(&factory)),
-            S_OK);
-  IDispatch* unregistered = nullptr;
-  ASSERT_EQ(
-      factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&unregistered)),
-      S_OK);
-  factory->Release();
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(Server().GetClassObject(CLSID_VostrelActiveXX, IID_IClassFactory, &factory), S_OK);
+  ComPtr<IDispatch> unregistered;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, &unregistered), S_OK);
+  factory.Reset();
   LPOLESTR name = const_cast<LPOLESTR>(L"Connect");
   DISPID id = 0;
   EXPECT_EQ(unregistered->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
   EXPECT_EQ(id, 206);
-  unregistered->Release();
+  unregistered.Reset();
 
   ASSERT_EQ(Server().RegisterServer(), S_OK);
   EXPECT_TRUE(KeyExists(ClassKey + L"\\InprocServer32"));
@@ -93,21 +91,15 @@ TEST_F(Registration, UnregisteringRemovesEverythingAndRegisteringRestoresIt) {
 }
 
 TEST_F(Registration, ClassFactoryServesOnlyItsClassAndRefusesAggregation) {
-  IClassFactory* factory = nullptr;
-  EXPECT_EQ(Server().GetClassObject(IID_IVostrelActiveXX, IID_IClassFactory,
-                                    reinterpret_cast<void**>(&factory)),
+  ComPtr<IClassFactory> factory;
+  EXPECT_EQ(Server().GetClassObject(IID_IVostrelActiveXX, IID_IClassFactory, &factory),
             CLASS_E_CLASSNOTAVAILABLE);
-  ASSERT_EQ(Server().GetClassObject(CLSID_VostrelActiveXX, IID_IClassFactory,
-                                    reinterpret_cast<void**>(&factory)),
-            S_OK);
-  IUnknown* object = nullptr;
+  ASSERT_EQ(Server().GetClassObject(CLSID_VostrelActiveXX, IID_IClassFactory, &factory), S_OK);
+  ComPtr<IUnknown> object;
   RecordingSink outer;
-  EXPECT_EQ(factory->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&object)),
-            CLASS_E_NOAGGREGATION);
-  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IClassFactory, reinterpret_cast<void**>(&object)),
-            E_NOINTERFACE);
-  EXPECT_EQ(object, nullptr);
-  factory->Release();
+  EXPECT_EQ(factory->CreateInstance(&outer, IID_IUnknown, &object), CLASS_E_NOAGGREGATION);
+  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IClassFactory, &object), E_NOINTERFACE);
+  EXPECT_EQ(object.Get(), nullptr);
 }
 
 TEST_F(Registration, LibraryCanUnloadOnlyWithoutObjectsAndLocks) {
@@ -117,28 +109,23 @@ TEST_F(Registration, LibraryCanUnloadOnlyWithoutObjectsAndLocks) {
   ASSERT_NE(object, nullptr);
   EXPECT_EQ(Server().CanUnloadNow(), S_FALSE);
   // An enumerator handed out keeps the library too.
-  IConnectionPointContainer* container = nullptr;
-  IEnumConnectionPoints* points = nullptr;
-  ASSERT_EQ(
-      object->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)),
-      S_OK);
-  ASSERT_EQ(container->EnumConnectionPoints(&points), S_OK);
-  container->Release();
-  objects.clear();
-  object->Release();
+  ComPtr<IEnumConnectionPoints> points;
+  {
+    ComPtr<IConnectionPointContainer> container;
+    ASSERT_EQ(object->QueryInterface(IID_IConnectionPointContainer, &container), S_OK);
+    ASSERT_EQ(container->EnumConnectionPoints(&points), S_OK);
+  }
+  objects.clear(); // the object's last reference
   EXPECT_EQ(Server().CanUnloadNow(), S_FALSE);
-  points->Release();
+  points.Reset();
   EXPECT_EQ(Server().CanUnloadNow(), S_OK);
 
-  IClassFactory* factory = nullptr;
-  ASSERT_EQ(Server().GetClassObject(CLSID_VostrelActiveXX, IID_IClassFactory,
-                                    reinterpret_cast<void**>(&factory)),
-            S_OK);
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(Server().GetClassObject(CLSID_VostrelActiveXX, IID_IClassFactory, &factory), S_OK);
   factory->LockServer(TRUE);
   EXPECT_EQ(Server().CanUnloadNow(), S_FALSE);
   factory->LockServer(FALSE);
   EXPECT_EQ(Server().CanUnloadNow(), S_OK);
-  factory->Release();
 }
 
 } // namespace

@@ -67,9 +67,6 @@ void ComServer::SetUp() {
 }
 
 void ComServer::TearDown() {
-  for (IUnknown* object : objects) {
-    object->Release();
-  }
   objects.clear();
   Sim().waitIdle();
   PumpMessages();
@@ -80,14 +77,13 @@ IVostrelActiveXX* ComServer::CreateObject() {
   CLSID classId{};
   EXPECT_EQ(CLSIDFromProgID(L"VostrelActiveXXControl1.VostrelActiveXX", &classId), S_OK);
   EXPECT_EQ(classId, CLSID_VostrelActiveXX);
-  IVostrelActiveXX* object = nullptr;
-  EXPECT_EQ(CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_IVostrelActiveXX,
-                             reinterpret_cast<void**>(&object)),
+  com::ComPtr<IVostrelActiveXX> object;
+  EXPECT_EQ(CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_IVostrelActiveXX, &object),
             S_OK);
-  if (object != nullptr) {
+  if (object) {
     objects.push_back(object);
   }
-  return object;
+  return object.Get();
 }
 
 DispatchOutcome ComServer::Call(IDispatch* object, const wchar_t* member,
@@ -108,13 +104,13 @@ DispatchOutcome ComServer::Call(IDispatch* object, const wchar_t* member,
   UINT argumentError = 0;
   outcome.result = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
                                   put ? nullptr : &outcome.value, &exception, &argumentError);
+  const com::TBstr description(exception.bstrDescription);
+  const com::TBstr source(exception.bstrSource);
+  const com::TBstr helpFile(exception.bstrHelpFile);
   if (outcome.result == DISP_E_EXCEPTION) {
     outcome.scode = exception.scode;
-    outcome.description = Text(exception.bstrDescription);
-    outcome.source = Text(exception.bstrSource);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrHelpFile);
+    outcome.description = Text(description.Get());
+    outcome.source = Text(source.Get());
   }
   return outcome;
 }
@@ -192,27 +188,21 @@ HRESULT STDMETHODCALLTYPE RecordingSink::Invoke(DISPID member, REFIID, LCID, WOR
 }
 
 DWORD Advise(IUnknown* object, IDispatch* sink) {
-  IConnectionPointContainer* container = nullptr;
-  IConnectionPoint* point = nullptr;
+  com::ComPtr<IConnectionPointContainer> container;
+  com::ComPtr<IConnectionPoint> point;
   DWORD cookie = 0;
-  EXPECT_EQ(
-      object->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)),
-      S_OK);
+  EXPECT_EQ(object->QueryInterface(IID_IConnectionPointContainer, &container), S_OK);
   EXPECT_EQ(container->FindConnectionPoint(DIID_IVostrelActiveXXEvents, &point), S_OK);
   EXPECT_EQ(point->Advise(sink, &cookie), S_OK);
-  point->Release();
-  container->Release();
   return cookie;
 }
 
 void Unadvise(IUnknown* object, DWORD cookie) {
-  IConnectionPointContainer* container = nullptr;
-  IConnectionPoint* point = nullptr;
-  object->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container));
+  com::ComPtr<IConnectionPointContainer> container;
+  com::ComPtr<IConnectionPoint> point;
+  object->QueryInterface(IID_IConnectionPointContainer, &container);
   container->FindConnectionPoint(DIID_IVostrelActiveXXEvents, &point);
   EXPECT_EQ(point->Unadvise(cookie), S_OK);
-  point->Release();
-  container->Release();
 }
 
 std::string OneEOSCameraScenario() {

@@ -5,6 +5,8 @@
 // event sink that records what it receives, and the simulated EDSDK.DLL
 // that the library loads from the same folder.
 
+#include "activex/com/BstrText.h"
+#include "activex/com/ComPtr.h"
 #include "sim/SimControlClient.h"
 
 #include "VostrelActiveXXControl1_TLB.h"
@@ -86,7 +88,8 @@ protected:
   static std::wstring LibraryPath();
   static sim::SimControlClient& Sim();
 
-  // A new object, created by ProgID as a host creates it.
+  // A new object, created by ProgID as a host creates it; the fixture holds
+  // it until TearDown.
   IVostrelActiveXX* CreateObject();
   // Looks the member up by name and invokes it with the arguments in
   // declaration order.
@@ -103,7 +106,7 @@ protected:
   static bool PumpUntil(const std::function<bool()>& done);
 
   // Objects created by the test, released in TearDown.
-  std::vector<IUnknown*> objects;
+  std::vector<com::ComPtr<IUnknown>> objects;
 
 private:
   static HMODULE library;
