@@ -3,9 +3,11 @@
 #include "core/ECamException.h"
 #include "core/Vostrel.h"
 
-#include <barrier>
 #include <chrono>
+#include <condition_variable>
+#include <cstddef>
 #include <exception>
+#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -19,6 +21,45 @@ std::int64_t MonotonicNanoseconds() {
       .count();
 }
 
+// A gate that opens once every party has arrived at it. A mutex and a
+// condition variable rather than std::barrier, whose waits the Windows
+// builds' standard library makes on atomics without a futex behind them: a
+// release of a rig was seen waiting at the barrier for minutes under load.
+class StartGate {
+public:
+  explicit StartGate(std::ptrdiff_t parties) : missing_(parties) {}
+
+  void ArriveAndWait() {
+    std::unique_lock lock(mutex_);
+    if (Arrive()) {
+      lock.unlock();
+      opened_.notify_all();
+      return;
+    }
+    opened_.wait(lock, [this] { return open_; });
+  }
+
+  // Arrives on behalf of a party that will not come.
+  void ArriveAndDrop() {
+    std::unique_lock lock(mutex_);
+    if (Arrive()) {
+      lock.unlock();
+      opened_.notify_all();
+    }
+  }
+
+private:
+  bool Arrive() {
+    open_ = --missing_ <= 0;
+    return open_;
+  }
+
+  std::mutex mutex_;
+  std::condition_variable opened_;
+  std::ptrdiff_t missing_;
+  bool open_ = false;
+};
+
 } // namespace
 
 std::vector<ReleaseOutcome> ReleaseTogether(std::span<const std::function<void()>> releases) {
@@ -28,7 +69,7 @@ std::vector<ReleaseOutcome> ReleaseTogether(std::span<const std::function<void()
   }
   // Every camera thread and this one: the threads are all created and
   // waiting before any of them fires.
-  std::barrier start(static_cast<std::ptrdiff_t>(releases.size() + 1));
+  StartGate start(static_cast<std::ptrdiff_t>(releases.size() + 1));
   std::vector<std::thread> threads;
   threads.reserve(releases.size());
   try {
@@ -36,7 +77,7 @@ std::vector<ReleaseOutcome> ReleaseTogether(std::span<const std::function<void()
       threads.emplace_back([&, i] {
         ReleaseOutcome& outcome = outcomes[i];
         outcome.ReadyAt = MonotonicNanoseconds();
-        start.arrive_and_wait();
+        start.ArriveAndWait();
         outcome.StartedAt = MonotonicNanoseconds();
         try {
           releases[i]();
@@ -53,10 +94,10 @@ std::vector<ReleaseOutcome> ReleaseTogether(std::span<const std::function<void()
     // cameras without a thread fail.
     for (std::size_t missing = threads.size(); missing < releases.size(); ++missing) {
       outcomes[missing].Error = "No thread could be started to release this camera";
-      start.arrive_and_drop();
+      start.ArriveAndDrop();
     }
   }
-  start.arrive_and_wait();
+  start.ArriveAndWait();
   for (std::thread& thread : threads) {
     thread.join();
   }
