@@ -78,6 +78,20 @@ private:
 
 class CommandLineTest : public ::testing::Test {
 protected:
+  // Runs vostrel with these arguments on a pseudo-terminal (script(1)); the
+  // transcript is its output as it is, carriage returns and escapes included.
+  void RunOnATerminal(const std::string& arguments, std::string& transcript) {
+    const std::string command =
+        Quote(platform::joinPath(platform::ownModuleFolder(), Program)) + " " + arguments;
+    const std::string file = folder.file("transcript.txt");
+    ASSERT_EQ(std::system(("script -q -e -c " + Quote(command) + " " + Quote(file) +
+                           " > /dev/null 2>&1 < /dev/null")
+                              .c_str()),
+              0);
+    std::ifstream in(file, std::ios::binary);
+    transcript.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+
   // Runs vostrel from the folder of this test program with the arguments
   // and the scenario, in the test's own folder.
   Result Run(const std::vector<std::string>& arguments) {
@@ -801,16 +815,8 @@ TEST_F(CommandLineTest, OnATerminalTheProgressBarIsRedrawnInPlace) {
     GTEST_SKIP() << "no script(1) on this machine";
   }
   UseScenario(OneCamera);
-  const std::string command = Quote(platform::joinPath(platform::ownModuleFolder(), Program)) +
-                              " shoot -n 1 -o " + Quote(folder.file("tty"));
-  const std::string transcript = folder.file("transcript.txt");
-  ASSERT_EQ(std::system(("script -q -e -c " + Quote(command) + " " + Quote(transcript) +
-                         " > /dev/null 2>&1 < /dev/null")
-                            .c_str()),
-            0);
-  // The transcript as it is, carriage returns included.
-  std::ifstream file(transcript, std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::string text;
+  ASSERT_NO_FATAL_FAILURE(RunOnATerminal("shoot -n 1 -o " + Quote(folder.file("tty")), text));
   EXPECT_NE(text.find("\rshot-001.jpg ["), std::string::npos) << text;
   EXPECT_NE(text.find("] 100%"), std::string::npos) << text;
   EXPECT_EQ(text.find("shot-001.jpg: 100%"), std::string::npos) << "no final line on a terminal";
@@ -822,15 +828,8 @@ TEST_F(CommandLineTest, OnATerminalTheRigDrawsALinePerCameraRedrawnInPlace) {
     GTEST_SKIP() << "no script(1) on this machine";
   }
   UseScenario(R"json({"eos": {"cameras": [{"model": "Rig A"}, {"model": "Rig B"}]}})json");
-  const std::string command = Quote(platform::joinPath(platform::ownModuleFolder(), Program)) +
-                              " shoot --all -n 2 -o " + Quote(folder.file("tty"));
-  const std::string transcript = folder.file("transcript.txt");
-  ASSERT_EQ(std::system(("script -q -e -c " + Quote(command) + " " + Quote(transcript) +
-                         " > /dev/null 2>&1 < /dev/null")
-                            .c_str()),
-            0);
-  std::ifstream file(transcript, std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::string text;
+  ASSERT_NO_FATAL_FAILURE(RunOnATerminal("shoot --all -n 2 -o " + Quote(folder.file("tty")), text));
   // Both lines are drawn as the first transfer starts, then redrawn from the
   // first one up (how often depends on the pace of the transfers).
   const std::size_t redrawn = text.find("\x1b[2A");
