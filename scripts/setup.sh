@@ -36,25 +36,59 @@ kernel_runs_32bit_programs() {
   rm -f "$probe"
   return $status
 }
+optional_packages=()
 if kernel_runs_32bit_programs; then
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
   fi
-  packages+=(wine32:i386)
+  optional_packages=(wine32:i386)
 else
   echo "setup: this kernel runs no 32-bit programs; the x86 build is built, its tests are not run"
 fi
 
+# A mirror being synchronised fails one index now and then ("File has
+# unexpected size"): try again, then go on with the indexes apt has; the
+# install below says so if a package is really out of reach.
+apt_update() {
+  local attempt
+  for attempt in 1 2 3; do
+    if $SUDO apt-get update -qq; then return 0; fi
+    echo "setup: apt-get update failed (attempt $attempt of 3)" >&2
+    [ "$attempt" = 3 ] || sleep 15
+  done
+  echo "setup: going on with the package indexes apt has" >&2
+}
+
+installed() { # package
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+apt_install() { # package...
+  mkdir -p "$DEPS"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "$@" \
+    >"$DEPS/apt.log" 2>&1
+}
+
 missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+for p in "${packages[@]}" "${optional_packages[@]}"; do
+  installed "$p" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
-  $SUDO apt-get update -qq
-  mkdir -p "$DEPS"
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" \
-    >"$DEPS/apt.log" 2>&1 || { cat "$DEPS/apt.log"; exit 1; }
+  apt_update
+  # 32-bit Wine needs the i386 packages at exactly the versions of their
+  # amd64 twins, which a mirror in the middle of a sync may not offer: then
+  # the x86 tests are not run (scripts/test-all.sh says so) rather than
+  # nothing being installed at all.
+  if ! apt_install "${missing[@]}"; then
+    required=()
+    for p in "${packages[@]}"; do installed "$p" || required+=("$p"); done
+    if [ ${#required[@]} -gt 0 ] && ! apt_install "${required[@]}"; then
+      cat "$DEPS/apt.log"
+      exit 1
+    fi
+    tail -n 5 "$DEPS/apt.log"
+    echo "setup: could not install ${optional_packages[*]}; the x86 build is built, its tests are not run" >&2
+  fi
 fi
 
 # A deb-src entry derived from the configured deb entries, for apt-get source.
@@ -78,7 +112,7 @@ ensure_deb_src() {
   fi
   if [ "$found" = 1 ]; then $SUDO cp /tmp/vostrel-deb-src.$$ "$src"; fi
   rm -f /tmp/vostrel-deb-src.$$
-  $SUDO apt-get update -qq
+  apt_update
 }
 
 jpeg_version=$(dpkg-query -W -f='${Version}' libjpeg62-turbo-dev | sed -e 's/^[0-9]*://')
