@@ -67,8 +67,11 @@ std::uint32_t SensitivityToCode(std::uint32_t value) {
 
 } // namespace
 
-const CDCodeScale ApertureScale{ApertureToValue, ApertureToCode};
-const CDCodeScale ShutterSpeedScale{ShutterSpeedToValue, ShutterSpeedToCode};
-const CDCodeScale SensitivityScale{SensitivityToValue, SensitivityToCode};
+// Aperture and shutter-speed code 0 lie below their scales; sensitivity code
+// 0 is the automatic setting, while the code written for a value off its
+// scale reads back as none.
+const CDCodeScale ApertureScale{ApertureToValue, ApertureToCode, 0};
+const CDCodeScale ShutterSpeedScale{ShutterSpeedToValue, ShutterSpeedToCode, 0};
+const CDCodeScale SensitivityScale{SensitivityToValue, SensitivityToCode, CamLib::InvalidCode8};
 
 } // namespace vostrel::cd

@@ -24,6 +24,9 @@ public:
   virtual std::uint8_t ToValue(std::uint32_t code) const = 0;
   // The CD code written for a public value.
   virtual std::uint32_t ToCode(std::uint8_t value) const = 0;
+  // A code without a public value: what a variable receiving a code starts
+  // from, so that a read that delivers nothing reads as 0.
+  virtual std::uint32_t NoValueCode() const = 0;
 
 protected:
   constexpr CDConversion() = default;
@@ -63,6 +66,9 @@ public:
     return fallback_;
   }
 
+  // The fallback is no row's code.
+  constexpr std::uint32_t NoValueCode() const override { return fallback_; }
+
   constexpr std::span<const CDValueCode> Rows() const { return rows_; }
   constexpr std::uint32_t Fallback() const { return fallback_; }
 
@@ -79,15 +85,17 @@ public:
   using CodeToValueFn = std::uint8_t (*)(std::uint32_t code);
   using ValueToCodeFn = std::uint32_t (*)(std::uint32_t value);
 
-  constexpr CDCodeScale(CodeToValueFn toValue, ValueToCodeFn toCode)
-      : toValue_(toValue), toCode_(toCode) {}
+  constexpr CDCodeScale(CodeToValueFn toValue, ValueToCodeFn toCode, std::uint32_t noValueCode)
+      : toValue_(toValue), toCode_(toCode), noValueCode_(noValueCode) {}
 
   std::uint8_t ToValue(std::uint32_t code) const override { return toValue_(code); }
   std::uint32_t ToCode(std::uint8_t value) const override { return toCode_(value); }
+  std::uint32_t NoValueCode() const override { return noValueCode_; }
 
 private:
   CodeToValueFn toValue_;
   ValueToCodeFn toCode_;
+  std::uint32_t noValueCode_;
 };
 
 // ---------------------------------------------------------------------------

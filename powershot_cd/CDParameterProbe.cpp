@@ -83,8 +83,8 @@ void ProbeImageFormat(cdHandle source, SupportedParamValuesType& table) {
       [&](cdHandle& e) { return CDEnumImageFormatAttributeReset(source, &e) == cdOK; },
       [&](cdHandle e) {
         for (cdUInt32 n = Count(CDGetImageFormatAttributeCount, e); n > 0; --n) {
-          cdUInt16 qualityCode = 0;
-          cdUInt16 sizeCode = 0;
+          auto qualityCode = static_cast<cdUInt16>(QualityTable.NoValueCode());
+          auto sizeCode = static_cast<cdUInt16>(ImageSizeTable.NoValueCode());
           CDEnumImageFormatAttributeNext.checked(e, &qualityCode, &sizeCode);
           quality.Found(QualityTable.ToValue(qualityCode));
           size.Found(ImageSizeTable.ToValue(sizeCode));
@@ -106,14 +106,15 @@ void ProbeImageFormat(cdHandle source, SupportedParamValuesType& table) {
 }
 
 // The codes of a family, or nothing when the SDK cannot list them; the walk
-// flags each code's value.
+// flags each code's value. A next that delivers nothing flags no value, as
+// every variable that receives a code starts from one without a value.
 bool ListFamily(cdHandle source, const CDValueFamily& family, const CDConversion& conversion,
                 RowFinder& row) {
   return Enumerate(
       family.Release, [&](cdHandle& e) { return family.Reset(source, &e) == cdOK; },
       [&](cdHandle e) {
         for (cdUInt32 n = Count(family.Count, e); n > 0; --n) {
-          cdUInt16 code = 0;
+          auto code = static_cast<cdUInt16>(conversion.NoValueCode());
           family.Next.checked(e, &code);
           row.Found(conversion.ToValue(code));
         }
@@ -168,8 +169,11 @@ void ProbeSetting(cdHandle source, SupportedParamValuesType& table, const CDSett
       },
       [&](cdHandle e) {
         std::vector<std::uint8_t> value(std::max<cdUInt32>(valueSize, 2));
+        const std::uint32_t noValue = param.Conversion.NoValueCode();
         for (cdUInt32 n = Count(CDGetRelCamSettingDataCount, e); n > 0; --n) {
           std::fill(value.begin(), value.end(), std::uint8_t{0});
+          value[0] = static_cast<std::uint8_t>(noValue);
+          value[1] = static_cast<std::uint8_t>(noValue >> 8);
           CDEnumRelCamSettingDataNext.checked(e, valueSize, static_cast<void*>(value.data()));
           const std::uint32_t code = param.Size == 1 ? value[0] : value[0] | value[1] << 8;
           row.Found(param.Conversion.ToValue(code));

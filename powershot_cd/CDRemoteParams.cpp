@@ -92,13 +92,20 @@ const std::array<CDSettingParam, 7> SettingParams{{
 
 namespace {
 
+// Every variable that receives a code starts from one without a public
+// value, so that a read that delivers nothing leaves its field 0, as a read
+// that fails does.
+cdUInt16 NoValue(const CDConversion& conversion) {
+  return static_cast<cdUInt16>(conversion.NoValueCode());
+}
+
 // A 16-bit code read by one call; nothing when the call fails.
 bool ReadCode(const CodeGet& get, cdHandle source, cdUInt16& code) {
   return get(source, &code) == cdOK;
 }
 
 void ReadParam(cdHandle source, const CDCodeParam& param, Params& params) {
-  cdUInt16 code = 0;
+  cdUInt16 code = NoValue(param.Conversion);
   if (ReadCode(param.Get, source, code)) {
     params.*param.Field = param.Conversion.ToValue(code);
   }
@@ -110,10 +117,11 @@ void WriteParam(cdHandle source, const CDCodeParam& param, const Params& params)
   }
 }
 
-// A camera setting of up to 2 bytes, little-endian; the size passed is the
-// buffer's, so the SDK never writes beyond it.
+// A camera setting of up to 2 bytes, little-endian, into `value`, which
+// holds what the buffer starts from; the size passed is the buffer's, so the
+// SDK never writes beyond it.
 bool ReadSetting(cdHandle source, cdUInt32 setting, cdUInt32 size, std::uint32_t& value) {
-  std::uint8_t bytes[2] = {};
+  std::uint8_t bytes[2] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8)};
   cdUInt32 length = size;
   if (CDGetRelCamSettingData(source, setting, &length, bytes) != cdOK) {
     return false;
@@ -123,7 +131,7 @@ bool ReadSetting(cdHandle source, cdUInt32 setting, cdUInt32 size, std::uint32_t
 }
 
 void ReadSettingParam(cdHandle source, const CDSettingParam& param, Params& params) {
-  std::uint32_t value = 0;
+  std::uint32_t value = param.Conversion.NoValueCode();
   if (ReadSetting(source, param.Code, param.Size, value)) {
     params.*param.Field = param.Conversion.ToValue(value);
   }
@@ -139,8 +147,8 @@ cdError WriteSetting(cdHandle source, cdUInt32 setting, cdUInt32 size, std::uint
 
 void ReadRemoteParams(cdHandle source, Params& params) {
   params = Params{};
-  cdUInt16 quality = 0;
-  cdUInt16 size = 0;
+  cdUInt16 quality = NoValue(QualityTable);
+  cdUInt16 size = NoValue(ImageSizeTable);
   if (CDGetImageFormatAttribute(source, &quality, &size) == cdOK) {
     params.CompQuality = QualityTable.ToValue(quality);
     params.ImageSize = ImageSizeTable.ToValue(size);
@@ -150,7 +158,7 @@ void ReadRemoteParams(cdHandle source, Params& params) {
   ReadParam(source, ShutterSpeedParam, params);
   ReadParam(source, ExposureCompensationParam, params);
 
-  cdUInt16 whiteBalance = 0;
+  cdUInt16 whiteBalance = NoValue(WhiteBalanceTable);
   if (ReadCode(WhiteBalanceParam.Get, source, whiteBalance)) {
     params.WhiteBalanceSetting = WhiteBalanceTable.ToValue(whiteBalance);
     std::uint32_t kelvin = 0;
@@ -161,8 +169,8 @@ void ReadRemoteParams(cdHandle source, Params& params) {
   }
   ReadParam(source, AFDistanceParam, params);
 
-  cdUInt16 flashMode = 0;
-  cdUInt16 flashCompensation = 0;
+  cdUInt16 flashMode = NoValue(FlashModeTable);
+  cdUInt16 flashCompensation = NoValue(CompensationTable);
   if (CDGetFlashSetting(source, &flashMode, &flashCompensation) == cdOK) {
     params.StrobeSetting = FlashModeTable.ToValue(flashMode);
     params.StrobeCompSetting = CompensationTable.ToValue(flashCompensation);

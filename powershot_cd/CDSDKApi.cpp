@@ -119,8 +119,8 @@ cdHandle TCDSDK::OpenPropertySearch() {
 
 // The search ends when the SDK reports no further property, or after as many
 // properties as the SDK counts: a camera without the property fails with the
-// SDK's enumeration error, or with "no item left" when its SDK keeps
-// delivering properties.
+// SDK's enumeration error, or, when its SDK keeps delivering properties,
+// with the error of an enumeration that has no item left (0x000000F0).
 template <typename Use>
 void TCDSDK::SearchProperty(cdHandle enumeration, cdUInt32 code, Use use) {
   TryFinally(
@@ -384,7 +384,7 @@ void TCDSDK::StartReleaseControl(ReleaseModeType mode, ReleaseDataKindType kind,
   std::uint8_t imageMode = 0;
   std::string cacheFile;
   if (!cacheDirectory.empty()) {
-    cdUInt16 code = 0;
+    auto code = static_cast<cdUInt16>(cd::ImageModeTable.NoValueCode());
     if (CDGetShootingMode.bound() && CDGetShootingMode(SourceHandle, &code) == cdOK) {
       imageMode = cd::ImageModeTable.ToValue(code);
     }

@@ -69,7 +69,11 @@ CDDemoResult RunCDDemoSession(ToolHost& host, const std::string& folder, std::in
   std::int64_t fetched = host.AnnouncedPictures();
   for (std::int32_t shot = 1; shot <= count; ++shot) {
     const std::int64_t before = host.AnnouncedPictures();
-    control.RemoteTakePicture();
+    {
+      // The camera reports how its release goes.
+      const ProgressScope progress(host.Progress(), "release");
+      control.RemoteTakePicture();
+    }
     host.WaitForPictures(before + 1);
     while (fetched < host.AnnouncedPictures()) {
       const std::string name = ShotName(files.size() + 1);

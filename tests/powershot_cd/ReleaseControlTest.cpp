@@ -246,9 +246,14 @@ TEST_F(CDReleaseControl, FamiliesTheSDKCannotListAreTried) {
   }();
   UseCamera(NotEnumerable());
   const auto before = WorldSettings();
+  probeReports.clear();
+  const platform::Milliseconds sleptBefore = clock.slept();
   const RemoteStartInfoType tried = Probe();
   // The trials find what the lists hold: the same table.
   EXPECT_EQ(tried.SupportedParamValues.Flags, listed.SupportedParamValues.Flags);
+  // Some 300 trials and every progress report, without a pause.
+  EXPECT_THAT(probeReports, ElementsAreArray(ProbeProgress));
+  EXPECT_EQ(clock.slept(), sleptBefore);
   EXPECT_EQ(CallsOf("CDSetImageFormatAttribute"), 30u + 1u); // every pair, then the restore
   EXPECT_EQ(CallsOf("CDSetAvValue"), 40u + 1u);
   EXPECT_EQ(CallsOf("CDSetTvValue"), 59u + 1u);

@@ -4,9 +4,13 @@
 
 #include "SimulatedCD.h"
 
+#include "core/TempFolder.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <filesystem>
 #include <regex>
 #include <string>
 #include <vector>
@@ -114,6 +118,30 @@ TEST_F(CDRemoteParams, AFailedReadLeavesOnlyItsFieldsZero) {
   EXPECT_EQ(params.Tv, 32);
   EXPECT_EQ(params.ISO, 1);
   EXPECT_EQ(params.Beep, 1);
+}
+
+TEST_F(CDRemoteParams, AReadThatDeliversNoCodeReadsAsZero) {
+  UseCamera();
+  // Every read answers success without writing its code.
+  for (const char* function :
+       {"CDGetImageFormatAttribute", "CDGetShootingMode", "CDGetAvValue", "CDGetTvValue",
+        "CDGetExposureComp", "CDGetWBSetting", "CDGetAFDistanceSetting", "CDGetFlashSetting",
+        "CDGetRelCamSettingData"}) {
+    Sim().injectFailure(function, 0, 0, 100);
+  }
+  const RemoteParamsType params = Read();
+  const RemoteParamsType none{};
+  EXPECT_EQ(std::memcmp(&params, &none, sizeof params), 0)
+      << "image mode " << int{params.ImageMode} << ", AF distance " << int{params.AFDistance}
+      << ", contrast " << int{params.Contrast} << ", ISO " << int{params.ISO};
+
+  // The probe's shooting-mode read names the cache file after no image mode.
+  controller->RemoteEnd();
+  TempFolder folder;
+  controller->RemoteStart(ReleaseModeType::ReleaseModeOnlyToPC,
+                          ReleaseDataKindType::ReleaseDataKindTakeOnlyPicture, true,
+                          folder.path().string());
+  EXPECT_TRUE(std::filesystem::is_regular_file(folder.path() / "PowerShot Test Mode0"));
 }
 
 TEST_F(CDRemoteParams, FieldsAreWrittenInOrderThroughTheirTables) {

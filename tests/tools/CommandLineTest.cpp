@@ -993,6 +993,12 @@ TEST_F(CommandLineTest, OlderPowerShotCamerasShootAndShowTheirParameters) {
       Run({"--quiet", "--camera", "powershot:0", "shoot", "-n", "2", "-o", pictures});
   ASSERT_EQ(shoot.ExitCode, 0) << shoot.Err;
   EXPECT_EQ(StartOf(platform::joinPath(pictures, "shot-002.jpg"), 2), JpegStart);
+  // The camera reports the progress of its release too: it is shown as the
+  // release's, not as a transfer's.
+  const Result shown =
+      Run({"--camera", "powershot:0", "shoot", "-n", "1", "-o", folder.file("shown")});
+  ASSERT_EQ(shown.ExitCode, 0) << shown.Err;
+  EXPECT_EQ(shown.Err, "release: 100%\nshot-001.jpg: 100%\n");
 
   const Result get = Run({"--camera", "powershot:0", "params", "get", "Av", "ImageMode"});
   EXPECT_EQ(get.ExitCode, 0) << get.Err;
@@ -1010,6 +1016,8 @@ TEST_F(CommandLineTest, OlderPowerShotCamerasShootAndShowTheirParameters) {
   ASSERT_EQ(demo.ExitCode, 0) << demo.Err;
   EXPECT_NE(demo.Out.find("Connecting powershot:0 (CD)"), std::string::npos) << demo.Out;
   EXPECT_EQ(StartOf(platform::joinPath(demoFolder, "cd-shot-1.jpg"), 2), JpegStart);
+  EXPECT_NE(demo.Err.find("release: 100%\ncd-shot-1.jpg: 100%\n"), std::string::npos) << demo.Err;
+  EXPECT_EQ(demo.Err.find("transfer"), std::string::npos) << demo.Err;
   const std::string last = demo.Out.substr(demo.Out.rfind('\n', demo.Out.size() - 2) + 1);
   EXPECT_NE(last.find(": shot-001.jpg and cd-shot-1.jpg;"), std::string::npos) << last;
 }
