@@ -635,7 +635,7 @@ TEST_F(CommandLineTest, ParametersAreShownInPhotographersTerms) {
                      "PictureStyle.Sharpness = 3\n"
                      "PictureStyle.MonochromeFilter = 0 (none)\n"
                      "WhiteBalanceShift.WBShiftEnabled = 1 (yes)\n"
-                     "StrobeSetting = 0\n");
+                     "StrobeSetting = 0 (no value)\n");
 
   const Result supported = Run(
       {"params", "supported", "Av", "ISO", "WhiteBalanceSetting", "PictureStyle", "StrobeSetting"});
@@ -685,13 +685,21 @@ TEST_F(CommandLineTest, ParametersAreSetInPhotographersTermsAndReachTheCamera) {
   EXPECT_EQ(ambiguous.ExitCode, 1);
   EXPECT_EQ(ambiguous.Err, "vostrel: 8 could be f/8 or value 8 (f/2.2): write f/8 or #8\n");
   EXPECT_EQ(PropertyWrites(ambiguous.CallLog), std::vector<std::string>{"0x0000000B=02000000"});
-  const Result wrong = Run({"params", "set", "WhiteBalance=sunny"});
+  // A value the tool does not know, or one the camera did not take, is
+  // refused listing what this camera takes: it is probed for that.
+  const Result wrong = Run({"-q", "params", "set", "WhiteBalance=sunny"});
   EXPECT_EQ(wrong.ExitCode, 1);
-  EXPECT_EQ(wrong.Err.rfind("vostrel: WhiteBalanceSetting cannot be sunny; it can be auto, "
-                            "daylight, cloudy, tungsten, ",
-                            0),
+  EXPECT_EQ(wrong.Err, "vostrel: WhiteBalanceSetting cannot be sunny; the camera takes auto, "
+                       "daylight, cloudy, tungsten, fluorescent, flash, custom, shade and colour "
+                       "temperature\n");
+  const Result notTaken = Run({"-q", "params", "set", "Av=f/1.4"});
+  EXPECT_EQ(notTaken.ExitCode, 1);
+  EXPECT_EQ(notTaken.Err.rfind("vostrel: The camera did not take 1 of 1 values: Av (wanted 4 "
+                               "(f/1.4), the camera has 13 (f/4); it takes f/2, f/2.2, ",
+                               0),
             0U)
-      << wrong.Err;
+      << notTaken.Err;
+  EXPECT_NE(notTaken.Err.find(", f/29 and f/32)\n"), std::string::npos) << notTaken.Err;
 
   // After a probe the message lists what this camera takes: its apertures
   // run from code 24 (f/2) to 88 (f/32).
@@ -789,7 +797,7 @@ TEST_F(CommandLineTest, ParameterNamesAreCheckedAndGroupsNamedByTheirFields) {
 TEST_F(CommandLineTest, SettingWithJsonReportsWhatTheCameraTook) {
   UseScenario(R"json({"eos": {"cameras": [{"model": "EOS Stubborn",
       "properties": {"Av": {"value": 40, "readBack": "unchanged"}}}]}})json");
-  const Result set = Run({"--json", "params", "set", "Av=f/5.6", "ISO=400"});
+  const Result set = Run({"-q", "--json", "params", "set", "Av=f/5.6", "ISO=400"});
   EXPECT_EQ(set.ExitCode, 1);
   EXPECT_EQ(set.Err.rfind("vostrel: The camera did not take 1 of 2 values: Av (wanted ", 0), 0U)
       << set.Err;
@@ -974,10 +982,11 @@ TEST_F(CommandLineTest, ParametersTheCameraDidNotTakeAreNamed) {
   const std::string refused = "vostrel: The camera did not take 1 of 1 values: Av (wanted " +
                               std::to_string(f56) + " (f/5.6), the camera has " +
                               std::to_string(f4) + " (f/4))\n";
-  const Result set = Run({"params", "set", "Av=f/5.6"});
+  // The camera says it takes f/5.6: no list of what it takes follows.
+  const Result set = Run({"-q", "params", "set", "Av=f/5.6"});
   EXPECT_EQ(set.ExitCode, 1);
   EXPECT_EQ(set.Err, refused);
-  const Result load = Run({"params", "load", file});
+  const Result load = Run({"-q", "params", "load", file});
   EXPECT_EQ(load.ExitCode, 1);
   EXPECT_EQ(load.Err, refused);
 }
@@ -986,7 +995,9 @@ TEST_F(CommandLineTest, OlderPowerShotCamerasShootAndShowTheirParameters) {
   UseScenario(R"json({
     "eos": { "cameras": [ { "model": "EOS Bench" } ] },
     "cd": { "cameras": [ { "model": "Simulated Classic", "properties": {
-      "Av": { "value": 40, "accepted": [32, 40], "enumerable": false } } } ] }
+      "Av": { "value": 40, "accepted": [32, 40], "enumerable": false },
+      "WhiteBalance": { "value": 15, "accepted": [0, 1, 15] },
+      "AFDistance": { "value": 9 } } } ] }
   })json");
   const std::string pictures = folder.file("pictures");
   const Result shoot =
@@ -994,9 +1005,21 @@ TEST_F(CommandLineTest, OlderPowerShotCamerasShootAndShowTheirParameters) {
   ASSERT_EQ(shoot.ExitCode, 0) << shoot.Err;
   EXPECT_EQ(StartOf(platform::joinPath(pictures, "shot-002.jpg"), 2), JpegStart);
 
-  const Result get = Run({"--camera", "powershot:0", "params", "get", "Av", "ImageMode"});
+  // Every setting a CD camera reports has a name; the kinds it has not have
+  // no value.
+  const Result get = Run({"--camera", "powershot:0", "params", "get", "Av", "ImageMode",
+                          "WhiteBalance", "AFDistance", "DriveMode"});
   EXPECT_EQ(get.ExitCode, 0) << get.Err;
-  EXPECT_EQ(get.Out.rfind("Av = 13 (f/4)\nImageMode = 16", 0), 0U) << get.Out;
+  EXPECT_EQ(get.Out, "Av = 13 (f/4)\nImageMode = 16 (program AE)\nWhiteBalanceSetting = 9 "
+                     "(custom 1)\nAFDistance = 10 (super macro)\nDriveMode = 0 (no value)\n");
+  // What the camera does not take, or has not, is named with what it takes.
+  const Result notTaken = Run(
+      {"-q", "--camera", "powershot:0", "params", "set", "WhiteBalance=shade", "DriveMode=single"});
+  EXPECT_EQ(notTaken.ExitCode, 1);
+  EXPECT_EQ(notTaken.Err, "vostrel: The camera did not take 2 of 2 values: WhiteBalanceSetting "
+                          "(wanted 12 (shade), the camera has 9 (custom 1); it takes auto, "
+                          "daylight and custom 1), DriveMode (wanted 1 (single), the camera has "
+                          "0 (no value); the camera does not offer it)\n");
   // The aperture is found by trying each value.
   const Result supported = Run({"--camera", "powershot:0", "params", "supported", "Av"});
   EXPECT_EQ(supported.ExitCode, 0) << supported.Err;
