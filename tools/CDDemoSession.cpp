@@ -69,7 +69,10 @@ CDDemoResult RunCDDemoSession(ToolHost& host, const std::string& folder, std::in
   std::int64_t fetched = host.AnnouncedPictures();
   for (std::int32_t shot = 1; shot <= count; ++shot) {
     const std::int64_t before = host.AnnouncedPictures();
-    control.RemoteTakePicture();
+    {
+      const ProgressScope progress(host.Progress(), "taking picture " + std::to_string(shot));
+      control.RemoteTakePicture();
+    }
     host.WaitForPictures(before + 1);
     while (fetched < host.AnnouncedPictures()) {
       const std::string name = ShotName(files.size() + 1);

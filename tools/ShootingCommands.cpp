@@ -66,7 +66,11 @@ std::vector<std::string> ShootAndFetch(ToolHost& host, const ShootOptions& optio
   std::int64_t fetched = host.AnnouncedPictures();
   for (std::int32_t shot = 1; shot <= options.Count; ++shot) {
     const std::int64_t before = host.AnnouncedPictures();
-    control.RemoteTakePicture();
+    {
+      // The PowerShot cameras report the release's own progress.
+      const ProgressScope progress(host.Progress(), "taking picture " + std::to_string(shot));
+      control.RemoteTakePicture();
+    }
     if (!toPC) {
       messages << "shot " << shot << " kept in the camera\n";
       continue;

@@ -1004,6 +1004,10 @@ TEST_F(CommandLineTest, OlderPowerShotCamerasShootAndShowTheirParameters) {
       Run({"--quiet", "--camera", "powershot:0", "shoot", "-n", "2", "-o", pictures});
   ASSERT_EQ(shoot.ExitCode, 0) << shoot.Err;
   EXPECT_EQ(StartOf(platform::joinPath(pictures, "shot-002.jpg"), 2), JpegStart);
+  // Off a terminal each transfer leaves one line, the release's own included.
+  const Result shown = Run({"--camera", "powershot:0", "shoot", "-o", folder.file("shown")});
+  ASSERT_EQ(shown.ExitCode, 0) << shown.Err;
+  EXPECT_EQ(shown.Err, "taking picture 1: 100%\nshot-001.jpg: 100%\n");
 
   // Every setting a CD camera reports has a name; the kinds it has not have
   // no value.
