@@ -579,9 +579,20 @@ TEST_F(CommandLineTest, CardPicturesDownloadAndRawFilesDevelop) {
   EXPECT_EQ(rawInfo.ExitCode, 0) << rawInfo.Err;
   EXPECT_EQ(rawInfo.Out.substr(0, rawInfo.Out.find('\n') + 1), "white balance:  1 (auto)\n")
       << rawInfo.Out;
-  EXPECT_NE(rawInfo.Out.find("\nwhite balances it can be developed with: auto, "),
+  EXPECT_NE(rawInfo.Out.find("\nkelvin:         0 (no value)\nwhite balances it can be developed "
+                             "with: auto, "),
             std::string::npos)
       << rawInfo.Out;
+  // A white balance the picture cannot be developed with is refused, naming
+  // those it can.
+  const Result unknown =
+      Run({"raw", "develop", raw, folder.file("custom.jpg"), "--white-balance", "custom 1"});
+  EXPECT_EQ(unknown.ExitCode, 1);
+  EXPECT_EQ(unknown.Err, "vostrel: IMG_0002.CR2 cannot be developed with the white balance 9 "
+                         "(custom 1); it can be with auto, daylight, cloudy, tungsten, "
+                         "fluorescent, flash, custom, shade, colour temperature, PC 1, PC 2 and "
+                         "PC 3\n");
+  EXPECT_FALSE(platform::fileExists(folder.file("custom.jpg")));
 
   const std::string jpeg = folder.file("developed.jpg");
   const Result developJpeg = Run({"raw", "develop", raw, jpeg, "--format", "jpeg"});
