@@ -730,6 +730,13 @@ TEST_F(CommandLineTest, LevelsMeanWhatTheConnectedCameraDoes) {
     "cd": { "cameras": [ { "model": "Simulated Classic" } ] },
     "pr": { "cameras": [ { "model": "PowerShot Bench" } ] }
   })json");
+  // The list tells the two kinds of PowerShot camera apart.
+  EXPECT_EQ(Run({"list"}).Out, "powershot:0\tSimulated Classic\t(older PowerShot, CD)\n"
+                               "powershot:1\tPowerShot Bench\t(newer PowerShot, PR)\n");
+  const nlohmann::json cameras = nlohmann::json::parse(Run({"--json", "list"}).Out)["cameras"];
+  ASSERT_EQ(cameras.size(), 2U);
+  EXPECT_EQ(cameras[0]["kind"], "cd");
+  EXPECT_EQ(cameras[1]["kind"], "pr");
   // Each run starts from the scenario again: what the camera took is read in
   // the run that set it.
   struct Case {
@@ -896,7 +903,7 @@ TEST_F(CommandLineTest, JsonOutputIsOneDocumentOnStandardOutput) {
   };
   EXPECT_EQ(document({"--json", "list"}),
             nlohmann::json::parse(R"({"cameras": [{"camera": "eos:0", "family": "eos",
-                                  "number": 0, "model": "EOS Bench"}]})"));
+                                  "kind": "eos", "number": 0, "model": "EOS Bench"}]})"));
 
   const nlohmann::json info = document({"info", "--json"});
   EXPECT_EQ(info["model"], "EOS Bench");
