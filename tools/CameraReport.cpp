@@ -70,8 +70,9 @@ std::int32_t PrintCameraList(const TVostrelActiveX& control, std::ostream& out,
 
 void PrintConnectInfo(const TVostrelActiveX& control, std::ostream& out,
                       const std::string& indent) {
+  const std::string owner = control.Connect_OwnerName();
   out << indent << "model:    " << control.Connect_CameraModelName() << '\n'
-      << indent << "owner:    " << control.Connect_OwnerName() << '\n'
+      << indent << "owner:    " << (owner.empty() ? "(none)" : owner) << '\n'
       << indent << "battery:  " << BatterySourceName(control.Connect_Battery_BatterySource())
       << ", " << BatteryStatusName(control.Connect_Battery_BatteryStatus()) << '\n';
 }

@@ -238,8 +238,10 @@ TEST_F(CommandLineTest, ListsAndDescribesTheScenarioCamera) {
 
   const Result owner = Run({"set-owner", "Lab 5"});
   EXPECT_EQ(owner.ExitCode, 0) << owner.Err;
+  EXPECT_EQ(owner.Out, "owner of eos:0 set to \"Lab 5\"\n");
   const Result clock = Run({"set-clock", "--time", "2024-02-29 23:59:59.5"});
   EXPECT_EQ(clock.ExitCode, 0) << clock.Err;
+  EXPECT_EQ(clock.Out, "clock of eos:0 set to 2024-02-29 23:59:59.500\n");
 }
 
 TEST_F(CommandLineTest, NoCameraIsNotAnError) {
@@ -730,6 +732,10 @@ TEST_F(CommandLineTest, LevelsMeanWhatTheConnectedCameraDoes) {
     "cd": { "cameras": [ { "model": "Simulated Classic" } ] },
     "pr": { "cameras": [ { "model": "PowerShot Bench" } ] }
   })json");
+  // An older PowerShot camera without an owner name has no body ID either.
+  const Result info = Run({"--camera", "powershot:0", "info"});
+  EXPECT_NE(info.Out.find("owner:    (none)\n"), std::string::npos) << info.Out;
+  EXPECT_NE(info.Out.find("body ID:  (none)\n"), std::string::npos) << info.Out;
   // The list tells the two kinds of PowerShot camera apart.
   EXPECT_EQ(Run({"list"}).Out, "powershot:0\tSimulated Classic\t(older PowerShot, CD)\n"
                                "powershot:1\tPowerShot Bench\t(newer PowerShot, PR)\n");
