@@ -407,6 +407,14 @@ void CheckTaken(const Camera& camera, const std::vector<ExpectedValue>& expected
           entry["accepted"].push_back(ValueJson(table, value));
         }
       }
+      // A camera that shows no value of a kind it takes leaves it to its
+      // shooting mode (no aperture in program AE, for example).
+      if (now == 0 && !accepted.empty() &&
+          std::find(accepted.begin(), accepted.end(), wanted.Value) != accepted.end()) {
+        const ValueTable& modes = RemoteParamValues(RemoteParamImageMode, camera.Family);
+        refused += "; it sets none in its image mode " +
+                   modes.Show(camera.Control.RemoteGetRemoteParams(RemoteParamImageMode));
+      }
       refused += ")";
       ++count;
     }

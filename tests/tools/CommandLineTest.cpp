@@ -736,6 +736,12 @@ TEST_F(CommandLineTest, LevelsMeanWhatTheConnectedCameraDoes) {
   const Result info = Run({"--camera", "powershot:0", "info"});
   EXPECT_NE(info.Out.find("owner:    (none)\n"), std::string::npos) << info.Out;
   EXPECT_NE(info.Out.find("body ID:  (none)\n"), std::string::npos) << info.Out;
+  // A newer PowerShot camera in program AE takes apertures but sets its own.
+  const Result program = Run({"-q", "--camera", "powershot:1", "params", "set", "Av=f/5.6"});
+  EXPECT_EQ(program.ExitCode, 1);
+  EXPECT_EQ(program.Err, "vostrel: The camera did not take 1 of 1 values: Av (wanted 16 (f/5.6), "
+                         "the camera has 0 (no value); it sets none in its image mode 16 "
+                         "(program AE))\n");
   // The list tells the two kinds of PowerShot camera apart.
   EXPECT_EQ(Run({"list"}).Out, "powershot:0\tSimulated Classic\t(older PowerShot, CD)\n"
                                "powershot:1\tPowerShot Bench\t(newer PowerShot, PR)\n");
