@@ -70,8 +70,7 @@ CDDemoResult RunCDDemoSession(ToolHost& host, const std::string& folder, std::in
   for (std::int32_t shot = 1; shot <= count; ++shot) {
     const std::int64_t before = host.AnnouncedPictures();
     {
-      // The camera reports how its release goes.
-      const ProgressScope progress(host.Progress(), "release");
+      const ProgressScope progress(host.Progress(), "taking picture " + std::to_string(shot));
       control.RemoteTakePicture();
     }
     host.WaitForPictures(before + 1);

@@ -6,6 +6,7 @@
 #include "tools/Commands.h"
 #include "tools/JsonOutput.h"
 
+#include <cstdio>
 #include <iostream>
 
 namespace vostrel::tools {
@@ -38,7 +39,10 @@ void ShowInfo(ToolHost& host, const CameraChoice& camera, bool json) {
   }
   std::cout << "camera:   " << CameraName(control.Connect_CameraModel(), camera.Number) << '\n';
   PrintConnectInfo(control, std::cout);
-  std::cout << "body ID:  " << control.GetBodyID() << '\n';
+  // The older PowerShot cameras have no body ID: the control gives 0.
+  const auto bodyId = control.GetBodyID();
+  std::cout << "body ID:  " << (bodyId == 0 ? std::string("(none)") : std::to_string(bodyId))
+            << '\n';
   std::cout << "remote:   " << (control.RemoteSupported() ? "supported" : "not supported") << '\n';
   session.Close();
 }
@@ -50,6 +54,11 @@ void SetClock(ToolHost& host, const CameraChoice& camera, const ClockParts& time
   control.SetTimeInCamera(time.Year, time.Month, time.Day, time.Hour, time.Minute, time.Second,
                           time.Millisecond);
   session.Close();
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", time.Year, time.Month,
+                time.Day, time.Hour, time.Minute, time.Second, time.Millisecond);
+  std::cout << "clock of " << CameraName(camera.Family, camera.Number) << " set to " << text
+            << '\n';
 }
 
 void SetOwner(ToolHost& host, const CameraChoice& camera, const std::string& owner) {
@@ -58,6 +67,8 @@ void SetOwner(ToolHost& host, const CameraChoice& camera, const std::string& own
   session.Connect(camera);
   control.SetOwnerName(owner);
   session.Close();
+  std::cout << "owner of " << CameraName(camera.Family, camera.Number) << " set to \"" << owner
+            << "\"\n";
 }
 
 } // namespace

@@ -34,12 +34,33 @@ std::string BatteryStatusName(TxBatteryStatusType status) {
   }
 }
 
+namespace {
+
+// The two kinds of PowerShot camera share one list; "eos", "pr" or "cd".
+std::string KindName(TxCamModType family, std::int32_t number) {
+  switch (FamilyOf(CameraChoice{family, number})) {
+  case CameraFamily::CD:
+    return "cd";
+  case CameraFamily::PR:
+    return "pr";
+  default:
+    return "eos";
+  }
+}
+
+} // namespace
+
 std::int32_t PrintCameraList(const TVostrelActiveX& control, std::ostream& out,
                              const std::string& indent) {
   const auto printFamily = [&](TxCamModType family, std::int32_t count) {
     for (std::int32_t number = 0; number < count; ++number) {
       out << indent << CameraName(family, number) << '\t'
-          << control.OpenCameraEnumeration_GetModel(family, number) << '\n';
+          << control.OpenCameraEnumeration_GetModel(family, number);
+      if (family == CamModPowerShot) {
+        out << (KindName(family, number) == "cd" ? "\t(older PowerShot, CD)"
+                                                 : "\t(newer PowerShot, PR)");
+      }
+      out << '\n';
     }
     return count;
   };
@@ -49,8 +70,9 @@ std::int32_t PrintCameraList(const TVostrelActiveX& control, std::ostream& out,
 
 void PrintConnectInfo(const TVostrelActiveX& control, std::ostream& out,
                       const std::string& indent) {
+  const std::string owner = control.Connect_OwnerName();
   out << indent << "model:    " << control.Connect_CameraModelName() << '\n'
-      << indent << "owner:    " << control.Connect_OwnerName() << '\n'
+      << indent << "owner:    " << (owner.empty() ? "(none)" : owner) << '\n'
       << indent << "battery:  " << BatterySourceName(control.Connect_Battery_BatterySource())
       << ", " << BatteryStatusName(control.Connect_Battery_BatteryStatus()) << '\n';
 }
@@ -61,6 +83,7 @@ nlohmann::json CameraListJson(const TVostrelActiveX& control) {
     for (std::int32_t number = 0; number < count; ++number) {
       cameras.push_back({{"camera", CameraName(family, number)},
                          {"family", FamilyName(family)},
+                         {"kind", KindName(family, number)},
                          {"number", number},
                          {"model", control.OpenCameraEnumeration_GetModel(family, number)}});
     }

@@ -180,7 +180,7 @@ const ValueTable& ReversedThreeLevelTable() {
 const ValueTable& WhiteBalanceTable() {
   static const ValueTable table =
       WordTable({"", "auto", "daylight", "cloudy", "tungsten", "fluorescent", "flash", "custom",
-                 "fluorescent H", "", "", "", "shade",
+                 "fluorescent H", "custom 1", "custom 2", "black and white|monochrome", "shade",
                  "colour temperature|color temperature|kelvin", "PC 1", "PC 2", "PC 3"});
   return table;
 }
@@ -226,6 +226,11 @@ std::string ValueTable::Meaning(std::int32_t value) const {
 }
 
 std::string ValueTable::Show(std::int32_t value) const {
+  // Public value 0 of a coded kind, and a Kelvin value of 0, are no setting
+  // at all: a bare 0 would read as a level ("Contrast = 0") or a number.
+  if (value == 0 && ((style_ == Style::Coded && lowest_ == 1) || style_ == Style::Kelvin)) {
+    return "0 (no value)";
+  }
   const std::string meaning = Meaning(value);
   return meaning.empty() || style_ == Style::Signed ? std::to_string(value)
                                                     : std::to_string(value) + " (" + meaning + ")";
@@ -332,7 +337,7 @@ const ValueTable& RemoteParamValues(std::int32_t kind, CameraFamily family) {
                                                  "long shutter",
                                                  "super macro",
                                                  "foliage",
-                                                 "",
+                                                 "indoor",
                                                  "fireworks",
                                                  "beach",
                                                  "underwater",
@@ -350,9 +355,9 @@ const ValueTable& RemoteParamValues(std::int32_t kind, CameraFamily family) {
                  "partial", "centre-weighted average|center-weighted average"});
   static const ValueTable afMode =
       WordTable({"", "one shot|one-shot", "AI servo|servo", "AI focus", "manual focus|MF"});
-  static const ValueTable afDistance =
-      WordTable({"", "manual", "auto", "unknown", "close-up zone", "very close zone", "close zone",
-                 "middle zone", "far zone", "", "", "", ""});
+  static const ValueTable afDistance = WordTable(
+      {"", "manual", "auto", "unknown", "close-up zone", "very close zone", "close zone",
+       "middle zone", "far zone", "pan focus", "super macro", "infinity", "super macro 0 cm"});
   static const ValueTable afPoint =
       WordTable({"", "centre, fixed|center, fixed", "automatic (AiAF)|AiAF", "centre|center",
                  "left", "right", "top", "bottom"});

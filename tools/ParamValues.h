@@ -48,8 +48,8 @@ public:
   // The meaning of a value, or the empty string for 0 of a coded table (no
   // value) and for a value without a known meaning.
   std::string Meaning(std::int32_t value) const;
-  // The value as the host shows it: "16 (f/5.6)", or the bare number when
-  // it has no meaning of its own.
+  // The value as the host shows it: "16 (f/5.6)", "0 (no value)" for 0 of
+  // a coded table, or the bare number when it has no meaning of its own.
   std::string Show(std::int32_t value) const;
 
   // Reads what the user typed: a meaning in any of its spellings, a public

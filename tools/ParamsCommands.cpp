@@ -15,6 +15,7 @@
 #include "tools/ToolError.h"
 
 #include <algorithm>
+#include <functional>
 #include <iostream>
 #include <string>
 #include <system_error>
@@ -145,11 +146,23 @@ std::vector<ParamField> AllFields() {
 }
 
 // The connected camera, with the family whose tables give its values'
-// meanings.
+// meanings. Which values it accepts is known once it has been probed; a
+// command that did not probe it does so when it has to refuse a value, so
+// that the refusal lists what this camera takes.
 struct Camera {
   TVostrelActiveX& Control;
   CameraFamily Family;
+  // Probes the camera in remote mode unless it has been probed.
+  std::function<void()> EnsureProbed;
 };
+
+// Whether the camera's list of accepted values tells what a value of the
+// field may be: the plain kinds with coded values.
+bool HasAcceptedValues(const ValueTable& table, const ParamField& field) {
+  return field.FieldGroup == ParamField::Group::Plain &&
+         field.Kind != RemoteParamWhiteBalanceKelvin &&
+         table.ValueStyle() == ValueTable::Style::Coded;
+}
 
 const ValueTable& TableOf(const ParamField& field, CameraFamily family) {
   switch (field.FieldGroup) {
@@ -252,6 +265,10 @@ std::string CameraFieldsText(const TVostrelActiveX& control) {
 
 std::string AcceptedText(const Camera& camera, const ParamField& field) {
   const ValueTable& table = TableOf(field, camera.Family);
+  const bool listed = HasAcceptedValues(table, field);
+  if (listed) {
+    camera.EnsureProbed();
+  }
   const std::vector<std::int32_t> accepted = AcceptedValues(camera.Control, field);
   switch (table.ValueStyle()) {
   case ValueTable::Style::Coded:
@@ -267,14 +284,16 @@ std::string AcceptedText(const Camera& camera, const ParamField& field) {
   if (!accepted.empty()) {
     return "the camera takes " + ListMeanings(table, accepted);
   }
+  if (listed) {
+    return "the camera does not offer " + field.Name;
+  }
   std::vector<std::int32_t> all;
   for (std::int32_t value = table.Lowest(); value <= table.Highest(); ++value) {
     if (!table.Meaning(value).empty()) {
       all.push_back(value);
     }
   }
-  return "it can be " + ListMeanings(table, all) + " (or #N for public value N); 'vostrel params " +
-         "supported " + field.Name + "' shows what this camera takes";
+  return "it can be " + ListMeanings(table, all) + " (or #N for public value N)";
 }
 
 // "Av=5.6", "Tv=1/125", "WhiteBalance=daylight", "ISO=#5": the value in any
@@ -362,15 +381,44 @@ void CheckTaken(const Camera& camera, const std::vector<ExpectedValue>& expected
   for (const ExpectedValue& wanted : expected) {
     const ValueTable& table = TableOf(wanted.Field, camera.Family);
     const std::int32_t now = ReadField(camera.Control, wanted.Field);
-    parameters.push_back({{"name", wanted.Field.Name},
-                          {"wanted", ValueJson(table, wanted.Value)},
-                          {"camera", ValueJson(table, now)},
-                          {"taken", now == wanted.Value}});
+    nlohmann::json entry{{"name", wanted.Field.Name},
+                         {"wanted", ValueJson(table, wanted.Value)},
+                         {"camera", ValueJson(table, now)},
+                         {"taken", now == wanted.Value}};
     if (now != wanted.Value) {
       refused += std::string(count == 0 ? "" : ", ") + wanted.Field.Name + " (wanted " +
-                 table.Show(wanted.Value) + ", the camera has " + table.Show(now) + ")";
+                 table.Show(wanted.Value) + ", the camera has " + table.Show(now);
+      // A value the camera says it takes and did not take is named as such;
+      // otherwise the values it takes follow.
+      std::vector<std::int32_t> accepted;
+      if (HasAcceptedValues(table, wanted.Field)) {
+        camera.EnsureProbed();
+        accepted = AcceptedValues(camera.Control, wanted.Field);
+        if (accepted.empty()) {
+          refused += "; the camera does not offer it";
+          entry["accepted"] = nlohmann::json::array();
+        }
+      }
+      if (!accepted.empty() &&
+          std::find(accepted.begin(), accepted.end(), wanted.Value) == accepted.end()) {
+        refused += "; it takes " + ListMeanings(table, accepted);
+        entry["accepted"] = nlohmann::json::array();
+        for (const std::int32_t value : accepted) {
+          entry["accepted"].push_back(ValueJson(table, value));
+        }
+      }
+      // A camera that shows no value of a kind it takes leaves it to its
+      // shooting mode (no aperture in program AE, for example).
+      if (now == 0 && !accepted.empty() &&
+          std::find(accepted.begin(), accepted.end(), wanted.Value) != accepted.end()) {
+        const ValueTable& modes = RemoteParamValues(RemoteParamImageMode, camera.Family);
+        refused += "; it sets none in its image mode " +
+                   modes.Show(camera.Control.RemoteGetRemoteParams(RemoteParamImageMode));
+      }
+      refused += ")";
       ++count;
     }
+    parameters.push_back(std::move(entry));
   }
   if (json) {
     PrintJson(std::cout, {{"parameters", parameters}, {"notTaken", count}});
@@ -397,11 +445,23 @@ void InRemoteMode(ToolHost& host, const CameraChoice& choice, Work&& work, bool 
                   const std::string& cacheDirectory = {}) {
   CameraSession session(host.Control());
   session.Connect(choice);
-  {
-    const ProgressScope progress(host.Progress(), probe ? "probing" : "");
-    session.StartRemote(ReleaseModeOnlyToPC, ReleaseDataKindTakeOnlyPicture, probe, cacheDirectory);
-  }
-  work(Camera{host.Control(), FamilyOf(choice)});
+  const auto start = [&](bool probing) {
+    const ProgressScope progress(host.Progress(), probing ? "probing" : "");
+    session.StartRemote(ReleaseModeOnlyToPC, ReleaseDataKindTakeOnlyPicture, probing,
+                        cacheDirectory);
+  };
+  start(probe);
+  bool probed = probe;
+  // Remote mode is entered again, this time learning what the camera takes;
+  // the values set so far stay.
+  const Camera camera{host.Control(), FamilyOf(choice), [&] {
+                        if (!probed) {
+                          probed = true;
+                          session.EndRemote();
+                          start(true);
+                        }
+                      }};
+  work(camera);
   session.Close();
 }
 

@@ -4,7 +4,9 @@
 #include "tools/Commands.h"
 #include "tools/JsonOutput.h"
 #include "tools/ParamValues.h"
+#include "tools/ToolError.h"
 
+#include <algorithm>
 #include <iostream>
 #include <map>
 #include <optional>
@@ -27,10 +29,14 @@ struct DevelopOptions {
 
 // RAW files come from EOS cameras and are developed by the EOS library: their
 // white balances are the EOS values.
+const ValueTable& WhiteBalances() {
+  return RemoteParamValues(RemoteParamWhiteBalanceSetting, CameraFamily::EOS);
+}
+
 void ShowRAW(ToolHost& host, const std::string& fileName, bool json) {
   TVostrelActiveX& control = host.Control();
   RAWScope raw(control, fileName);
-  const ValueTable& table = RemoteParamValues(RemoteParamWhiteBalanceSetting, CameraFamily::EOS);
+  const ValueTable& table = WhiteBalances();
   std::vector<std::int32_t> settings =
       SupportedValues(control.OpenRAWObject_GetRemoteParamSupported(RAWParamWhiteBalanceSetting));
   std::erase(settings, 0);
@@ -49,7 +55,9 @@ void ShowRAW(ToolHost& host, const std::string& fileName, bool json) {
     return;
   }
   std::cout << "white balance:  " << table.Show(setting) << '\n'
-            << "kelvin:         " << kelvin << '\n'
+            << "kelvin:         "
+            << RemoteParamValues(RemoteParamWhiteBalanceKelvin, CameraFamily::EOS).Show(kelvin)
+            << '\n'
             << "white balances it can be developed with: " << ListMeanings(table, settings) << '\n';
 }
 
@@ -57,6 +65,15 @@ void Develop(ToolHost& host, const DevelopOptions& options) {
   TVostrelActiveX& control = host.Control();
   RAWScope raw(control, options.Input);
   if (options.WhiteBalance) {
+    // The picture says which white balances it can be developed with.
+    std::vector<std::int32_t> settings =
+        SupportedValues(control.OpenRAWObject_GetRemoteParamSupported(RAWParamWhiteBalanceSetting));
+    std::erase(settings, 0);
+    if (std::find(settings.begin(), settings.end(), *options.WhiteBalance) == settings.end()) {
+      throw ToolError(PlainName(options.Input) + " cannot be developed with the white balance " +
+                      WhiteBalances().Show(*options.WhiteBalance) + "; it can be with " +
+                      ListMeanings(WhiteBalances(), settings));
+    }
     control.SetRAWDevelopmentParameters(RAWParamWhiteBalanceSetting, *options.WhiteBalance);
   }
   if (options.Kelvin) {
@@ -105,10 +122,14 @@ void AddRawCommands(CommandLine& commandLine) {
                    "colour-temperature (with --kelvin), ... or its number")
       ->transform(CLI::Validator(
           [](std::string& text) {
-            const auto value =
-                RemoteParamValues(RemoteParamWhiteBalanceSetting, CameraFamily::EOS).Parse(text);
+            const auto value = WhiteBalances().Parse(text);
             if (!value) {
-              return std::string("not a white balance");
+              std::vector<std::int32_t> all;
+              for (std::int32_t balance = 1; balance <= WhiteBalances().Highest(); ++balance) {
+                all.push_back(balance);
+              }
+              return "not a white balance; the white balances are " +
+                     ListMeanings(WhiteBalances(), all);
             }
             text = std::to_string(*value);
             return std::string();

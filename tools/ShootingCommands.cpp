@@ -67,8 +67,8 @@ std::vector<std::string> ShootAndFetch(ToolHost& host, const ShootOptions& optio
   for (std::int32_t shot = 1; shot <= options.Count; ++shot) {
     const std::int64_t before = host.AnnouncedPictures();
     {
-      // The older PowerShot cameras report how their release goes.
-      const ProgressScope progress(host.Progress(), "release");
+      // The PowerShot cameras report the release's own progress.
+      const ProgressScope progress(host.Progress(), "taking picture " + std::to_string(shot));
       control.RemoteTakePicture();
     }
     if (!toPC) {
@@ -183,10 +183,13 @@ std::vector<std::string> DevelopRAW(ToolHost& host, const std::string& rawFile) 
   std::vector<std::int32_t> settings =
       SupportedValues(control.OpenRAWObject_GetRemoteParamSupported(RAWParamWhiteBalanceSetting));
   std::erase(settings, 0);
+  // The picture's colour temperature is known with the colour-temperature
+  // setting only.
+  const std::int32_t kelvin = control.GetRAWDevelopmentParameters(RAWParamWhiteBalanceKelvin);
   std::cout << "  white balance "
             << balances.Show(control.GetRAWDevelopmentParameters(RAWParamWhiteBalanceSetting))
-            << ", " << control.GetRAWDevelopmentParameters(RAWParamWhiteBalanceKelvin)
-            << " K; it can be developed with " << ListMeanings(balances, settings) << '\n';
+            << (kelvin > 0 ? ", " + std::to_string(kelvin) + " K" : std::string())
+            << "; it can be developed with " << ListMeanings(balances, settings) << '\n';
   const std::filesystem::path base = std::filesystem::path(rawFile).replace_extension();
   const std::string tiff = base.string() + ".tif";
   control.DevelopRAWPicture(tiff, FileFormatTIFF, BitsPerPixel48Bits, "", 0);

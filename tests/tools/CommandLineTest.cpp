@@ -238,8 +238,10 @@ TEST_F(CommandLineTest, ListsAndDescribesTheScenarioCamera) {
 
   const Result owner = Run({"set-owner", "Lab 5"});
   EXPECT_EQ(owner.ExitCode, 0) << owner.Err;
+  EXPECT_EQ(owner.Out, "owner of eos:0 set to \"Lab 5\"\n");
   const Result clock = Run({"set-clock", "--time", "2024-02-29 23:59:59.5"});
   EXPECT_EQ(clock.ExitCode, 0) << clock.Err;
+  EXPECT_EQ(clock.Out, "clock of eos:0 set to 2024-02-29 23:59:59.500\n");
 }
 
 TEST_F(CommandLineTest, NoCameraIsNotAnError) {
@@ -579,9 +581,20 @@ TEST_F(CommandLineTest, CardPicturesDownloadAndRawFilesDevelop) {
   EXPECT_EQ(rawInfo.ExitCode, 0) << rawInfo.Err;
   EXPECT_EQ(rawInfo.Out.substr(0, rawInfo.Out.find('\n') + 1), "white balance:  1 (auto)\n")
       << rawInfo.Out;
-  EXPECT_NE(rawInfo.Out.find("\nwhite balances it can be developed with: auto, "),
+  EXPECT_NE(rawInfo.Out.find("\nkelvin:         0 (no value)\nwhite balances it can be developed "
+                             "with: auto, "),
             std::string::npos)
       << rawInfo.Out;
+  // A white balance the picture cannot be developed with is refused, naming
+  // those it can.
+  const Result unknown =
+      Run({"raw", "develop", raw, folder.file("custom.jpg"), "--white-balance", "custom 1"});
+  EXPECT_EQ(unknown.ExitCode, 1);
+  EXPECT_EQ(unknown.Err, "vostrel: IMG_0002.CR2 cannot be developed with the white balance 9 "
+                         "(custom 1); it can be with auto, daylight, cloudy, tungsten, "
+                         "fluorescent, flash, custom, shade, colour temperature, PC 1, PC 2 and "
+                         "PC 3\n");
+  EXPECT_FALSE(platform::fileExists(folder.file("custom.jpg")));
 
   const std::string jpeg = folder.file("developed.jpg");
   const Result developJpeg = Run({"raw", "develop", raw, jpeg, "--format", "jpeg"});
@@ -635,7 +648,7 @@ TEST_F(CommandLineTest, ParametersAreShownInPhotographersTerms) {
                      "PictureStyle.Sharpness = 3\n"
                      "PictureStyle.MonochromeFilter = 0 (none)\n"
                      "WhiteBalanceShift.WBShiftEnabled = 1 (yes)\n"
-                     "StrobeSetting = 0\n");
+                     "StrobeSetting = 0 (no value)\n");
 
   const Result supported = Run(
       {"params", "supported", "Av", "ISO", "WhiteBalanceSetting", "PictureStyle", "StrobeSetting"});
@@ -685,13 +698,21 @@ TEST_F(CommandLineTest, ParametersAreSetInPhotographersTermsAndReachTheCamera) {
   EXPECT_EQ(ambiguous.ExitCode, 1);
   EXPECT_EQ(ambiguous.Err, "vostrel: 8 could be f/8 or value 8 (f/2.2): write f/8 or #8\n");
   EXPECT_EQ(PropertyWrites(ambiguous.CallLog), std::vector<std::string>{"0x0000000B=02000000"});
-  const Result wrong = Run({"params", "set", "WhiteBalance=sunny"});
+  // A value the tool does not know, or one the camera did not take, is
+  // refused listing what this camera takes: it is probed for that.
+  const Result wrong = Run({"-q", "params", "set", "WhiteBalance=sunny"});
   EXPECT_EQ(wrong.ExitCode, 1);
-  EXPECT_EQ(wrong.Err.rfind("vostrel: WhiteBalanceSetting cannot be sunny; it can be auto, "
-                            "daylight, cloudy, tungsten, ",
-                            0),
+  EXPECT_EQ(wrong.Err, "vostrel: WhiteBalanceSetting cannot be sunny; the camera takes auto, "
+                       "daylight, cloudy, tungsten, fluorescent, flash, custom, shade and colour "
+                       "temperature\n");
+  const Result notTaken = Run({"-q", "params", "set", "Av=f/1.4"});
+  EXPECT_EQ(notTaken.ExitCode, 1);
+  EXPECT_EQ(notTaken.Err.rfind("vostrel: The camera did not take 1 of 1 values: Av (wanted 4 "
+                               "(f/1.4), the camera has 13 (f/4); it takes f/2, f/2.2, ",
+                               0),
             0U)
-      << wrong.Err;
+      << notTaken.Err;
+  EXPECT_NE(notTaken.Err.find(", f/29 and f/32)\n"), std::string::npos) << notTaken.Err;
 
   // After a probe the message lists what this camera takes: its apertures
   // run from code 24 (f/2) to 88 (f/32).
@@ -711,6 +732,23 @@ TEST_F(CommandLineTest, LevelsMeanWhatTheConnectedCameraDoes) {
     "cd": { "cameras": [ { "model": "Simulated Classic" } ] },
     "pr": { "cameras": [ { "model": "PowerShot Bench" } ] }
   })json");
+  // An older PowerShot camera without an owner name has no body ID either.
+  const Result info = Run({"--camera", "powershot:0", "info"});
+  EXPECT_NE(info.Out.find("owner:    (none)\n"), std::string::npos) << info.Out;
+  EXPECT_NE(info.Out.find("body ID:  (none)\n"), std::string::npos) << info.Out;
+  // A newer PowerShot camera in program AE takes apertures but sets its own.
+  const Result program = Run({"-q", "--camera", "powershot:1", "params", "set", "Av=f/5.6"});
+  EXPECT_EQ(program.ExitCode, 1);
+  EXPECT_EQ(program.Err, "vostrel: The camera did not take 1 of 1 values: Av (wanted 16 (f/5.6), "
+                         "the camera has 0 (no value); it sets none in its image mode 16 "
+                         "(program AE))\n");
+  // The list tells the two kinds of PowerShot camera apart.
+  EXPECT_EQ(Run({"list"}).Out, "powershot:0\tSimulated Classic\t(older PowerShot, CD)\n"
+                               "powershot:1\tPowerShot Bench\t(newer PowerShot, PR)\n");
+  const nlohmann::json cameras = nlohmann::json::parse(Run({"--json", "list"}).Out)["cameras"];
+  ASSERT_EQ(cameras.size(), 2U);
+  EXPECT_EQ(cameras[0]["kind"], "cd");
+  EXPECT_EQ(cameras[1]["kind"], "pr");
   // Each run starts from the scenario again: what the camera took is read in
   // the run that set it.
   struct Case {
@@ -789,7 +827,7 @@ TEST_F(CommandLineTest, ParameterNamesAreCheckedAndGroupsNamedByTheirFields) {
 TEST_F(CommandLineTest, SettingWithJsonReportsWhatTheCameraTook) {
   UseScenario(R"json({"eos": {"cameras": [{"model": "EOS Stubborn",
       "properties": {"Av": {"value": 40, "readBack": "unchanged"}}}]}})json");
-  const Result set = Run({"--json", "params", "set", "Av=f/5.6", "ISO=400"});
+  const Result set = Run({"-q", "--json", "params", "set", "Av=f/5.6", "ISO=400"});
   EXPECT_EQ(set.ExitCode, 1);
   EXPECT_EQ(set.Err.rfind("vostrel: The camera did not take 1 of 2 values: Av (wanted ", 0), 0U)
       << set.Err;
@@ -877,7 +915,7 @@ TEST_F(CommandLineTest, JsonOutputIsOneDocumentOnStandardOutput) {
   };
   EXPECT_EQ(document({"--json", "list"}),
             nlohmann::json::parse(R"({"cameras": [{"camera": "eos:0", "family": "eos",
-                                  "number": 0, "model": "EOS Bench"}]})"));
+                                  "kind": "eos", "number": 0, "model": "EOS Bench"}]})"));
 
   const nlohmann::json info = document({"info", "--json"});
   EXPECT_EQ(info["model"], "EOS Bench");
@@ -974,10 +1012,11 @@ TEST_F(CommandLineTest, ParametersTheCameraDidNotTakeAreNamed) {
   const std::string refused = "vostrel: The camera did not take 1 of 1 values: Av (wanted " +
                               std::to_string(f56) + " (f/5.6), the camera has " +
                               std::to_string(f4) + " (f/4))\n";
-  const Result set = Run({"params", "set", "Av=f/5.6"});
+  // The camera says it takes f/5.6: no list of what it takes follows.
+  const Result set = Run({"-q", "params", "set", "Av=f/5.6"});
   EXPECT_EQ(set.ExitCode, 1);
   EXPECT_EQ(set.Err, refused);
-  const Result load = Run({"params", "load", file});
+  const Result load = Run({"-q", "params", "load", file});
   EXPECT_EQ(load.ExitCode, 1);
   EXPECT_EQ(load.Err, refused);
 }
@@ -986,23 +1025,35 @@ TEST_F(CommandLineTest, OlderPowerShotCamerasShootAndShowTheirParameters) {
   UseScenario(R"json({
     "eos": { "cameras": [ { "model": "EOS Bench" } ] },
     "cd": { "cameras": [ { "model": "Simulated Classic", "properties": {
-      "Av": { "value": 40, "accepted": [32, 40], "enumerable": false } } } ] }
+      "Av": { "value": 40, "accepted": [32, 40], "enumerable": false },
+      "WhiteBalance": { "value": 15, "accepted": [0, 1, 15] },
+      "AFDistance": { "value": 9 } } } ] }
   })json");
   const std::string pictures = folder.file("pictures");
   const Result shoot =
       Run({"--quiet", "--camera", "powershot:0", "shoot", "-n", "2", "-o", pictures});
   ASSERT_EQ(shoot.ExitCode, 0) << shoot.Err;
   EXPECT_EQ(StartOf(platform::joinPath(pictures, "shot-002.jpg"), 2), JpegStart);
-  // The camera reports the progress of its release too: it is shown as the
-  // release's, not as a transfer's.
-  const Result shown =
-      Run({"--camera", "powershot:0", "shoot", "-n", "1", "-o", folder.file("shown")});
+  // Off a terminal each transfer leaves one line, the release's own included.
+  const Result shown = Run({"--camera", "powershot:0", "shoot", "-o", folder.file("shown")});
   ASSERT_EQ(shown.ExitCode, 0) << shown.Err;
-  EXPECT_EQ(shown.Err, "release: 100%\nshot-001.jpg: 100%\n");
+  EXPECT_EQ(shown.Err, "taking picture 1: 100%\nshot-001.jpg: 100%\n");
 
-  const Result get = Run({"--camera", "powershot:0", "params", "get", "Av", "ImageMode"});
+  // Every setting a CD camera reports has a name; the kinds it has not have
+  // no value.
+  const Result get = Run({"--camera", "powershot:0", "params", "get", "Av", "ImageMode",
+                          "WhiteBalance", "AFDistance", "DriveMode"});
   EXPECT_EQ(get.ExitCode, 0) << get.Err;
-  EXPECT_EQ(get.Out.rfind("Av = 13 (f/4)\nImageMode = 16", 0), 0U) << get.Out;
+  EXPECT_EQ(get.Out, "Av = 13 (f/4)\nImageMode = 16 (program AE)\nWhiteBalanceSetting = 9 "
+                     "(custom 1)\nAFDistance = 10 (super macro)\nDriveMode = 0 (no value)\n");
+  // What the camera does not take, or has not, is named with what it takes.
+  const Result notTaken = Run(
+      {"-q", "--camera", "powershot:0", "params", "set", "WhiteBalance=shade", "DriveMode=single"});
+  EXPECT_EQ(notTaken.ExitCode, 1);
+  EXPECT_EQ(notTaken.Err, "vostrel: The camera did not take 2 of 2 values: WhiteBalanceSetting "
+                          "(wanted 12 (shade), the camera has 9 (custom 1); it takes auto, "
+                          "daylight and custom 1), DriveMode (wanted 1 (single), the camera has "
+                          "0 (no value); the camera does not offer it)\n");
   // The aperture is found by trying each value.
   const Result supported = Run({"--camera", "powershot:0", "params", "supported", "Av"});
   EXPECT_EQ(supported.ExitCode, 0) << supported.Err;
@@ -1016,7 +1067,7 @@ TEST_F(CommandLineTest, OlderPowerShotCamerasShootAndShowTheirParameters) {
   ASSERT_EQ(demo.ExitCode, 0) << demo.Err;
   EXPECT_NE(demo.Out.find("Connecting powershot:0 (CD)"), std::string::npos) << demo.Out;
   EXPECT_EQ(StartOf(platform::joinPath(demoFolder, "cd-shot-1.jpg"), 2), JpegStart);
-  EXPECT_NE(demo.Err.find("release: 100%\ncd-shot-1.jpg: 100%\n"), std::string::npos) << demo.Err;
+  EXPECT_NE(demo.Err.find("taking picture 1: 100%\ncd-shot-1.jpg: 100%\n"), std::string::npos) << demo.Err;
   EXPECT_EQ(demo.Err.find("transfer"), std::string::npos) << demo.Err;
   const std::string last = demo.Out.substr(demo.Out.rfind('\n', demo.Out.size() - 2) + 1);
   EXPECT_NE(last.find(": shot-001.jpg and cd-shot-1.jpg;"), std::string::npos) << last;

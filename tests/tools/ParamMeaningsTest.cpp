@@ -210,45 +210,56 @@ TEST(ParamMeanings, TheSharedScalesAreTheApertureShutterSpeedAndSensitivityShown
   }
 }
 
-// Every value a backend can report has a place in the host's table.
-TEST(ParamMeanings, EveryValueABackendReportsIsInTheTable) {
-  const auto within = [](std::int32_t kind, CameraFamily family, std::uint8_t value) {
-    EXPECT_LE(value, RemoteParamValues(kind, family).Highest())
-        << "kind " << kind << " family " << static_cast<int>(family);
+// Every value a backend reports or sends has a place and a meaning in the
+// host's table of that family: a value shown as a bare number tells a
+// photographer nothing.
+TEST(ParamMeanings, EveryValueABackendKnowsHasAMeaning) {
+  std::size_t checked = 0;
+  const auto named = [&](std::int32_t kind, CameraFamily family, const auto& rows) {
+    const ValueTable& table = RemoteParamValues(kind, family);
+    for (const auto& row : rows) {
+      EXPECT_LE(row.Value, table.Highest())
+          << "kind " << kind << " family " << static_cast<int>(family);
+      EXPECT_NE(table.Meaning(row.Value), "") << "kind " << kind << " value " << int{row.Value}
+                                              << " family " << static_cast<int>(family);
+      ++checked;
+    }
   };
-  for (const auto& row : cd::WhiteBalanceRows) {
-    within(RemoteParamWhiteBalanceSetting, CameraFamily::CD, row.Value);
-  }
-  for (const auto& row : pr::WhiteBalanceRows) {
-    within(RemoteParamWhiteBalanceSetting, CameraFamily::PR, row.Value);
-  }
-  for (const auto& row : eos::WhiteBalanceRows) {
-    within(RemoteParamWhiteBalanceSetting, CameraFamily::EOS, row.Value);
-  }
-  for (const auto& row : cd::ImageModeRows) {
-    within(RemoteParamImageMode, CameraFamily::CD, row.Value);
-  }
-  for (const auto& row : pr::ShootingModeRows) {
-    within(RemoteParamImageMode, CameraFamily::PR, row.Value);
-  }
-  for (const auto& row : pr::AFFocusingPointRows) {
-    within(RemoteParamAFFocusingPoint, CameraFamily::PR, row.Value);
-  }
-  for (const auto& row : cd::AFDistanceRows) {
-    within(RemoteParamAFDistance, CameraFamily::CD, row.Value);
-  }
-  for (const auto& row : eos::DriveModeRows) {
-    within(RemoteParamDriveMode, CameraFamily::EOS, row.Value);
-  }
-  for (const auto& row : cd::PhotoEffectRows) {
-    within(RemoteParamPhotoEffect, CameraFamily::CD, row.Value);
-  }
-  for (const auto& row : cd::ImageSizeRows) {
-    within(RemoteParamImageSize, CameraFamily::CD, row.Value);
-  }
-  for (const auto& row : eos::MeteringModeRows) {
-    within(RemoteParamMLWeiMode, CameraFamily::EOS, row.Value);
-  }
+  named(RemoteParamCompQuality, CameraFamily::EOS, eos::CompQualityRows);
+  named(RemoteParamImageSize, CameraFamily::EOS, eos::ImageSizeRows);
+  named(RemoteParamImageMode, CameraFamily::EOS, eos::ImageModeRows);
+  named(RemoteParamDriveMode, CameraFamily::EOS, eos::DriveModeRows);
+  named(RemoteParamMLWeiMode, CameraFamily::EOS, eos::MeteringModeRows);
+  named(RemoteParamAFMode, CameraFamily::EOS, eos::AFModeRows);
+  named(RemoteParamWhiteBalanceSetting, CameraFamily::EOS, eos::WhiteBalanceRows);
+  named(RemoteParamColorSpace, CameraFamily::EOS, eos::ColorSpaceRows);
+  named(RemoteParamPhotoEffect, CameraFamily::EOS, eos::PhotoEffectRows);
+
+  named(RemoteParamCompQuality, CameraFamily::PR, pr::QualityRows);
+  named(RemoteParamImageSize, CameraFamily::PR, pr::ImageSizeRows);
+  named(RemoteParamImageMode, CameraFamily::PR, pr::ShootingModeRows);
+  named(RemoteParamDriveMode, CameraFamily::PR, pr::DriveModeRows);
+  named(RemoteParamDriveMode, CameraFamily::PR, pr::DriveModeSettingRows);
+  named(RemoteParamWhiteBalanceSetting, CameraFamily::PR, pr::WhiteBalanceRows);
+  named(RemoteParamWhiteBalanceSetting, CameraFamily::PR, pr::WhiteBalanceReadOnlyRows);
+  named(RemoteParamAFDistance, CameraFamily::PR, pr::AFDistanceRows);
+  named(RemoteParamAFFocusingPoint, CameraFamily::PR, pr::AFFocusingPointRows);
+  named(RemoteParamAFAssistLight, CameraFamily::PR, pr::AFAssistLightRows);
+  named(RemoteParamStrobeSetting, CameraFamily::PR, pr::StrobeRows);
+  named(RemoteParamMLWeiMode, CameraFamily::PR, pr::MeteringRows);
+  named(RemoteParamPhotoEffect, CameraFamily::PR, pr::PhotoEffectRows);
+  named(RemoteParamBeep, CameraFamily::PR, pr::BeepRows);
+
+  named(RemoteParamCompQuality, CameraFamily::CD, cd::QualityRows);
+  named(RemoteParamImageSize, CameraFamily::CD, cd::ImageSizeRows);
+  named(RemoteParamImageMode, CameraFamily::CD, cd::ImageModeRows);
+  named(RemoteParamWhiteBalanceSetting, CameraFamily::CD, cd::WhiteBalanceRows);
+  named(RemoteParamAFDistance, CameraFamily::CD, cd::AFDistanceRows);
+  named(RemoteParamStrobeSetting, CameraFamily::CD, cd::FlashModeRows);
+  named(RemoteParamMLWeiMode, CameraFamily::CD, cd::MeteringRows);
+  named(RemoteParamPhotoEffect, CameraFamily::CD, cd::PhotoEffectRows);
+  named(RemoteParamBeep, CameraFamily::CD, cd::BeepRows);
+  EXPECT_GE(checked, 200U);
 }
 
 } // namespace

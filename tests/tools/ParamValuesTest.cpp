@@ -62,7 +62,11 @@ TEST(ParamValues, TheThreeShootingScalesFollowTheCameraCodes) {
   EXPECT_EQ(iso.Meaning(20), "ISO 3200");
   // No value.
   EXPECT_EQ(av.Meaning(0), "");
-  EXPECT_EQ(av.Show(0), "0");
+  EXPECT_EQ(av.Show(0), "0 (no value)");
+  EXPECT_EQ(Values(RemoteParamContrast).Show(0), "0 (no value)") << "not the level 0";
+  EXPECT_EQ(Values(RemoteParamWhiteBalanceKelvin).Show(0), "0 (no value)");
+  EXPECT_EQ(PictureStyleValues(RemoteParamPictureStyleContrast).Show(0), "0") << "the level 0";
+  EXPECT_EQ(PictureStyleValues(RemoteParamPictureStyleMonochromeFilter).Show(0), "0 (none)");
   EXPECT_EQ(av.Show(77), "77");
 }
 
@@ -113,7 +117,8 @@ TEST(ParamValues, ReadsTheFormsPhotographersWrite) {
   EXPECT_EQ(balance.Parse("kelvin"), 13);
   EXPECT_EQ(balance.Parse("13"), 13);
   EXPECT_EQ(balance.Parse("sunny"), std::nullopt);
-  EXPECT_EQ(balance.Meaning(9), "") << "no known meaning";
+  EXPECT_EQ(balance.Parse("Custom 1"), 9);
+  EXPECT_EQ(balance.Meaning(17), "") << "beyond the kind's values";
 }
 
 TEST(ParamValues, ANumberThatIsBothAMeaningAndAnotherValueIsRefused) {
@@ -193,7 +198,7 @@ TEST(ParamValues, SupportedRowsAndListsForMessages) {
   EXPECT_EQ(SupportedValues("0110"), (std::vector<std::int32_t>{1, 2}));
   EXPECT_EQ(SupportedValues(""), std::vector<std::int32_t>{});
   const ValueTable& balance = Values(RemoteParamWhiteBalanceSetting);
-  EXPECT_EQ(ListMeanings(balance, {1, 2, 9, 13}), "auto, daylight, #9 and colour temperature");
+  EXPECT_EQ(ListMeanings(balance, {1, 2, 17, 13}), "auto, daylight, #17 and colour temperature");
   EXPECT_EQ(ListMeanings(balance, {2}), "daylight");
 }
 
