@@ -1067,7 +1067,8 @@ TEST_F(CommandLineTest, OlderPowerShotCamerasShootAndShowTheirParameters) {
   ASSERT_EQ(demo.ExitCode, 0) << demo.Err;
   EXPECT_NE(demo.Out.find("Connecting powershot:0 (CD)"), std::string::npos) << demo.Out;
   EXPECT_EQ(StartOf(platform::joinPath(demoFolder, "cd-shot-1.jpg"), 2), JpegStart);
-  EXPECT_NE(demo.Err.find("taking picture 1: 100%\ncd-shot-1.jpg: 100%\n"), std::string::npos) << demo.Err;
+  EXPECT_NE(demo.Err.find("taking picture 1: 100%\ncd-shot-1.jpg: 100%\n"), std::string::npos)
+      << demo.Err;
   EXPECT_EQ(demo.Err.find("transfer"), std::string::npos) << demo.Err;
   const std::string last = demo.Out.substr(demo.Out.rfind('\n', demo.Out.size() - 2) + 1);
   EXPECT_NE(last.find(": shot-001.jpg and cd-shot-1.jpg;"), std::string::npos) << last;
