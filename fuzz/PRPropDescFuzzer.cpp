@@ -1,7 +1,10 @@
-// A property description that PR_GetDevicePropDesc delivers from the camera.
-// The first byte chooses the width of the property's values (1, 2 or 4).
+// A property description that PR_GetDevicePropDesc delivers from the camera:
+// the enumerated values of a shooting parameter and the range of the zoom.
+// The first byte chooses the width of the parameter's values (1, 2 or 4).
 
+#include "core/ECamException.h"
 #include "powershot_pr/PRParameterProbe.h"
+#include "powershot_pr/PRZoomDescription.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto values = vostrel::pr::DescribedValues(data + 1, size - 1, width);
   if (values.size() * width > size) {
     __builtin_trap();
+  }
+  try {
+    static_cast<void>(vostrel::pr::ReadZoomDescription(data + 1, size - 1));
+  } catch (const vostrel::ECamException&) {
   }
   return 0;
 }

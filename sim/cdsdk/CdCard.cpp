@@ -95,7 +95,7 @@ void CdSimulator::itemInfo(Call& call, cdHandle handle, void* info) {
     fail(cdInvalidPointer);
   }
   const Entry& picture = *item.picture;
-  const std::string& name = picture.reportedName.empty() ? picture.name : picture.reportedName;
+  const std::string& name = picture.shownName();
   cdItemInfo record{};
   record.Type = picture.kind == FileKind::Raw ? RawItem : JpegItem;
   record.Size = static_cast<cdUInt32>(picture.content.size());

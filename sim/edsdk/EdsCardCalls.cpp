@@ -67,7 +67,7 @@ DirectoryItemInfoType EdsSimulator::itemInfo(EdsDirectoryItemRef item) {
   DirectoryItemInfoType info{};
   info.size = static_cast<EdsUInt32>(entry.content.size());
   info.isFolder = entry.isFolder() ? 1 : 0;
-  std::strncpy(info.fileName, entry.name.c_str(), sizeof(info.fileName) - 1);
+  std::strncpy(info.fileName, entry.shownName().c_str(), sizeof(info.fileName) - 1);
   return info;
 }
 

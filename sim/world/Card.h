@@ -43,6 +43,8 @@ struct Entry {
   bool onCard = true;   // false for a picture kept only until it is transferred
 
   bool isFolder() const { return kind == FileKind::Folder; }
+  // The name the camera reports for the entry.
+  const std::string& shownName() const { return reportedName.empty() ? name : reportedName; }
   std::shared_ptr<Entry> child(const std::string& childName) const;
 };
 

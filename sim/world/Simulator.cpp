@@ -3,8 +3,10 @@
 #include "platform/FileSystem.h"
 #include "sim/world/DefaultScenario.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <stdexcept>
+#include <string>
 #include <system_error>
 
 namespace vostrel::sim {
@@ -14,13 +16,25 @@ namespace {
 constexpr const char* ScenarioVariable = "VOSTREL_SIM_SCENARIO";
 constexpr const char* CallLogVariable = "VOSTREL_SIM_CALL_LOG";
 
+// Far more than any scenario needs, a card nested fifty thousand folders
+// deep included.
+constexpr std::size_t MaximumScenarioFileSize = 64 * 1024 * 1024;
+
+// Only from a regular file, and no further than the bound: a device or a
+// pipe named as the scenario is refused rather than read without end or
+// waited for.
 std::string readScenarioFile(const std::string& path) {
+  Bytes bytes;
   try {
-    const Bytes bytes = platform::readFile(path);
-    return std::string(bytes.begin(), bytes.end());
+    bytes = platform::readFileStart(path, MaximumScenarioFileSize + 1);
   } catch (const std::system_error& error) {
     throw ScenarioError("cannot read scenario file " + path + ": " + error.what());
   }
+  if (bytes.size() > MaximumScenarioFileSize) {
+    throw ScenarioError("scenario file " + path + " is larger than " +
+                        std::to_string(MaximumScenarioFileSize) + " bytes");
+  }
+  return std::string(bytes.begin(), bytes.end());
 }
 
 } // namespace

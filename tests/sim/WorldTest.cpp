@@ -21,6 +21,10 @@
 #include <limits>
 #include <thread>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace vostrel::sim {
 namespace {
 
@@ -239,6 +243,31 @@ TEST(SimulatorTest, StartsWithTheScenarioNamedByTheEnvironment) {
   // A scenario loaded later replaces the failed one.
   broken->loadScenario(R"({"test": {"cameras": [{"model": "Later"}]}})");
   EXPECT_EQ(broken->problem(), "");
+}
+
+// A device or a pipe named as the scenario is refused at once: read, the one
+// would never end and the other would wait for a writer.
+TEST(SimulatorTest, AScenarioThatIsNoRegularFileIsRefusedWithoutReadingIt) {
+  const TestFamily family;
+  const auto problemWith = [&](const std::string& path) {
+    platform::setEnvironmentVariable("VOSTREL_SIM_SCENARIO", path);
+    const TestSimulator simulator(family);
+    platform::setEnvironmentVariable("VOSTREL_SIM_SCENARIO", std::nullopt);
+    return simulator.problem();
+  };
+#ifdef _WIN32
+  const std::string device = "NUL";
+#else
+  const std::string device = "/dev/zero";
+  const std::string pipe = platform::joinPath(platform::temporaryFolder(), "vostrel-sim-pipe.json");
+  platform::removeFile(pipe);
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_EQ(problemWith(pipe), "VOSTREL_SIM_SCENARIO: cannot read scenario file " + pipe + ": " +
+                                   pipe + " is not a regular file");
+  platform::removeFile(pipe);
+#endif
+  EXPECT_EQ(problemWith(device), "VOSTREL_SIM_SCENARIO: cannot read scenario file " + device +
+                                     ": " + device + " is not a regular file");
 }
 
 TEST(FailureInjectorTest, CountsCallsPerEntryPoint) {

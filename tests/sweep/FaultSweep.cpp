@@ -93,7 +93,7 @@ void SweepOperation(const SweptOperation& operation, SweepTotals& totals) {
   for (const std::string& function : calls) {
     const std::size_t occurrence = seen[function]++;
     const std::string fault = function + "#" + std::to_string(occurrence);
-    if ((operation.EachFunctionOnce && occurrence > 0) || operation.Pending.contains(fault)) {
+    if (operation.Pending.contains(fault)) {
       continue;
     }
     SCOPED_TRACE(function + " call " + std::to_string(occurrence) + " fails");

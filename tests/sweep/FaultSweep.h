@@ -58,9 +58,6 @@ struct SweptOperation {
   // "" for a call whose result is ignored. Keys are function names, or
   // "name#n" for the n-th call of the function in the operation (from 0).
   std::map<std::string, std::string> Handled;
-  // Operations that repeat a call for many properties or files fail each
-  // function at its first call only.
-  bool EachFunctionOnce = false;
   // Faults the sweep has found and that are not mended yet ("name#n"): their
   // run is skipped until they are.
   std::set<std::string> Pending = {};

@@ -966,10 +966,12 @@ TEST_F(CommandLineTest, JsonOutputIsOneDocumentOnStandardOutput) {
 // refused rather than written outside the folder.
 TEST_F(CommandLineTest, PictureNamesNeverLeaveTheChosenFolder) {
   UseScenario(R"json({"eos": {"cameras": [{"model": "EOS Names", "volumes": [{"files": [
+      {"path": "DCIM/100/IMG_0001.JPG", "reportedName": "..\\..\\up.JPG"},
       "DCIM/100/C:x.JPG", {"path": "DCIM/100/..", "kind": "jpeg"}]}]}]}})json");
   const std::string card = folder.file("out/card");
   const Result get = Run({"-q", "card", "get", "--all", "-o", card});
   EXPECT_EQ(get.ExitCode, 1);
+  EXPECT_EQ(StartOf(platform::joinPath(card, "up.JPG"), 2), JpegStart);
   EXPECT_EQ(StartOf(platform::joinPath(card, "x.JPG"), 2), JpegStart);
   EXPECT_EQ(get.Err, "vostrel: The camera reports a picture named \"..\", which cannot be saved "
                      "as a file\n");
@@ -980,6 +982,7 @@ TEST_F(CommandLineTest, PictureNamesNeverLeaveTheChosenFolder) {
   const std::string thumbnails = folder.file("out/thumbnails");
   const Result thumbs = Run({"card", "thumbnails", "--all", "-o", thumbnails});
   EXPECT_EQ(thumbs.ExitCode, 1);
+  EXPECT_EQ(StartOf(platform::joinPath(thumbnails, "up-thumb.jpg"), 2), JpegStart);
   EXPECT_EQ(StartOf(platform::joinPath(thumbnails, "x-thumb.jpg"), 2), JpegStart);
   EXPECT_NE(thumbs.Err.find("named \"..\""), std::string::npos) << thumbs.Err;
 }

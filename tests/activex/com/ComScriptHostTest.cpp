@@ -8,6 +8,8 @@
 
 #include "core/TempFolder.h"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -169,6 +171,25 @@ TEST_F(ShippedSample, CardScriptSavesThumbnailsAndDevelopsTheRAWPicture) {
     EXPECT_TRUE(Produced(name)) << name;
   }
   EXPECT_FALSE(std::filesystem::exists(folder.path() / "IMG_0002-thumb.jpg"));
+}
+
+// Picture names come from the camera: the script saves and develops into
+// its own folder whatever path a name pretends to be.
+TEST_F(ShippedSample, CardScriptKeepsToItsFolderWhateverTheCameraCallsAPicture) {
+  const nlohmann::json camera = {
+      {"model", "EOS Test"},
+      {"volumes",
+       {{{"label", "CF"},
+         {"files",
+          {{{"path", "DCIM/100EOS/IMG_0001.JPG"}, {"reportedName", "C:\\Windows\\IMG_0001.JPG"}},
+           {{"path", "DCIM/100EOS/IMG_0002.CR2"}, {"reportedName", "..\\IMG_0002.CR2"}}}}}}}};
+  const ScriptRun run = Run(L"card.vbs", nlohmann::json{{"eos", {{"cameras", {camera}}}}}.dump());
+  EXPECT_EQ(run.exitCode, 0u) << run.output;
+  EXPECT_NE(run.output.find("  1: ..\\IMG_0002.CR2"), std::string::npos) << run.output;
+  for (const char* name : {"IMG_0001-thumb.jpg", "IMG_0002.CR2", "IMG_0002.tif", "IMG_0002.jpg"}) {
+    EXPECT_TRUE(Produced(name)) << name;
+    EXPECT_FALSE(std::filesystem::exists(folder.path().parent_path() / name)) << name;
+  }
 }
 
 TEST_F(ShippedSample, PowerShotScriptZoomsWatchesTheViewfinderAndShoots) {
