@@ -18,6 +18,14 @@ bool exists(const std::string& path) {
   return fs::exists(fs::path(path), error);
 }
 
+// A folder, a device or a FIFO under a file's name: opening a FIFO would wait
+// for its other end, reading a device might never end.
+bool existsButIsNoRegularFile(const std::string& path) {
+  std::error_code error;
+  const fs::file_status status = fs::status(fs::path(path), error);
+  return !error && fs::exists(status) && !fs::is_regular_file(status);
+}
+
 bool parentExists(const std::string& path) {
   std::error_code error;
   const fs::path parent = fs::path(path).parent_path();
@@ -102,6 +110,9 @@ FileStream::FileStream(const std::string& path, EdsUInt32 disposition, EdsUInt32
     : disk_(disk) {
   if (access > EdsAccessReadWrite) {
     fail(EdsErrInvalidParameter);
+  }
+  if (existsButIsNoRegularFile(path)) {
+    fail(EdsErrFileOpen);
   }
   const bool present = exists(path);
   switch (disposition) {

@@ -9,7 +9,12 @@
 #include "sim/world/TestPattern.h"
 
 #include <cstring>
+#include <filesystem>
 #include <functional>
+#include <vector>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace vostrel::sim::test {
 namespace {
@@ -195,6 +200,31 @@ TEST_F(EdsCardTest, FileStreamsFollowDispositionAndAccess) {
   ASSERT_EQ(eds().EdsRelease(stream), EdsErrOK);
   EXPECT_EQ(platform::readFile(path), (Bytes{'a', 'b'}));
   platform::removeFile(path);
+}
+
+TEST_F(EdsCardTest, OnlyRegularFilesOpenAsFileStreams) {
+  const std::string folder = temporaryFile("stream.folder");
+  std::filesystem::create_directories(folder);
+  std::vector<std::string> names{folder};
+#ifndef _WIN32
+  // Opening a FIFO would wait for a writer that never comes.
+  const std::string fifo = temporaryFile("stream.fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  names.push_back(fifo);
+#endif
+  for (const std::string& name : names) {
+    for (const EdsUInt32 disposition :
+         {EdsFileOpenExisting, EdsFileCreateAlways, EdsFileOpenAlways, EdsFileTruncateExisting}) {
+      EdsStreamRef stream = nullptr;
+      EXPECT_EQ(eds().EdsCreateFileStream(name.c_str(), disposition, EdsAccessRead, &stream),
+                EdsErrFileOpen)
+          << name << ", disposition " << disposition;
+      EXPECT_EQ(stream, nullptr);
+    }
+  }
+  for (const std::string& name : names) {
+    std::filesystem::remove(name);
+  }
 }
 
 } // namespace
