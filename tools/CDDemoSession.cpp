@@ -64,7 +64,7 @@ CDDemoResult RunCDDemoSession(ToolHost& host, const std::string& folder, std::in
   result.ViewfinderFrames = TourLiveFunctions(
       host, session, (std::filesystem::path(folder) / CDViewfinderFolder).string());
 
-  std::cout << "Taking " << count << " pictures\n";
+  std::cout << "Taking " << count << (count == 1 ? " picture\n" : " pictures\n");
   CreateOutputFolder(folder);
   std::int64_t fetched = host.AnnouncedPictures();
   for (std::int32_t shot = 1; shot <= count; ++shot) {

@@ -281,7 +281,7 @@ DemoResult RunEOSDemo(ToolHost& host, CameraSession& session, std::int32_t numbe
   session.StartRemote(options.Mode, ReleaseDataKindTakeOnlyPicture);
   std::cout << "  shots available: " << control.RemoteGetNumberOfAvailableShots() << '\n';
 
-  std::cout << "Taking " << options.Count << " pictures\n";
+  std::cout << "Taking " << options.Count << (options.Count == 1 ? " picture\n" : " pictures\n");
   DemoResult result;
   result.KeptOnCard = true;
   result.Pictures = ShootAndFetch(host, options, std::cout);
