@@ -1,7 +1,11 @@
 // A property description that PR_GetDevicePropDesc delivers from the camera.
-// The first byte chooses the width of the property's values (1, 2 or 4).
+// The first byte chooses the width of the property's values (1, 2 or 4). The
+// same bytes are read as the zoom's description too, whose range form has
+// 16-bit values.
 
+#include "core/ECamException.h"
 #include "powershot_pr/PRParameterProbe.h"
+#include "powershot_pr/PRZoomDescription.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +19,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto values = vostrel::pr::DescribedValues(data + 1, size - 1, width);
   if (values.size() * width > size) {
     __builtin_trap();
+  }
+  try {
+    static_cast<void>(vostrel::pr::ReadZoomDescription(data + 1, size - 1));
+    // A description is read only when the camera delivered all of it.
+    if (size - 1 < vostrel::pr::PRZoomDescriptionSize) {
+      __builtin_trap();
+    }
+  } catch (const vostrel::ECamException&) {
   }
   return 0;
 }
