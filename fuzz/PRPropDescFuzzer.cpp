@@ -21,6 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   try {
     static_cast<void>(vostrel::pr::ReadZoomDescription(data + 1, size - 1));
+    // A description is read only when the camera delivered all of it.
+    if (size - 1 < vostrel::pr::PRZoomDescriptionSize) {
+      __builtin_trap();
+    }
   } catch (const vostrel::ECamException&) {
   }
   return 0;
