@@ -65,7 +65,7 @@ for preset in "${presets[@]}"; do
   case "$preset" in
   win32 | win64)
     if [ "$preset" = win32 ] && ! wine_runs_32bit_programs; then
-      summary+=("$preset: built, tests not run: this machine runs no 32-bit programs ($(elapsed "$t0"))")
+      summary+=("$preset: built, tests not run: no 32-bit Wine here (setup says why) ($(elapsed "$t0"))")
       continue
     fi
     start_wine
