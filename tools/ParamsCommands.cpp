@@ -399,8 +399,9 @@ void CheckTaken(const Camera& camera, const std::vector<ExpectedValue>& expected
           entry["accepted"] = nlohmann::json::array();
         }
       }
-      if (!accepted.empty() &&
-          std::find(accepted.begin(), accepted.end(), wanted.Value) == accepted.end()) {
+      const bool takesWanted =
+          std::find(accepted.begin(), accepted.end(), wanted.Value) != accepted.end();
+      if (!accepted.empty() && !takesWanted) {
         refused += "; it takes " + ListMeanings(table, accepted);
         entry["accepted"] = nlohmann::json::array();
         for (const std::int32_t value : accepted) {
@@ -409,8 +410,7 @@ void CheckTaken(const Camera& camera, const std::vector<ExpectedValue>& expected
       }
       // A camera that shows no value of a kind it takes leaves it to its
       // shooting mode (no aperture in program AE, for example).
-      if (now == 0 && !accepted.empty() &&
-          std::find(accepted.begin(), accepted.end(), wanted.Value) != accepted.end()) {
+      if (now == 0 && takesWanted) {
         const ValueTable& modes = RemoteParamValues(RemoteParamImageMode, camera.Family);
         refused += "; it sets none in its image mode " +
                    modes.Show(camera.Control.RemoteGetRemoteParams(RemoteParamImageMode));
